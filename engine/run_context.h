@@ -1,0 +1,25 @@
+#pragma once
+// What the download thread and the workers of a run share besides the project.
+#include <atomic>
+#include <filesystem>
+#include <string>
+
+#include "engine_view.h"
+#include "program.h"
+#include "run_logs.h"
+#include "run_signals.h"
+
+struct RunContext {
+  const Program& program;
+  EngineView& view;
+  RunLogs& logs;
+  RunSignals& signals;
+  std::filesystem::path projectFolder;
+  // Set when the program is leaving: every question is then answered No.
+  const std::atomic<bool>* leaving = nullptr;
+
+  bool Ask(Question question, const std::string& text) const {
+    if (leaving && leaving->load()) return false;
+    return view.Ask(question, text);
+  }
+};

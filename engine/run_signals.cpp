@@ -1,0 +1,81 @@
+#include "run_signals.h"
+
+#include <algorithm>
+
+void RunSignals::SetStop() {
+  std::lock_guard guard(m_mutex);
+  m_stop = true;
+  ++m_generation;
+  m_changed.notify_all();
+}
+
+void RunSignals::ClearStop() {
+  std::lock_guard guard(m_mutex);
+  m_stop = false;
+}
+
+bool RunSignals::StopSet() const {
+  std::lock_guard guard(m_mutex);
+  return m_stop;
+}
+
+void RunSignals::ResetWorkers() {
+  std::lock_guard guard(m_mutex);
+  m_idle.fill(false);
+  m_cancel.fill(false);
+}
+
+void RunSignals::SetIdle(int worker) {
+  std::lock_guard guard(m_mutex);
+  if (m_idle[size_t(worker)]) return;
+  m_idle[size_t(worker)] = true;
+  ++m_generation;
+  m_changed.notify_all();
+}
+
+void RunSignals::ClearIdle(int worker) {
+  std::lock_guard guard(m_mutex);
+  m_idle[size_t(worker)] = false;
+}
+
+bool RunSignals::AllIdle() const {
+  std::lock_guard guard(m_mutex);
+  return std::all_of(m_idle.begin(), m_idle.end(), [](bool b) { return b; });
+}
+
+void RunSignals::WaitAllIdle() {
+  std::unique_lock lock(m_mutex);
+  m_changed.wait(lock, [&] { return std::all_of(m_idle.begin(), m_idle.end(), [](bool b) { return b; }); });
+}
+
+void RunSignals::SetCancel(int worker) {
+  if (worker < 0 || worker >= kWorkerCount) return;
+  std::lock_guard guard(m_mutex);
+  m_cancel[size_t(worker)] = true;
+}
+
+void RunSignals::ClearCancel(int worker) {
+  std::lock_guard guard(m_mutex);
+  m_cancel[size_t(worker)] = false;
+}
+
+bool RunSignals::CancelSet(int worker) const {
+  std::lock_guard guard(m_mutex);
+  return m_cancel[size_t(worker)];
+}
+
+void RunSignals::NotifyProgress() {
+  std::lock_guard guard(m_mutex);
+  ++m_generation;
+  m_changed.notify_all();
+}
+
+uint64_t RunSignals::Generation() const {
+  std::lock_guard guard(m_mutex);
+  return m_generation;
+}
+
+void RunSignals::WaitForProgress(uint64_t seen, std::chrono::milliseconds timeout) {
+  std::unique_lock lock(m_mutex);
+  m_changed.wait_for(lock, timeout, [&] { return m_generation != seen || m_stop; });
+}

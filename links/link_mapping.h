@@ -1,0 +1,28 @@
+#pragma once
+// Exact transformations between a link as written in a page, its stored form,
+// and its file below the project folder.
+#include <string>
+#include <string_view>
+
+namespace links {
+
+// Brings a link value into its stored form, relative to the page directory.
+// Decodes "&amp;" (repeatedly) and numeric character references.
+void ResolveLink(std::string& link, bool root, bool otherSite, std::string_view pageDir);
+
+// The directory-level test. Returns 0 when the resolved link is inside the
+// level, 1 when its directory differs from the page's, 2 when a root link
+// without "/" was found in a page below the root.
+int TestDirectoryLevel(std::string_view resolved, bool root, bool otherSite,
+                       std::string_view pageDir, int level);
+
+// Maps a stored link (or an other-site file name) to a path relative to the
+// project folder, "/" separated. The result never leaves the project folder:
+// no empty, "." or ".." directory, no absolute path, no "/" or NUL in a name.
+std::string MapLocalPath(std::string_view link, bool isText);
+
+// The bytes that may not stand in a request target are percent-encoded; an
+// existing "%" escape passes unchanged. Used on the wire only.
+std::string EncodeRequestTarget(std::string_view object);
+
+}  // namespace links

@@ -1,0 +1,114 @@
+#include "http_client.h"
+
+#include <curl/curl.h>
+
+#include <mutex>
+
+#include "link_mapping.h"
+
+namespace platform {
+
+void HttpGlobalInit() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_ALL); });
+}
+
+struct HttpSession::Transfer {
+  CURL* curl;
+  HttpReceiver& receiver;
+  bool headDelivered = false;
+  bool abandoned = false;
+
+  bool DeliverHead() {
+    headDelivered = true;
+    HttpHead head;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &head.status);
+    curl_off_t length = -1;
+    curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    head.contentLength = length > 0 ? int64_t(length) : 0;
+    const char* type = nullptr;
+    curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type);
+    if (type) head.contentType = type;
+    if (!receiver.OnHead(head)) abandoned = true;
+    return !abandoned;
+  }
+
+  static size_t OnWrite(char* data, size_t, size_t size, void* self) {
+    auto* t = static_cast<Transfer*>(self);
+    if (!t->headDelivered && !t->DeliverHead()) return CURL_WRITEFUNC_ERROR;
+    if (!t->receiver.OnChunk(data, size)) {
+      t->abandoned = true;
+      return CURL_WRITEFUNC_ERROR;
+    }
+    return size;
+  }
+
+  static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    auto* t = static_cast<Transfer*>(self);
+    if (t->receiver.ShouldAbort()) {
+      t->abandoned = true;
+      return 1;
+    }
+    return 0;
+  }
+};
+
+HttpSession::HttpSession(std::string userAgent) : m_userAgent(std::move(userAgent)) {
+  HttpGlobalInit();
+  m_curl = curl_easy_init();
+}
+
+HttpSession::~HttpSession() {
+  if (m_curl) curl_easy_cleanup(static_cast<CURL*>(m_curl));
+}
+
+HttpOutcome HttpSession::Get(const HttpTarget& target, HttpReceiver& receiver) {
+  CURL* curl = static_cast<CURL*>(m_curl);
+  if (!curl) return HttpOutcome::NoRequest;
+  m_error.clear();
+
+  // The fragment is never sent.
+  std::string object = target.object.substr(0, target.object.find('#'));
+  if (object.empty() || object.front() != '/') object.insert(0, "/");
+  const bool ipv6 = target.host.find(':') != std::string::npos;
+  const std::string url = std::string(target.secure ? "https://" : "http://") +
+                          (ipv6 ? "[" + target.host + "]" : target.host) +
+                          (target.port == (target.secure ? 443 : 80) ? std::string()
+                                                                     : ":" + std::to_string(target.port)) +
+                          links::EncodeRequestTarget(object);
+
+  Transfer transfer{curl, receiver};
+  char errorBuffer[CURL_ERROR_SIZE] = {};
+  curl_easy_reset(curl);
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_USERAGENT, m_userAgent.c_str());
+  curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
+  /* only allow redirects to HTTP and HTTPS URLs */
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  /* reads of at most 1024 bytes */
+  curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 1024L);
+  /* a receive time-out of 5 s: less than one byte in five seconds ends it */
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 5L);
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 30L);
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Transfer::OnWrite);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Transfer::OnProgress);
+  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+
+  const CURLcode code = curl_easy_perform(curl);
+  if (transfer.abandoned) return HttpOutcome::Abandoned;
+  if (code != CURLE_OK) {
+    m_error = errorBuffer[0] ? errorBuffer : curl_easy_strerror(code);
+    return HttpOutcome::NetworkError;
+  }
+  if (!transfer.headDelivered && !transfer.DeliverHead()) return HttpOutcome::Abandoned;
+  return HttpOutcome::Completed;
+}
+
+}  // namespace platform

@@ -1,0 +1,63 @@
+#pragma once
+// A thin HTTP client over one libcurl easy handle. One session per worker:
+// the handle keeps its connections and DNS answers between files.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace platform {
+
+// Call once, before any thread uses a session.
+void HttpGlobalInit();
+
+struct HttpTarget {
+  bool secure = false;
+  std::string host;
+  int port = 80;
+  std::string object;  // path and query as stored; encoded on the wire only
+};
+
+struct HttpHead {
+  long status = 0;
+  int64_t contentLength = 0;  // 0 when absent
+  std::string contentType;    // empty when absent
+};
+
+class HttpReceiver {
+ public:
+  virtual ~HttpReceiver() = default;
+  // Once per request, before the first body byte, or after the transfer when
+  // the body is empty. Returning false abandons the transfer.
+  virtual bool OnHead(const HttpHead& head) = 0;
+  // At most 1024 bytes at a time. Returning false abandons the transfer.
+  virtual bool OnChunk(const char* data, size_t size) = 0;
+  // Polled while the transfer waits for the network; true abandons it.
+  virtual bool ShouldAbort() = 0;
+};
+
+enum class HttpOutcome {
+  Completed,     // the whole body was read
+  Abandoned,     // the receiver said stop
+  NetworkError,  // connection, time-out, refused redirect, short body...
+  NoRequest,     // the request could not be created
+};
+
+class HttpSession {
+ public:
+  explicit HttpSession(std::string userAgent);
+  ~HttpSession();
+  HttpSession(const HttpSession&) = delete;
+  HttpSession& operator=(const HttpSession&) = delete;
+
+  HttpOutcome Get(const HttpTarget& target, HttpReceiver& receiver);
+  // The layer's message for the last NetworkError.
+  const std::string& LastError() const { return m_error; }
+
+ private:
+  struct Transfer;
+  void* m_curl = nullptr;
+  std::string m_userAgent;
+  std::string m_error;
+};
+
+}  // namespace platform

@@ -1,0 +1,69 @@
+#include "settings_store.h"
+
+#include <QSettings>
+#include <limits>
+
+namespace platform {
+
+namespace {
+
+// A store object per call: QSettings objects of one process share their data,
+// and each thread may use its own.
+struct Section {
+  Section(const std::string& program, const std::string& section)
+      : settings(QSettings::NativeFormat, QSettings::UserScope, "Ombrel software",
+                 QString::fromStdString(program)) {
+    settings.beginGroup(QString::fromStdString(section));
+  }
+  QSettings settings;
+};
+
+}  // namespace
+
+int32_t SettingsStore::ReadSettingInt(const std::string& section, const std::string& key,
+                                      int32_t def) const {
+  Section s(m_program, section);
+  const QVariant v = s.settings.value(QString::fromStdString(key));
+  if (!v.isValid()) return def;
+  bool ok = false;
+  qlonglong n = 0;
+  switch (v.typeId()) {
+    case QMetaType::QString:
+      n = v.toString().trimmed().toLongLong(&ok);
+      break;
+    case QMetaType::Int: case QMetaType::LongLong: case QMetaType::UInt: case QMetaType::ULongLong:
+      n = v.toLongLong(&ok);
+      break;
+    default:
+      return def;
+  }
+  if (!ok || n < std::numeric_limits<int32_t>::min() || n > std::numeric_limits<int32_t>::max())
+    return def;
+  return int32_t(n);
+}
+
+bool SettingsStore::WriteSettingInt(const std::string& section, const std::string& key,
+                                    int32_t value) const {
+  Section s(m_program, section);
+  s.settings.setValue(QString::fromStdString(key), value);
+  s.settings.sync();
+  return s.settings.status() == QSettings::NoError;
+}
+
+std::string SettingsStore::ReadSettingString(const std::string& section, const std::string& key,
+                                             const std::string& def) const {
+  Section s(m_program, section);
+  const QVariant v = s.settings.value(QString::fromStdString(key));
+  if (!v.isValid() || v.typeId() != QMetaType::QString) return def;
+  return v.toString().toStdString();
+}
+
+bool SettingsStore::WriteSettingString(const std::string& section, const std::string& key,
+                                       const std::string& value) const {
+  Section s(m_program, section);
+  s.settings.setValue(QString::fromStdString(key), QString::fromStdString(value));
+  s.settings.sync();
+  return s.settings.status() == QSettings::NoError;
+}
+
+}  // namespace platform
