@@ -2,6 +2,7 @@
 // What the download thread and the workers of a run share besides the project.
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "engine_view.h"
@@ -17,6 +18,8 @@ struct RunContext {
   std::filesystem::path projectFolder;
   // Set when the program is leaving: every question is then answered No.
   const std::atomic<bool>* leaving = nullptr;
+  // Called on the download thread when the workers of the run are done.
+  std::function<void()> workersDone;
 
   bool Ask(Question question, const std::string& text) const {
     if (leaving && leaving->load()) return false;

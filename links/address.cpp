@@ -46,6 +46,7 @@ std::optional<Address> SplitAddress(std::string_view text) {
     authority = authority.substr(at + 1);
 
   std::string_view host = authority;
+  std::string_view portText;
   if (!authority.empty() && authority.front() == '[') {
     const size_t close = authority.find(']');
     if (close == std::string_view::npos) return std::nullopt;
@@ -53,18 +54,16 @@ std::optional<Address> SplitAddress(std::string_view text) {
     std::string_view after = authority.substr(close + 1);
     if (!after.empty()) {
       if (after.front() != ':') return std::nullopt;
-      auto port = ParsePort(after.substr(1));
-      if (!port) return std::nullopt;
-      out.port = *port;
+      portText = after.substr(1);
     }
-  } else if (const size_t c = authority.rfind(':'); c != std::string_view::npos) {
+  } else if (const size_t c = authority.find(':'); c != std::string_view::npos) {
     host = authority.substr(0, c);
-    std::string_view digits = authority.substr(c + 1);
-    if (!digits.empty()) {  // "host:" keeps the default port
-      auto port = ParsePort(digits);
-      if (!port) return std::nullopt;
-      out.port = *port;
-    }
+    portText = authority.substr(c + 1);  // a second ":" makes it no number
+  }
+  if (!portText.empty()) {  // "host:" keeps the default port
+    auto port = ParsePort(portText);
+    if (!port) return std::nullopt;
+    out.port = *port;
   }
   if (host.empty()) return std::nullopt;
   out.host = std::string(host);

@@ -35,6 +35,9 @@ class CDownloadProject {
   std::vector<std::string> m_links;
   std::vector<uint8_t> m_states;
   std::string m_host;
+  // How same-site requests reach m_host: the start address's scheme and port.
+  bool m_secure = false;
+  int m_port = 80;
   int32_t m_count = 0;
   int32_t m_maxCount = 0;
   int32_t m_rangeFrom = 0;

@@ -22,6 +22,7 @@ struct DownloaderFixture {
     project.m_host = "thishost";
     project.m_image = 1;
     project.m_diffRoot = 1;
+    signals.ClearStop();  // as during a run
     downloader = std::make_unique<CPageDownloader>(&project, 0, context, session);
   }
 

@@ -1,0 +1,64 @@
+#pragma once
+// An HTTP server on 127.0.0.1 with an ephemeral port, run on its own thread
+// for the length of a test. It counts the requests it answers per path.
+#include <httplib.h>
+
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+
+class TestServer {
+ public:
+  TestServer() {
+    m_server.set_logger([this](const httplib::Request& req, const httplib::Response&) {
+      std::lock_guard g(m_mutex);
+      ++m_hits[req.path];
+      m_targets.push_back(req.target);
+      m_agents.push_back(req.get_header_value("User-Agent"));
+    });
+  }
+  ~TestServer() { StopServer(); }
+
+  httplib::Server& Http() { return m_server; }
+
+  // Starts listening; call after the handlers are set.
+  void Start() {
+    m_port = m_server.bind_to_any_port("127.0.0.1");
+    m_thread = std::thread([this] { m_server.listen_after_bind(); });
+    while (!m_server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  void StopServer() {
+    if (m_thread.joinable()) {
+      m_server.stop();
+      m_thread.join();
+    }
+  }
+  int Port() const { return m_port; }
+  std::string HostPort() const { return "127.0.0.1:" + std::to_string(m_port); }
+  std::string Url(const std::string& path) const { return "http://" + HostPort() + path; }
+
+  int Hits(const std::string& path) const {
+    std::lock_guard g(m_mutex);
+    auto it = m_hits.find(path);
+    return it == m_hits.end() ? 0 : it->second;
+  }
+  std::vector<std::string> Targets() const {
+    std::lock_guard g(m_mutex);
+    return m_targets;
+  }
+  std::vector<std::string> Agents() const {
+    std::lock_guard g(m_mutex);
+    return m_agents;
+  }
+
+ private:
+  httplib::Server m_server;
+  std::thread m_thread;
+  int m_port = 0;
+  mutable std::mutex m_mutex;
+  std::map<std::string, int> m_hits;
+  std::vector<std::string> m_targets;
+  std::vector<std::string> m_agents;
+};
