@@ -185,6 +185,9 @@ bool CPageDownloader::OnChunk(const char* data, size_t size) {
 }
 
 bool CPageDownloader::ShouldAbort() {
+  // Every announced byte has arrived: the file is complete, and a Stop now
+  // would only make the next run fetch it again.
+  if (m_announced > 0 && m_received >= m_announced) return false;
   if (m_context.signals.CancelSet(m_index)) {
     m_ending = Ending::Cancelled;
     return true;

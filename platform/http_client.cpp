@@ -45,6 +45,11 @@ struct HttpSession::Transfer {
 
   static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     auto* t = static_cast<Transfer*>(self);
+    // Between sending the request and the answer's first byte the server may
+    // have answered already; abandoning then would fetch the file twice.
+    curl_off_t sentAt = 0;
+    curl_easy_getinfo(t->curl, CURLINFO_PRETRANSFER_TIME_T, &sentAt);
+    if (sentAt > 0 && !t->headDelivered) return 0;
     if (t->receiver.ShouldAbort()) {
       t->abandoned = true;
       return 1;

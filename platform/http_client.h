@@ -31,7 +31,8 @@ class HttpReceiver {
   virtual bool OnHead(const HttpHead& head) = 0;
   // At most 1024 bytes at a time. Returning false abandons the transfer.
   virtual bool OnChunk(const char* data, size_t size) = 0;
-  // Polled while the transfer waits for the network; true abandons it.
+  // Polled while the transfer connects or waits for more of the body; true
+  // abandons it.
   virtual bool ShouldAbort() = 0;
 };
 

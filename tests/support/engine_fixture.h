@@ -1,0 +1,58 @@
+#pragma once
+// A Tarvelin (or Quorvash) engine with a recording view, a line-list page
+// handler and a program folder of its own, against a TestSite.
+#include <gtest/gtest.h>
+
+#include <QSettings>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "download_engine.h"
+#include "line_list_handler.h"
+#include "recording_view.h"
+#include "temp_folder.h"
+#include "test_site.h"
+
+class EngineFixture : public ::testing::Test {
+ protected:
+  EngineFixture() {
+    program.kind = ProgramKind::Tarvelin;
+    program.name = "Tarvelin";
+    program.pageHandler = &handler;
+    // Each test starts from an empty store.
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Ombrel software", "Tarvelin");
+    store.clear();
+    store.sync();
+    engine = std::make_unique<DownloadEngine>(program, view, folder.Path());
+  }
+
+  void SetInt(const std::string& key, int value) {
+    engine->Settings().WriteSettingInt(platform::kSettingsSection, key, value);
+  }
+  // Starts a run at `path` of the site and waits for its end.
+  void RunAt(const std::string& path) {
+    ASSERT_TRUE(engine->Download(site.Url(path)));
+    engine->WaitForRun();
+  }
+  std::filesystem::path ProjectFolder() const { return folder.Path() / "127.0.0.1"; }
+  std::string ProjectFile() const {
+    std::ifstream in(ProjectFolder() / "project.cfg", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  void WriteProjectFile(const std::string& text) {
+    std::filesystem::create_directories(ProjectFolder());
+    std::ofstream(ProjectFolder() / "project.cfg", std::ios::binary) << text;
+  }
+  // Position of a link's opening line in the run log, or npos.
+  size_t Opened(const std::string& link) const {
+    return engine->Logs().RunText().find(":" + link + "...\r\n");
+  }
+
+  TestSite site;
+  TempFolder folder;
+  LineListHandler handler;
+  RecordingView view;
+  Program program;
+  std::unique_ptr<DownloadEngine> engine;
+};
