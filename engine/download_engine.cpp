@@ -69,7 +69,8 @@ std::filesystem::path DownloadEngine::ProjectFolder() const {
 
 void DownloadEngine::DownloadThreadProc(std::string address) {
   platform::RaiseThreadPriority();
-  RunContext context{m_program, m_view, m_logs, m_signals, {}, &m_leaving,
+  PageCache pages;
+  RunContext context{m_program, m_view, m_logs, m_signals, {}, &m_leaving, &pages,
                      [this] { SetState(EngineState::Finishing); }};
   ProjectStart start{address, m_programFolder, m_startedWithAddress};
 

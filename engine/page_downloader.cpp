@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <new>
@@ -81,8 +82,12 @@ int CPageDownloader::FetchFile(const std::string& address, int index) {
   m_context.view.SetProgressPos(m_index, 0);
   m_startTick = TickMs();  // replaced by the moment of the answer
 
-  const platform::HttpOutcome outcome = m_session.Get(target, *this);
+  const std::string requestUrl = m_context.pages ? platform::RequestUrl(target) : std::string();
+  const auto cached = m_context.pages ? m_context.pages->Find(requestUrl) : nullptr;
+  const platform::HttpOutcome outcome = cached ? Replay(*cached) : m_session.Get(target, *this);
   if (outcome == platform::HttpOutcome::NoRequest) return 2;
+  if (!cached && m_context.pages && outcome == platform::HttpOutcome::Completed && m_isText)
+    m_context.pages->Store(requestUrl, {m_head, m_body});
 
   // A body exists once the read loop was reached and ended by itself or by
   // Cancel or Stop, or when a network error cut it after some bytes.
@@ -130,8 +135,20 @@ int CPageDownloader::FetchFile(const std::string& address, int index) {
   return 0;
 }
 
+// A page from the run's cache goes through the same steps as one from the
+// network, so logs, filters and progress are the same.
+platform::HttpOutcome CPageDownloader::Replay(const CachedPage& page) {
+  if (!OnHead(page.head)) return platform::HttpOutcome::Abandoned;
+  for (size_t at = 0; at < page.body.size(); at += 1024) {
+    if (!OnChunk(page.body.data() + at, std::min<size_t>(1024, page.body.size() - at)))
+      return platform::HttpOutcome::Abandoned;
+  }
+  return platform::HttpOutcome::Completed;
+}
+
 bool CPageDownloader::OnHead(const platform::HttpHead& head) {
   m_startTick = TickMs();
+  m_head = head;
   if (head.status < 200 || head.status > 299) {
     m_ending = Ending::Refused;
     return false;

@@ -56,6 +56,7 @@ class CPageDownloader : private platform::HttpReceiver {
   bool OnChunk(const char* data, size_t size) override;
   bool ShouldAbort() override;
 
+  platform::HttpOutcome Replay(const CachedPage& page);
   void CaptureTitle(std::string_view firstChunk);
   void LogLine(const std::string& line);
   std::string OpenOutputFile(const std::string& localPath);
@@ -65,6 +66,7 @@ class CPageDownloader : private platform::HttpReceiver {
   platform::HttpSession& m_session;
   std::string m_body;
   int64_t m_announced = 0;
+  platform::HttpHead m_head;
   Ending m_ending = Ending::None;
   bool m_writeFailed = false;
   std::string m_outputPath;  // absolute path of m_pFile

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine_view.h"
+#include "page_cache.h"
 #include "program.h"
 #include "run_logs.h"
 #include "run_signals.h"
@@ -18,6 +19,8 @@ struct RunContext {
   std::filesystem::path projectFolder;
   // Set when the program is leaving: every question is then answered No.
   const std::atomic<bool>* leaving = nullptr;
+  // The run's text pages; none when not set.
+  PageCache* pages = nullptr;
   // Called on the download thread when the workers of the run are done.
   std::function<void()> workersDone;
 

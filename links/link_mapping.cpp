@@ -1,5 +1,6 @@
 #include "link_mapping.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -65,16 +66,20 @@ std::optional<Reference> NumericReference(std::string_view s, size_t pos) {
 
 void DecodeReferences(std::string& link) {
   size_t pos = 0;
+  bool produced = false;  // the "&" at pos came from "&amp;"
   while ((pos = link.find('&', pos)) != std::string::npos) {
     if (link.compare(pos, 5, "&amp;") == 0) {
       link.erase(pos + 1, 4);  // stay on the "&" just produced: &amp;amp; collapses
+      produced = true;
       continue;
     }
-    if (auto ref = NumericReference(link, pos)) {
+    // "&amp;#46;" is the text "&#46;", not a dot.
+    if (auto ref = produced ? std::nullopt : NumericReference(link, pos)) {
       link.replace(pos, ref->length, ref->text);
       pos += ref->text.size();
       continue;
     }
+    produced = false;
     ++pos;
   }
 }
@@ -124,6 +129,7 @@ std::string ConfinePath(const std::string& path) {
   size_t start = 0;
   for (size_t slash; (slash = path.find('/', start)) != std::string::npos; start = slash + 1) {
     std::string segment = path.substr(start, slash - start);
+    std::replace(segment.begin(), segment.end(), '\0', '_');
     if (segment.empty() || segment == ".") continue;
     if (segment == "..") {
       if (!dirs.empty()) dirs.pop_back();

@@ -13,6 +13,29 @@ void HttpGlobalInit() {
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_ALL); });
 }
 
+std::string RequestUrl(const HttpTarget& target) {
+  // The fragment is never sent.
+  std::string object = target.object.substr(0, target.object.find('#'));
+  if (object.empty() || object.front() != '/') object.insert(0, "/");
+  const bool ipv6 = target.host.find(':') != std::string::npos;
+  const bool defaultPort = target.port == (target.secure ? 443 : 80);
+  std::string url = std::string(target.secure ? "https://" : "http://") +
+                    (ipv6 ? "[" + target.host + "]" : target.host) +
+                    (defaultPort ? std::string() : ":" + std::to_string(target.port)) +
+                    links::EncodeRequestTarget(object);
+  // Let libcurl's own parser say what it will send.
+  if (CURLU* u = curl_url()) {
+    char* normal = nullptr;
+    if (curl_url_set(u, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK &&
+        curl_url_get(u, CURLUPART_URL, &normal, 0) == CURLUE_OK) {
+      url = normal;
+      curl_free(normal);
+    }
+    curl_url_cleanup(u);
+  }
+  return url;
+}
+
 struct HttpSession::Transfer {
   CURL* curl;
   HttpReceiver& receiver;
@@ -72,16 +95,7 @@ HttpOutcome HttpSession::Get(const HttpTarget& target, HttpReceiver& receiver) {
   if (!curl) return HttpOutcome::NoRequest;
   m_error.clear();
 
-  // The fragment is never sent.
-  std::string object = target.object.substr(0, target.object.find('#'));
-  if (object.empty() || object.front() != '/') object.insert(0, "/");
-  const bool ipv6 = target.host.find(':') != std::string::npos;
-  const std::string url = std::string(target.secure ? "https://" : "http://") +
-                          (ipv6 ? "[" + target.host + "]" : target.host) +
-                          (target.port == (target.secure ? 443 : 80) ? std::string()
-                                                                     : ":" + std::to_string(target.port)) +
-                          links::EncodeRequestTarget(object);
-
+  const std::string url = RequestUrl(target);
   Transfer transfer{curl, receiver};
   char errorBuffer[CURL_ERROR_SIZE] = {};
   curl_easy_reset(curl);

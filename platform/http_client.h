@@ -23,6 +23,12 @@ struct HttpHead {
   std::string contentType;    // empty when absent
 };
 
+// The address a request for `target` asks for, as sent: the fragment
+// dropped, bytes that may not stand in a request target escaped, and dot
+// segments removed as a browser does. Equal for requests that ask the server
+// for the same thing.
+std::string RequestUrl(const HttpTarget& target);
+
 class HttpReceiver {
  public:
   virtual ~HttpReceiver() = default;

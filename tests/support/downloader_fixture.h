@@ -14,7 +14,7 @@
 struct DownloaderFixture {
   explicit DownloaderFixture(ProgramKind kind = ProgramKind::Tarvelin, PageHandler* handler = nullptr)
       : project(kind == ProgramKind::Quorvash),
-        context{program, view, logs, signals, folder.Path()},
+        context{program, view, logs, signals, folder.Path(), nullptr, nullptr, {}},
         session(kind == ProgramKind::Quorvash ? "Quorvash" : "Tarvelin") {
     program.kind = kind;
     program.name = kind == ProgramKind::Quorvash ? "Quorvash" : "Tarvelin";

@@ -2,6 +2,7 @@
 // An HTTP server on 127.0.0.1 with an ephemeral port, run on its own thread
 // for the length of a test. It counts the requests it answers per path.
 #include <httplib.h>
+#include <netinet/tcp.h>
 
 #include <chrono>
 #include <map>
@@ -12,6 +13,13 @@
 class TestServer {
  public:
   TestServer() {
+    // Accepted sockets inherit TCP_NODELAY; without it every answer waits
+    // for a delayed acknowledgement.
+    m_server.set_socket_options([](socket_t sock) {
+      int yes = 1;
+      setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+      setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+    });
     m_server.set_logger([this](const httplib::Request& req, const httplib::Response&) {
       std::lock_guard g(m_mutex);
       ++m_hits[req.path];

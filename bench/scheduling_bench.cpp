@@ -1,0 +1,121 @@
+// How the workers' scheduling scales: the cost of choosing the next link as
+// the list grows, beside a walk from index 0 each time; and how long a run
+// takes to end after its last file.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <vector>
+
+#include "download_engine.h"
+#include "line_list_handler.h"
+#include "link_choice.h"
+#include "temp_folder.h"
+#include "test_server.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Nanos(Clock::duration d) { return double(std::chrono::duration_cast<std::chrono::nanoseconds>(d).count()); }
+
+// The plain walk: from index 0 every time, preferred pass then new pass.
+int NaiveChoose(CDownloadProject& p) {
+  for (uint8_t wanted : {uint8_t(LINK_PREFERRED), uint8_t(LINK_NEW)})
+    for (size_t i = 0; i < p.m_states.size(); ++i)
+      if (p.m_states[i] == wanted) {
+        p.m_states[i] = LINK_TAKEN;
+        return int(i);
+      }
+  return -1;
+}
+
+void ChoiceCost() {
+  std::printf("Choosing the next link (mean per choice, taking every link of the list in turn)\n");
+  std::printf("%10s %18s %18s\n", "links", "cursor walk", "walk from 0");
+  for (int n : {1000, 10000, 100000}) {
+    CDownloadProject a, b;
+    for (int i = 0; i < n; ++i) {
+      const std::string link = "gallery/" + std::to_string(i) + (i % 4 ? ".htm" : ".jpg");
+      a.AppendLink(link, i % 4 ? LINK_NEW : LINK_PREFERRED);
+      b.AppendLink(link, i % 4 ? LINK_NEW : LINK_PREFERRED);
+    }
+    auto t0 = Clock::now();
+    int chosen = 0, taken = 0;
+    while (ChooseLink(a, true, chosen) == Choice::Chosen) ++taken;
+    const double cursor = Nanos(Clock::now() - t0) / taken;
+    // The plain walk is quadratic in all; time a sample of its choices.
+    const int sample = std::min(n, 2000);
+    for (int i = 0; i < n - sample; ++i) NaiveChoose(b);
+    t0 = Clock::now();
+    for (int i = 0; i < sample; ++i) NaiveChoose(b);
+    const double naive = Nanos(Clock::now() - t0) / sample;
+    std::printf("%10d %15.0f ns %15.0f ns\n", n, cursor, naive);
+  }
+}
+
+// Records when the last picture arrived and when the run asked its end
+// question, which follows the project file.
+class TimingView : public EngineView {
+ public:
+  void SetWorkerLabel(int, const std::string&) override {}
+  void SetProgressRange(int, int64_t) override {}
+  void SetProgressPos(int, int64_t) override {}
+  void StepProgress(int) override {}
+  void FillProgress(int) override {}
+  void RefreshRunLog() override {}
+  void RefreshTitleLog() override {}
+  void ClearPictures() override {}
+  void AddPicture(const std::string&, const std::string&) override {
+    std::lock_guard g(mutex);
+    lastPicture = Clock::now();
+  }
+  bool Ask(Question q, const std::string&) override {
+    if (q == Question::ViewFiles) end = Clock::now();
+    return false;
+  }
+  void ShowError(const std::string&) override {}
+  void OpenFolder(const std::string&) override {}
+  std::mutex mutex;
+  Clock::time_point lastPicture, end;
+};
+
+void EndLatency() {
+  TestServer server;
+  std::string list;
+  for (int i = 0; i < 20; ++i) list += "P p" + std::to_string(i) + ".jpg\n";
+  server.Http().Get(R"(/.*)", [&](const httplib::Request& req, httplib::Response& res) {
+    if (req.path == "/start.txt")
+      res.set_content(list, "text/plain");
+    else
+      res.set_content(std::string(2000, 'x'), "image/jpeg");
+  });
+  server.Start();
+  TempFolder folder;
+  setenv("XDG_CONFIG_HOME", (folder.Path() / "config").c_str(), 1);
+  setenv("XDG_DATA_HOME", (folder.Path() / "data").c_str(), 1);
+  LineListHandler handler;
+  Program program;
+  program.name = "Tarvelin";
+  program.pageHandler = &handler;
+  std::vector<double> ms;
+  for (int run = 0; run < 7; ++run) {
+    TimingView view;
+    DownloadEngine engine(program, view, folder.Path());
+    engine.Download(server.Url("/start.txt"));
+    engine.WaitForRun();
+    ms.push_back(Nanos(view.end - view.lastPicture) / 1e6);
+  }
+  std::sort(ms.begin(), ms.end());
+  std::printf("\nFrom the last file to the end of the run (project file written), 20 files, 7 runs\n");
+  std::printf("  woken workers: median %.2f ms, worst %.2f ms\n", ms[ms.size() / 2], ms.back());
+  std::printf("  an idle poll of one second, as a blind sleep would give: about 1000 ms\n");
+}
+
+}  // namespace
+
+int main() {
+  ChoiceCost();
+  EndLatency();
+}

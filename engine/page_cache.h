@@ -1,0 +1,35 @@
+#pragma once
+// The text pages a run has received, by request address, so that a page
+// asked for again (another fragment, or "dir/../" in its link) does not
+// cross the network again. Bounded in memory; five workers share it.
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+#include "http_client.h"
+
+struct CachedPage {
+  platform::HttpHead head;
+  std::string body;
+};
+
+class PageCache {
+ public:
+  explicit PageCache(size_t maxBytes = 64u << 20, size_t maxPageBytes = 4u << 20)
+      : m_maxBytes(maxBytes), m_maxPageBytes(maxPageBytes) {}
+
+  std::shared_ptr<const CachedPage> Find(const std::string& url) const;
+  // Keeps the page unless it is too large; the oldest pages make room.
+  void Store(const std::string& url, CachedPage page);
+  int Hits() const;
+
+ private:
+  const size_t m_maxBytes, m_maxPageBytes;
+  mutable std::mutex m_mutex;  // guards everything below
+  std::unordered_map<std::string, std::shared_ptr<const CachedPage>> m_pages;
+  std::deque<std::string> m_order;  // oldest first
+  size_t m_bytes = 0;
+  mutable int m_hits = 0;
+};

@@ -1,0 +1,10 @@
+#pragma once
+// The whole console front end, shared by tarvelin-cli and quorvash-cli.
+#include "program.h"
+
+// Exit codes.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitStartFailed = 2;
+inline constexpr int kExitUsage = 64;
+
+int RunConsole(Program& program, int argc, char** argv);

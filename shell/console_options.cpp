@@ -1,0 +1,117 @@
+#include "console_options.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include "settings_keys.h"
+
+namespace {
+
+bool IsInt32(const std::string& text) {
+  if (text.empty()) return false;
+  errno = 0;
+  char* end = nullptr;
+  const long long v = std::strtoll(text.c_str(), &end, 10);
+  return errno == 0 && *end == '\0' && v >= INT_MIN && v <= INT_MAX;
+}
+
+}  // namespace
+
+ParseResult ParseConsoleOptions(const std::vector<std::string>& args, bool quorvash) {
+  ConsoleOptions o;
+  std::vector<std::string> rest;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](const std::string& name) -> std::optional<std::string> {
+      if (a.rfind(name + "=", 0) == 0) return a.substr(name.size() + 1);
+      if (a == name && i + 1 < args.size()) return args[++i];
+      return std::nullopt;
+    };
+    if (a == "--help" || a == "-h") {
+      o.help = true;
+    } else if (a == "--") {
+      rest.insert(rest.end(), args.begin() + long(i) + 1, args.end());
+      break;
+    } else if (a == "--folder" || a.rfind("--folder=", 0) == 0) {
+      auto v = value("--folder");
+      if (!v || v->empty()) return {std::nullopt, "--folder needs a folder"};
+      o.folder = *v;
+    } else if (!quorvash && (a == "--continue" || a == "--fresh")) {
+      const ResumeChoice choice = a == "--continue" ? ResumeChoice::Continue : ResumeChoice::Fresh;
+      if (o.resume != ResumeChoice::Ask && o.resume != choice)
+        return {std::nullopt, "--continue and --fresh exclude each other"};
+      o.resume = choice;
+    } else if (a == "--set" || a.rfind("--set=", 0) == 0) {
+      auto v = value("--set");
+      if (!v) return {std::nullopt, "--set needs KEY=VALUE"};
+      const size_t eq = v->find('=');
+      if (eq == std::string::npos) return {std::nullopt, "--set needs KEY=VALUE, got \"" + *v + "\""};
+      const std::string key = v->substr(0, eq), val = v->substr(eq + 1);
+      const auto known = FindSettingKey(key, quorvash);
+      if (!known) return {std::nullopt, "unknown settings key \"" + key + "\""};
+      if (known->type == SettingType::Integer && !IsInt32(val))
+        return {std::nullopt, "\"" + key + "\" takes an integer, got \"" + val + "\""};
+      o.settings.emplace_back(key, val);
+    } else if (a.size() > 1 && a[0] == '-') {
+      return {std::nullopt, "unknown option " + a};
+    } else {
+      rest.push_back(a);
+    }
+  }
+  if (o.help) return {o, {}};
+  if (rest.size() != 1)
+    return {std::nullopt, rest.empty() ? std::string(quorvash ? "a keyword or address is needed"
+                                                              : "an address is needed")
+                                       : "only one address may be given"};
+  o.address = rest[0];
+  return {o, {}};
+}
+
+std::string ConsoleUsage(const std::string& command, bool quorvash) {
+  std::string keys;
+  for (const auto& k : SettingKeys(quorvash))
+    keys += "    \"" + k.name + "\"" + (k.type == SettingType::Integer ? " (integer)\n" : " (text)\n");
+  if (quorvash) {
+    return "Usage: " + command + " [--folder DIR] [--set KEY=VALUE]... KEYWORD-OR-ADDRESS\n"
+           "\n"
+           "Searches images for a keyword (or reads a result-page address of the\n"
+           "image search) and downloads the full-size pictures with five workers.\n"
+           "\n"
+           "  --folder DIR      program folder; the project folder DIR/<search host>\n"
+           "                    is cleared into the trash and filled anew\n"
+           "  --set KEY=VALUE   write a setting before the run, e.g. --set \"MaxCount=50\"\n"
+           "  --help            this text\n"
+           "\n"
+           "Settings keys:\n" + keys +
+           "  \"search host\" names the search service (host or host:port), so a local\n"
+           "  stand-in can take its place.\n"
+           "\n"
+           "The suggested keyword of the service is offered on a terminal (No otherwise).\n"
+           "Ctrl-C or SIGTERM stops the run and writes project.cfg; a second Ctrl-C\n"
+           "leaves at once.\n"
+           "\n"
+           "Exit status: 0 after a run, 2 when the run could not start, 64 for usage errors.\n";
+  }
+  return "Usage: " + command + " [--folder DIR] [--continue | --fresh] [--set KEY=VALUE]... ADDRESS\n"
+         "\n"
+         "Crawls the web site at ADDRESS (http:// or https://) with five workers and\n"
+         "stores every picture and .zip/.rar archive its pages show, also pictures on\n"
+         "other hosts, in the project folder DIR/<host>.\n"
+         "\n"
+         "  --folder DIR      program folder below which project folders are made\n"
+         "  --continue        continue the previous download of this host\n"
+         "  --fresh           start afresh: the project folder is cleared into the trash\n"
+         "                    (without either, the question is asked on a terminal and\n"
+         "                    answered No otherwise)\n"
+         "  --set KEY=VALUE   write a setting before the run, e.g. --set \"file size=100\"\n"
+         "  --help            this text\n"
+         "\n"
+         "Settings keys:\n" + keys +
+         "\n"
+         "Ctrl-C or SIGTERM stops the run: unfinished files go back to the list and\n"
+         "project.cfg is written, so --continue goes on later. A second Ctrl-C leaves\n"
+         "at once.\n"
+         "\n"
+         "Exit status: 0 after a run, 2 when the run could not start, 64 for usage errors.\n";
+}

@@ -1,0 +1,186 @@
+#include "page_scanner.h"
+
+#include "address.h"
+#include "ascii.h"
+#include "page_downloader.h"
+
+namespace tarvelin {
+
+namespace {
+
+constexpr size_t npos = std::string_view::npos;
+
+bool IsQuote(char c) { return c == '"' || c == '\''; }
+
+// Only the space counts as a blank: a tab or line break is an ordinary byte.
+size_t SkipBlanks(std::string_view text, size_t i) {
+  while (i < text.size() && text[i] == ' ') ++i;
+  return i;
+}
+
+// An image value is quoted when, after "src", blanks, one byte (the "=") and
+// blanks again, a quote or a backslash follows.
+bool ImageValueQuoted(std::string_view text, size_t afterSrc) {
+  size_t i = SkipBlanks(text, afterSrc);
+  if (i >= text.size()) return false;
+  i = SkipBlanks(text, i + 1);
+  return i < text.size() && (IsQuote(text[i]) || text[i] == '\\');
+}
+
+// An anchor is only taken as href="..." or href='...', blanks allowed.
+bool HrefValueQuoted(std::string_view text, size_t afterHref) {
+  size_t i = SkipBlanks(text, afterHref);
+  if (i >= text.size() || text[i] != '=') return false;
+  i = SkipBlanks(text, i + 1);
+  return i < text.size() && IsQuote(text[i]);
+}
+
+bool IsWebAddress(std::string_view value) {
+  return links::StartsWithNoCase(value, "http://") || links::StartsWithNoCase(value, "https://");
+}
+
+bool HasImageEnding(std::string_view value) {
+  return links::EndsWithNoCase(value, ".jpg") || links::EndsWithNoCase(value, ".gif") ||
+         links::EndsWithNoCase(value, ".bmp");
+}
+
+// Archives are taken before pages, like images. Nothing may follow the
+// extension: set.zip?x=1 is a page.
+bool IsArchive(std::string_view value) {
+  return links::EndsWithNoCase(value, ".zip") || links::EndsWithNoCase(value, ".rar");
+}
+
+}  // namespace
+
+size_t LinkWalker::FindNoCase(Memo& memo, std::string_view needle, size_t from) {
+  return Find(memo, from, [&](size_t f) { return links::FindNoCase(m_text, needle, f); });
+}
+
+size_t LinkWalker::FindByte(Memo& memo, char byte, size_t from) {
+  return Find(memo, from, [&](size_t f) { return m_text.find(byte, f); });
+}
+
+size_t LinkWalker::FindQuote(size_t from) {
+  return Find(m_quote, from, [&](size_t f) { return m_text.find_first_of("\"'", f); });
+}
+
+size_t LinkWalker::FindNextLink(size_t start, int& kind) {
+  kind = 0;
+  size_t anchor = FindNoCase(m_anchorTag, "<a ", start);
+  while (anchor != npos) {
+    if (m_image) {
+      // "<img " cannot straddle the "<" of the anchor, so a match before the
+      // anchor lies wholly in front of it.
+      const size_t image = FindNoCase(m_imageTag, "<img ", start);
+      if (image < anchor) return FindNoCase(m_src, "src", image);  // none ends the scan
+    }
+    kind = 1;
+    if (m_text.compare(anchor, 7, "<a name") == 0) {
+      start = anchor + 1;
+    } else {
+      const size_t href = FindNoCase(m_href, "href", anchor);
+      if (href != npos && HrefValueQuoted(m_text, href + 4)) return href;
+      // With no "href" left in the page, later images may still be taken.
+      start = href == npos ? anchor + 1 : href + 1;
+    }
+    kind = 0;
+    anchor = FindNoCase(m_anchorTag, "<a ", start);
+  }
+  if (!m_image) return npos;
+  const size_t image = FindNoCase(m_imageTag, "<img ", start);
+  return image == npos ? npos : FindNoCase(m_src, "src", image);
+}
+
+std::optional<LinkValue> LinkWalker::Next() {
+  int kind = 0;
+  for (size_t at; (at = FindNextLink(m_pos, kind)) != npos;) {
+    const bool quoted = kind == 1 || ImageValueQuoted(m_text, at + 3);
+    size_t start = quoted ? FindQuote(at) : FindByte(m_equals, '=', at);
+    if (start == npos) {
+      m_pos = at + 1;
+      continue;
+    }
+    ++start;
+    const size_t end = quoted ? FindQuote(start) : FindByte(m_blank, ' ', start);
+    if (end == npos) {
+      m_pos = start + 1;
+      continue;
+    }
+    m_pos = end + 1;
+    if (end - start >= kMaxValueLength) continue;
+    return LinkValue{m_text.substr(start, end - start), kind};
+  }
+  m_pos = npos;
+  return std::nullopt;
+}
+
+void CleanValue(std::string& value) {
+  if (value.find_first_of("\t\r\n\x01") == npos) return;
+  std::string out;
+  out.reserve(value.size());
+  for (const char c : value) {
+    if (c == '\t' || c == '\r' || c == '\n') continue;
+    if (c == kOtherSiteMarker)
+      out += "%01";
+    else
+      out += c;
+  }
+  value = std::move(out);
+}
+
+int ProcessLink(CPageDownloader& downloader, std::string value, int kind) {
+  CleanValue(value);
+  const CDownloadProject& project = *downloader.m_pProject;
+  bool root = false;
+  bool otherSite = false;
+
+  // "//host/path" means the start site's scheme.
+  if (value.starts_with("//")) value.insert(0, project.m_secure ? "https:" : "http:");
+  if (IsWebAddress(value)) {
+    const auto address = links::SplitAddress(value);
+    if (address && address->host == project.m_host) {
+      value = address->object;
+      root = true;
+    } else if (project.m_diffRoot && HasImageEnding(value)) {
+      otherSite = true;
+    } else {
+      return kOtherHost;
+    }
+  } else if (links::StartsWithNoCase(value, "mailto:") || links::StartsWithNoCase(value, "www.") ||
+             links::StartsWithNoCase(value, "file://")) {
+    return kNotFetched;
+  }
+
+  if (value.starts_with('#')) return kFragmentOnly;
+  if (value.starts_with('/')) {
+    value.erase(0, 1);
+    root = true;
+  }
+  downloader.ResolveLink(value, root, otherSite);
+  // The page directory grows with every "../" resolved against it; the
+  // bound ends a crawl that would otherwise walk "a/../a/../" for ever.
+  if (!otherSite && value.size() > kMaxResolvedLength) return kTooLong;
+  std::string local;  // link mode leaves nothing of use in it
+  if (downloader.MapLink(value, local, false, kind != 0, root, otherSite) != 0) return kOutsideLevel;
+  downloader.AddLink(value, kind);
+  return kAdded;
+}
+
+int ScanPage(CPageDownloader& downloader, const std::string& body, int /*index*/) {
+  if (!downloader.m_isText) {
+    downloader.WriteBody(body);
+    return 0;
+  }
+  // A zero byte ends the page text.
+  const std::string_view text(body.c_str());
+  LinkWalker walker(text, downloader.m_pProject->m_image != 0);
+  while (const auto found = walker.Next()) {
+    std::string value(found->text);
+    CleanValue(value);
+    const int kind = found->kind == 1 && IsArchive(value) ? 0 : found->kind;
+    ProcessLink(downloader, std::move(value), kind);
+  }
+  return 0;
+}
+
+}  // namespace tarvelin

@@ -1,0 +1,91 @@
+#pragma once
+// Tarvelin's page scanner: a plain text search of a received page for the
+// values of anchor "href" and image "src" attributes. There is no HTML parser
+// on purpose: comments, scripts and base addresses are not understood.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "program.h"
+
+class CPageDownloader;
+
+namespace tarvelin {
+
+// What ProcessLink did with one value; nobody acts on it but the tests.
+enum Verdict : int {
+  kAdded = 0,         // added to the list, or listed already
+  kOtherHost = 1,     // on another host, and no image to take from there
+  kNotFetched = 2,    // a mail, "www." or file address
+  kFragmentOnly = 4,  // a place in this page
+  kOutsideLevel = 7,  // outside the directory level
+  kTooLong = 8,       // a site link longer than kMaxResolvedLength once resolved
+};
+
+// The longest site link kept, as the link buffers always allowed.
+inline constexpr size_t kMaxResolvedLength = 259;
+
+// A value this long or longer is passed over.
+inline constexpr size_t kMaxValueLength = 4160;
+
+struct LinkValue {
+  std::string_view text;  // raw, as it stands in the page
+  int kind;               // 1 from an anchor's "href", 0 from an image's "src"
+};
+
+// Walks a page for link values in page order. Every search is forward-only and
+// remembers its last answer, so a whole walk stays linear in the page even on
+// pages written to defeat it. Reads nothing outside `text`, which need not be
+// zero-terminated.
+class LinkWalker {
+ public:
+  LinkWalker(std::string_view text, bool image) : m_text(text), m_image(image) {}
+
+  std::optional<LinkValue> Next();
+  // Position of the next link's "href" or "src" at or after `start`, or npos;
+  // `kind` becomes 1 for an anchor, 0 for an image.
+  size_t FindNextLink(size_t start, int& kind);
+
+ private:
+  // The answer to the last search: no match lies in [from, found).
+  struct Memo {
+    size_t from = std::string_view::npos;
+    size_t found = std::string_view::npos;
+  };
+  template <class Search>
+  static size_t Find(Memo& memo, size_t from, Search search) {
+    if (from < memo.from || from > memo.found) {
+      memo.from = from;
+      memo.found = search(from);
+    }
+    return memo.found;
+  }
+  size_t FindNoCase(Memo& memo, std::string_view needle, size_t from);
+  size_t FindByte(Memo& memo, char byte, size_t from);
+  size_t FindQuote(size_t from);
+
+  std::string_view m_text;
+  bool m_image;
+  size_t m_pos = 0;
+  Memo m_anchorTag, m_imageTag, m_src, m_href, m_quote, m_equals, m_blank;
+};
+
+// Tab, CR and LF go, as browsers drop them; the other-site marker byte is
+// escaped so that a page cannot forge an other-site link.
+void CleanValue(std::string& value);
+
+// Classifies one value and adds what the run wants to the list.
+int ProcessLink(CPageDownloader& downloader, std::string value, int kind);
+
+// Adds the links of a text page; any other body goes to the output file.
+int ScanPage(CPageDownloader& downloader, const std::string& body, int index);
+
+}  // namespace tarvelin
+
+class PageScanner : public PageHandler {
+ public:
+  int HandlePage(CPageDownloader& downloader, std::string& body, int index) override {
+    return tarvelin::ScanPage(downloader, body, index);
+  }
+};

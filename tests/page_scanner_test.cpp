@@ -1,0 +1,220 @@
+#include "page_scanner.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "downloader_fixture.h"
+#include "link_state.h"
+
+using namespace tarvelin;
+
+namespace {
+
+using Entries = std::vector<std::pair<std::string, int>>;
+const std::string M(1, kOtherSiteMarker);
+constexpr int kNotTaken = -1;
+
+// A literal with its zero bytes.
+template <size_t n>
+std::string Bytes(const char (&text)[n]) {
+  return std::string(text, n - 1);
+}
+
+struct Settings {
+  int image = 1;
+  int diffRoot = 1;
+  int level = 0;
+  bool secure = false;
+  int showLink = 0;
+};
+
+// A page in directory "gallery" of thishost, as the worker leaves it.
+std::unique_ptr<DownloaderFixture> Page(const Settings& s = {}) {
+  auto f = std::make_unique<DownloaderFixture>();
+  f->downloader->m_pageDir = "gallery";
+  f->project.m_image = s.image;
+  f->project.m_diffRoot = s.diffRoot;
+  f->project.m_level = s.level;
+  f->project.m_secure = s.secure;
+  f->project.m_showLink = s.showLink;
+  return f;
+}
+
+Entries Stored(const DownloaderFixture& f) {
+  Entries out;
+  for (size_t i = 0; i < f.project.m_links.size(); ++i)
+    out.emplace_back(f.project.m_links[i], f.project.m_states[i]);
+  return out;
+}
+
+Entries Scan(const std::string& page, const Settings& s = {}) {
+  auto f = Page(s);
+  EXPECT_EQ(ScanPage(*f->downloader, page, 0), 0);
+  return Stored(*f);
+}
+
+TEST(PageScanner, WorkedExamples) {
+  struct Row {
+    std::string tag;
+    int verdict;
+    Entries stored;
+  } rows[] = {
+      {"a href='next.htm'", kAdded, {{"gallery/next.htm", LINK_NEW}}},
+      {"IMG SRC='pics/a.jpg'", kAdded, {{"gallery/pics/a.jpg", LINK_PREFERRED}}},
+      {"a href='/files/set.zip'", kAdded, {{"files/set.zip", LINK_PREFERRED}}},
+      {"a href='mailto:someone'", kNotFetched, {}},
+      {"a href='www.otherhost/x.htm'", kNotFetched, {}},
+      {"a href='#top'", kFragmentOnly, {}},
+      {"a href='http://thishost/about.htm'", kAdded, {{"about.htm", LINK_NEW}}},
+      {"img border=0 src=http://otherhost/b.gif alt='x'", kAdded,
+       {{"gallery/" + M + "http://otherhost/b.gif", LINK_PREFERRED}}},
+      {"a href='http://otherhost/page.htm'", kOtherHost, {}},
+      {"a name='x' href='y.htm'", kNotTaken, {}},
+      {"a href=plain.htm", kNotTaken, {}},
+      {"a href='page.htm#part'", kAdded, {{"gallery/page.htm#part", LINK_NEW}}},
+  };
+  for (const Row& row : rows) {
+    for (const char quote : {'\'', '"'}) {
+      std::string page = "<" + row.tag + ">";
+      std::replace(page.begin(), page.end(), '\'', quote);
+      SCOPED_TRACE(page);
+      EXPECT_EQ(Scan(page), row.stored);
+
+      std::vector<LinkValue> values;
+      LinkWalker walker(page, true);
+      while (auto v = walker.Next()) values.push_back(*v);
+      if (row.verdict == kNotTaken) {
+        EXPECT_TRUE(values.empty());
+        continue;
+      }
+      ASSERT_EQ(values.size(), 1u);
+      EXPECT_EQ(ProcessLink(*Page()->downloader, std::string(values[0].text), values[0].kind),
+                row.verdict);
+    }
+  }
+}
+
+TEST(PageScanner, PagesGiveTheseEntries) {
+  // Other-site images: their length is not bounded once resolved.
+  const std::string v4159 = "http://o/" + std::string(4146, 'x') + ".jpg";
+  const std::string v4160 = "http://o/y" + v4159.substr(9);
+  Settings imageOff, diffRootOff, sameDir, secure;
+  imageOff.image = 0;
+  diffRootOff.diffRoot = 0;
+  sameDir.level = 1;
+  secure.secure = true;
+  const int N = LINK_NEW, P = LINK_PREFERRED;
+  struct Case {
+    const char* name;
+    std::string page;
+    Settings settings;
+    Entries stored;
+  } cases[] = {
+      {"A NAME in capitals is no named anchor", "<A NAME='x' href='y.htm'>", {}, {{"gallery/y.htm", N}}},
+      {"A NAME takes the next href anywhere", "<A NAME=top></A><link href='s.css'>", {}, {{"gallery/s.css", N}}},
+      {"unquoted src runs to the blank", "<img src=a.jpg><br> x", {}, {{"gallery/a.jpg><br>", P}}},
+      {"backslash counts as quoted", "<img src=\\\"b.jpg\\\">", {}, {{"gallery/b.jpg\\", P}}},
+      {"img without src ends the scan", "<img alt='x'><a href='a.htm'>", {}, {}},
+      {"a later src is taken first", "<img alt=x><a href='a.htm'><img src='b.jpg'><a href='c.htm'>", {},
+       {{"gallery/b.jpg", P}, {"gallery/c.htm", N}}},
+      {"page order", "<a href='1.htm'><img src='2.jpg'><a href='3.htm'>", {},
+       {{"gallery/1.htm", N}, {"gallery/2.jpg", P}, {"gallery/3.htm", N}}},
+      {"image off", "<img src='a.jpg'><a href='b.jpg'>", imageOff, {{"gallery/b.jpg", N}}},
+      {"only a blank ends a tag name", "<a\nhref='a.htm'><img\tsrc='b.jpg'>", {}, {}},
+      {"either quote ends the value", "<a href=\"it's.htm\">", {}, {{"gallery/it", N}}},
+      {"anchor without any href", "<a class=x>t</a><img src='b.jpg'>", {}, {{"gallery/b.jpg", P}}},
+      {"archives", "<a href='SET.RAR'><a href='set.zip?x=1'><img src='x.zip'>", {},
+       {{"gallery/SET.RAR", P}, {"gallery/set.zip?x=1", N}, {"gallery/x.zip", P}}},
+      {"listed once whatever the case", "<a href='A.htm'><a href='a.HTM'>", {}, {{"gallery/A.htm", N}}},
+      {"4159 characters", "<a href='" + v4159 + "'>", {}, {{"gallery/\x01" + v4159, N}}},
+      {"4160 characters", "<a href='" + v4160 + "'><a href='n.htm'>", {}, {{"gallery/n.htm", N}}},
+      {"https", "<a href='HTTPS://thishost/a.htm'><img src='https://o/b.jpg'><a href='https://o/c.htm'>", {},
+       {{"a.htm", N}, {"gallery/" + M + "https://o/b.jpg", P}}},
+      {"other-host endings", "<img src='http://o/a.jpeg'><img src='http://o/a.png'><img src='http://o/a.jpg?x'>"
+       "<img src='http://o/a.JPG'>", {}, {{"gallery/" + M + "http://o/a.JPG", P}}},
+      {"diff root off", "<img src='http://o/a.jpg'>", diffRootOff, {}},
+      {"scheme-relative", "<img src='//o/c.gif'><a href='//thishost/d.htm'>", {},
+       {{"gallery/" + M + "http://o/c.gif", P}, {"d.htm", N}}},
+      {"scheme-relative on https", "<img src='//o/c.gif'>", secure, {{"gallery/" + M + "https://o/c.gif", P}}},
+      {"tab, CR and LF dropped", "<a href='pa\nge\t.h\rtm'><a href='\nhttp://thishost/x.htm'><a href='mail\r\nto:x'>"
+       "<a href='s.z\nip'>", {}, {{"gallery/page.htm", N}, {"x.htm", N}, {"gallery/s.zip", P}}},
+      {"numeric references", "<a href='a&#46;htm'><img src='b&#x2e;jpg'><a href='c&#10;d.htm'>", {},
+       {{"gallery/a.htm", N}, {"gallery/b.jpg", P}, {"gallery/c&#10;d.htm", N}}},
+      {"no forged other-site link", "<a href='x" + M + "http://o/a.htm'>", {}, {{"gallery/x%01http://o/a.htm", N}}},
+      {"a zero byte ends the page", Bytes("<a href='a.htm'>\0<a href='b.htm'>"), {},
+       {{"gallery/a.htm", N}}},
+      {"same directory", "<a href='p.htm'><a href='sub/p.htm'><a href='/p.htm'><a href='/gallery/q.htm'>"
+       "<a href='/Gallery/r.htm'><a href='http://thishost/gallery/s.htm'><img src='http://o/a.jpg'>", sameDir,
+       {{"gallery/p.htm", N}, {"gallery/q.htm", N}, {"gallery/s.htm", N}, {"gallery/" + M + "http://o/a.jpg", P}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Scan(c.page, c.settings), c.stored);
+  }
+  // The page ends inside a tag or value: nothing may be read past it.
+  for (const char* cut : {"<img src", "<img src=", "<img src=x", "<img src='", "<img ", "<a href", "<a href='x",
+                          "<a href= '", "<a name", "<a "}) {
+    SCOPED_TRACE(cut);
+    EXPECT_EQ(Scan(cut), Entries{});
+  }
+}
+
+TEST(PageScanner, Verdicts) {
+  Settings sameDir, diffRootOff;
+  sameDir.level = 1;
+  diffRootOff.diffRoot = 0;
+  const struct {
+    std::string value;
+    Settings settings;
+    int verdict;
+  } cases[] = {
+      {"MailTo:x", {}, kNotFetched},           {"WWW.x.htm", {}, kNotFetched},
+      {"FILE://c/x.jpg", {}, kNotFetched},     {"#", {}, kFragmentOnly},
+      {"http://ThisHost/x.htm", {}, kOtherHost},  // the host compares with case
+      {"http:///x.jpg", diffRootOff, kOtherHost}, {"http://o/x.jpg", diffRootOff, kOtherHost},
+      {"sub/p.htm", sameDir, kOutsideLevel},   {"/p.htm", sameDir, kOutsideLevel},
+      {"ftp://o/x.jpg", {}, kAdded},
+      // "gallery/" + 251 characters is 259: kept; one more is too long.
+      {std::string(251, 'a'), {}, kAdded},     {std::string(252, 'a'), {}, kTooLong},
+      {"http://o/" + std::string(300, 'b') + ".jpg", {}, kAdded},  // other-site links keep their length
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    EXPECT_EQ(ProcessLink(*Page(c.settings)->downloader, c.value, 1), c.verdict);
+  }
+}
+
+TEST(PageScanner, ShowLinkLogsNewLinksOnce) {
+  for (const int showLink : {0, 1}) {
+    Settings s;
+    s.showLink = showLink;
+    auto f = Page(s);
+    f->project.AppendLink("gallery/index.htm", LINK_TAKEN);
+    ScanPage(*f->downloader, "<a href='a.htm'><a href='A.htm'><img src='b.jpg'>", 0);
+    EXPECT_EQ(f->logs.RunText(), showLink ? "1:gallery/a.htm\r\n2:gallery/b.jpg\r\n" : "");
+  }
+}
+
+TEST(PageScanner, NonTextBodyIsWrittenNotScanned) {
+  auto f = Page();
+  f->downloader->m_isText = 0;
+  f->downloader->m_pFile = std::tmpfile();  // closed by the downloader
+  ASSERT_NE(f->downloader->m_pFile, nullptr);
+  const std::string body = Bytes("<a href='a.htm'>\0\xff<img src='b.jpg'>");
+  EXPECT_EQ(ScanPage(*f->downloader, body, 0), 0);
+  EXPECT_TRUE(f->project.m_links.empty());
+
+  std::FILE* file = f->downloader->m_pFile;
+  std::fflush(file);
+  std::rewind(file);
+  std::string written(100, '\0');
+  written.resize(std::fread(written.data(), 1, written.size(), file));
+  EXPECT_EQ(written, body);
+}
+
+}  // namespace

@@ -1,0 +1,72 @@
+// Many small files, stopped at random moments and continued until done:
+// every file is fetched whole exactly once and stored once.
+#include <chrono>
+#include <random>
+#include <set>
+#include <thread>
+
+#include "engine_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class StopContinueStress : public EngineFixture {};
+
+TEST_F(StopContinueStress, EveryFileExactlyOnceAcrossStops) {
+  constexpr int kFiles = 2000;
+  std::string list;
+  for (int i = 0; i < kFiles; ++i) {
+    const std::string name = "f" + std::to_string(i) + ".jpg";
+    site.File("/" + name, "picture " + std::to_string(i) + std::string(size_t(100 + i % 300), '.'));
+    list += (i % 3 ? "P " : "N ") + name + "\n";
+  }
+  site.Page("/start.txt", list);
+
+  std::mt19937 random(20261207);
+  int runs = 0, stops = 0;
+  bool first = true;
+  while (true) {
+    view.Answer(Question::ContinueDownload, !first);
+    ASSERT_TRUE(engine->Download(site.Url("/start.txt")));
+    first = false;
+    ++runs;
+    if (stops < 5) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(std::uniform_int_distribution<int>(5, 120)(random)));
+      engine->Stop();
+      ++stops;
+    }
+    engine->WaitForRun();
+    const auto& states = engine->Project().m_states;
+    bool left = false;
+    for (auto s : states) left |= s != LINK_TAKEN;
+    if (!left && engine->Project().LinkCount() == kFiles + 1) break;
+    ASSERT_LT(runs, 30);
+  }
+
+  for (int i = 0; i < kFiles; ++i) ASSERT_EQ(site.Hits("/f" + std::to_string(i) + ".jpg"), 1) << i;
+  EXPECT_EQ(site.Hits("/start.txt"), 1);
+  int stored = 0;
+  for (const auto& e : fs::directory_iterator(ProjectFolder())) {
+    const std::string name = e.path().filename().string();
+    if (name == "project.cfg") continue;
+    EXPECT_EQ(name.find('('), std::string::npos) << name;
+    ++stored;
+  }
+  EXPECT_EQ(stored, kFiles);
+  EXPECT_EQ(engine->Project().m_count, kFiles + 1);
+  const std::string file = ProjectFile();
+  EXPECT_EQ(file.substr(0, file.find('\r')), std::to_string(kFiles + 1));
+  std::set<std::string> listed;
+  size_t at = file.find('\n') + 1;
+  while (at < file.size()) {
+    const size_t end = file.find("\r\n", at);
+    EXPECT_EQ(file[at], '1');
+    listed.insert(file.substr(at + 2, end - at - 2));
+    at = end + 2;
+  }
+  EXPECT_EQ(listed.size(), size_t(kFiles + 1));
+  RecordProperty("runs", runs);
+}
+
+}  // namespace
