@@ -32,8 +32,9 @@ class TestServer {
   httplib::Server& Http() { return m_server; }
 
   // Starts listening; call after the handlers are set.
-  void Start() {
-    m_port = m_server.bind_to_any_port("127.0.0.1");
+  void Start(const std::string& address = "127.0.0.1") {
+    m_address = address;
+    m_port = m_server.bind_to_any_port(address);
     m_thread = std::thread([this] { m_server.listen_after_bind(); });
     while (!m_server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
@@ -44,7 +45,7 @@ class TestServer {
     }
   }
   int Port() const { return m_port; }
-  std::string HostPort() const { return "127.0.0.1:" + std::to_string(m_port); }
+  std::string HostPort() const { return m_address + ":" + std::to_string(m_port); }
   std::string Url(const std::string& path) const { return "http://" + HostPort() + path; }
 
   int Hits(const std::string& path) const {
@@ -65,6 +66,7 @@ class TestServer {
   httplib::Server m_server;
   std::thread m_thread;
   int m_port = 0;
+  std::string m_address;
   mutable std::mutex m_mutex;
   std::map<std::string, int> m_hits;
   std::vector<std::string> m_targets;
