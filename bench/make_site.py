@@ -142,6 +142,7 @@ def jpeg_bytes(target, rng):
     pic = JpegPicture(rng)
     sample = [pic.mcu() for _ in range(8)]
     per_mcu = max(8.0, sum(map(len, sample)) / len(sample))
+    target *= 0.92   # the last row of MCUs and the headers come on top
     mcus = max(1, int(target * 8 / per_mcu))
     aspect = rng.uniform(0.6, 1.6)
     w = max(1, min(1024, int(round(math.sqrt(mcus * aspect)))))
@@ -292,7 +293,7 @@ def make_main(out, seed, other_host):
         manifest.append({"name": name, "host": "host2", "path": "photos/" + name, "size": size,
                          "kind": "jpg"})
         shown[page].append(("other", "photos/" + name))
-    manifest.append({"name": "logo.png", "host": "host1", "path": "logo.png", "size": 6000,
+    manifest.append({"name": "logo.png", "host": "host1", "path": "logo.png", "size": 9000,
                      "kind": "png"})
 
     # A few pictures are also shown on an index page ("featured").

@@ -1,0 +1,75 @@
+#pragma once
+// Runs a console front end as a child process with standard input from
+// /dev/null and its output in files, as a user's shell script would.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+class CliRun {
+ public:
+  CliRun(const std::string& program, const std::vector<std::string>& args, const std::filesystem::path& outDir)
+      : m_out(outDir / "stdout.txt"), m_err(outDir / "stderr.txt") {
+    std::vector<std::string> all{program};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, m_out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, m_err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) m_pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~CliRun() {
+    if (m_pid > 0 && !m_waited) {
+      kill(m_pid, SIGKILL);
+      Wait();
+    }
+  }
+
+  int Wait() {
+    if (m_pid <= 0) return -1;
+    if (!m_waited) {
+      int status = 0;
+      waitpid(m_pid, &status, 0);
+      m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      m_waited = true;
+    }
+    return m_status;
+  }
+  void Signal(int sig) { kill(m_pid, sig); }
+  std::string Out() const { return Read(m_out); }
+  std::string Err() const { return Read(m_err); }
+  // Waits until standard output holds `text`.
+  bool WaitForOutput(const std::string& text, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (Out().find(text) == std::string::npos) {
+      if (std::chrono::steady_clock::now() > end) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+  }
+
+ private:
+  static std::string Read(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  std::filesystem::path m_out, m_err;
+  pid_t m_pid = -1;
+  bool m_waited = false;
+  int m_status = -1;
+};
