@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <cstdlib>
 #include <mutex>
 
 #include "link_mapping.h"
@@ -114,6 +115,9 @@ HttpOutcome HttpSession::Get(const HttpTarget& target, HttpReceiver& receiver) {
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 5L);
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 30L);
+  // Certificates are always checked; SSL_CERT_FILE names another trust store.
+  if (const char* trust = std::getenv("SSL_CERT_FILE"); trust && *trust)
+    curl_easy_setopt(curl, CURLOPT_CAINFO, trust);
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Transfer::OnWrite);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);

@@ -8,7 +8,7 @@ packages=(
   libcurl4-openssl-dev
   qt6-base-dev qt6-image-formats-plugins
   googletest libgtest-dev libgmock-dev
-  libcpp-httplib-dev
+  libcpp-httplib-dev openssl ca-certificates
 )
 
 missing=()

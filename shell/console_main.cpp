@@ -31,7 +31,8 @@ class StopOnSignals {
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
     return set;
   }
-  StopOnSignals(DownloadEngine& engine, sigset_t set) : m_engine(engine), m_set(set) {
+  StopOnSignals(DownloadEngine& engine, ConsoleView& view, sigset_t set)
+      : m_engine(engine), m_view(view), m_set(set) {
     m_thread = std::thread([this] { Wait(); });
   }
   ~StopOnSignals() {
@@ -45,7 +46,7 @@ class StopOnSignals {
     for (int sig; sigwait(&m_set, &sig) == 0;) {
       if (sig == SIGUSR1) return;
       if (++stops == 1) {
-        std::fputs("\nStopping: unfinished files go back to the list...\n", stderr);
+        m_view.ShowError("Stopping: unfinished files go back to the list...");
         m_engine.Stop();
       } else {
         std::_Exit(130);
@@ -53,6 +54,7 @@ class StopOnSignals {
     }
   }
   DownloadEngine& m_engine;
+  ConsoleView& m_view;
   sigset_t m_set;
   std::thread m_thread;
 };
@@ -94,7 +96,7 @@ int RunConsole(Program& program, int argc, char** argv) {
 
   int result;
   {
-    StopOnSignals signals(engine, stopSignals);
+    StopOnSignals signals(engine, view, stopSignals);
     if (engine.Download(options.address)) {
       engine.WaitForRun();
       result = engine.LastStartResult();

@@ -118,7 +118,7 @@ bool ConsoleView::AskOnTerminal(const std::string& text) {
 
 void ConsoleView::ShowError(const std::string& text) {
   std::lock_guard g(m_mutex);
-  Flush(false);
+  Flush(true);  // the block is drawn again below the message
   std::fprintf(stderr, "%s\n", text.c_str());
 }
 
