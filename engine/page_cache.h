@@ -2,11 +2,13 @@
 // The text pages a run has received, by request address, so that a page
 // asked for again (another fragment, or "dir/../" in its link) does not
 // cross the network again. Bounded in memory; five workers share it.
+#include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "http_client.h"
 
@@ -21,13 +23,23 @@ class PageCache {
       : m_maxBytes(maxBytes), m_maxPageBytes(maxPageBytes) {}
 
   std::shared_ptr<const CachedPage> Find(const std::string& url) const;
+  // The cached page; else nothing, and the caller now fetches `url` and must
+  // call Finish. While another caller fetches the same address, waits for it:
+  // pages found together (one page's sections) are fetched once.
+  std::shared_ptr<const CachedPage> FindOrClaim(const std::string& url);
+  // Ends a claim, keeping `page` when it is given.
+  void Finish(const std::string& url, const CachedPage* page);
   // Keeps the page unless it is too large; the oldest pages make room.
   void Store(const std::string& url, CachedPage page);
   int Hits() const;
 
  private:
   const size_t m_maxBytes, m_maxPageBytes;
+  void StoreLocked(const std::string& url, std::shared_ptr<const CachedPage> page);
+
   mutable std::mutex m_mutex;  // guards everything below
+  std::condition_variable m_finished;
+  std::unordered_set<std::string> m_inFlight;
   std::unordered_map<std::string, std::shared_ptr<const CachedPage>> m_pages;
   std::deque<std::string> m_order;  // oldest first
   size_t m_bytes = 0;

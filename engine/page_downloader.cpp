@@ -82,12 +82,16 @@ int CPageDownloader::FetchFile(const std::string& address, int index) {
   m_context.view.SetProgressPos(m_index, 0);
   m_startTick = TickMs();  // replaced by the moment of the answer
 
-  const std::string requestUrl = m_context.pages ? platform::RequestUrl(target) : std::string();
-  const auto cached = m_context.pages ? m_context.pages->Find(requestUrl) : nullptr;
+  PageCache* pages = m_context.pages;
+  const std::string requestUrl = pages ? platform::RequestUrl(target) : std::string();
+  const auto cached = pages ? pages->FindOrClaim(requestUrl) : nullptr;
   const platform::HttpOutcome outcome = cached ? Replay(*cached) : m_session.Get(target, *this);
+  if (pages && !cached) {
+    const bool keep = outcome == platform::HttpOutcome::Completed && m_isText;
+    const CachedPage page{m_head, keep ? m_body : std::string()};
+    pages->Finish(requestUrl, keep ? &page : nullptr);
+  }
   if (outcome == platform::HttpOutcome::NoRequest) return 2;
-  if (!cached && m_context.pages && outcome == platform::HttpOutcome::Completed && m_isText)
-    m_context.pages->Store(requestUrl, {m_head, m_body});
 
   // A body exists once the read loop was reached and ended by itself or by
   // Cancel or Stop, or when a network error cut it after some bytes.

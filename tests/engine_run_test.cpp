@@ -102,8 +102,8 @@ TEST_F(EngineRunTest, StopPutsTheFileBackAndContinuingFetchesWhatWasLeft) {
   RunAt("/start.txt");
   EXPECT_EQ(site.Hits("/start.txt"), 1);
   EXPECT_EQ(site.Hits("/img1.jpg"), 1);
-  EXPECT_EQ(site.Hits("/slow.jpg"), 2);
-  EXPECT_TRUE(std::filesystem::exists(ProjectFolder() / "slow.jpg"));
+  // The interrupted file was fetched again, whole.
+  EXPECT_EQ(std::filesystem::file_size(ProjectFolder() / "slow.jpg"), 300000u);
   EXPECT_EQ(engine->Project().m_count, 3);
   const auto asked = view.Questions();
   ASSERT_EQ(asked.size(), 3u);  // end, resume, end
@@ -208,6 +208,21 @@ TEST_F(EngineRunTest, TheRunEndsMomentsAfterItsLastFile) {
   RunAt("/start.txt");
   EXPECT_LT(std::chrono::steady_clock::now() - begin, 600ms);
   EXPECT_EQ(TotalHits(site, "img", 10), 10);
+}
+
+TEST_F(EngineRunTest, APageAskedForAgainComesFromTheRunsCache) {
+  site.Page("/start.txt", "N page.txt#a\nN page.txt#b\nN dir/../page.txt\n");
+  site.Page("/page.txt", "P img1.jpg\n");
+  RunAt("/start.txt");
+  EXPECT_EQ(site.Hits("/page.txt"), 1);
+  EXPECT_EQ(site.Hits("/img1.jpg"), 1);
+  // The list and the log are as if every page had come from the network.
+  EXPECT_EQ(engine->Project().m_links,
+            (std::vector<std::string>{"start.txt", "page.txt#a", "page.txt#b", "dir/../page.txt", "img1.jpg"}));
+  for (const std::string link : {"page.txt#a", "page.txt#b", "dir/../page.txt"}) EXPECT_NE(Opened(link), std::string::npos);
+  const std::string log = engine->Logs().RunText();
+  for (int i = 1; i <= 3; ++i)
+    EXPECT_NE(log.find("-------------" + std::to_string(i) + ":(11 bytes, 0 seconds)"), std::string::npos) << i;
 }
 
 TEST_F(EngineRunTest, LeavingDuringARunStopsItAndWritesTheProjectFile) {
