@@ -1,38 +1,31 @@
 #include "page_cache.h"
 
-std::shared_ptr<const CachedPage> PageCache::Find(const std::string& url) const {
-  std::lock_guard guard(m_mutex);
-  auto it = m_pages.find(url);
-  if (it == m_pages.end()) return nullptr;
-  ++m_hits;
-  return it->second;
-}
+#include <new>
 
 std::shared_ptr<const CachedPage> PageCache::FindOrClaim(const std::string& url) {
   std::unique_lock lock(m_mutex);
   m_finished.wait(lock, [&] { return !m_inFlight.count(url); });
   if (auto it = m_pages.find(url); it != m_pages.end()) {
-    ++m_hits;
     return it->second;
   }
   m_inFlight.insert(url);
   return nullptr;
 }
 
-void PageCache::Finish(const std::string& url, const CachedPage* page) {
+void PageCache::Finish(const std::string& url, bool keep, const platform::HttpHead& head,
+                       const std::string& body) {
   std::shared_ptr<const CachedPage> shared;
-  if (page && page->body.size() <= m_maxPageBytes) shared = std::make_shared<const CachedPage>(*page);
+  if (keep && body.size() <= m_maxPageBytes) {
+    try {
+      shared = std::make_shared<const CachedPage>(CachedPage{head, body});
+    } catch (const std::bad_alloc&) {
+      // Not kept: the page is fetched again when asked for again.
+    }
+  }
   std::lock_guard guard(m_mutex);
   m_inFlight.erase(url);
   if (shared) StoreLocked(url, std::move(shared));
   m_finished.notify_all();
-}
-
-void PageCache::Store(const std::string& url, CachedPage page) {
-  if (page.body.size() > m_maxPageBytes) return;
-  auto shared = std::make_shared<const CachedPage>(std::move(page));
-  std::lock_guard guard(m_mutex);
-  StoreLocked(url, std::move(shared));
 }
 
 void PageCache::StoreLocked(const std::string& url, std::shared_ptr<const CachedPage> shared) {
@@ -47,9 +40,4 @@ void PageCache::StoreLocked(const std::string& url, std::shared_ptr<const Cached
   m_pages.emplace(url, std::move(shared));
   m_order.push_back(url);
   m_bytes += size;
-}
-
-int PageCache::Hits() const {
-  std::lock_guard guard(m_mutex);
-  return m_hits;
 }

@@ -22,19 +22,16 @@ class PageCache {
   explicit PageCache(size_t maxBytes = 64u << 20, size_t maxPageBytes = 4u << 20)
       : m_maxBytes(maxBytes), m_maxPageBytes(maxPageBytes) {}
 
-  std::shared_ptr<const CachedPage> Find(const std::string& url) const;
   // The cached page; else nothing, and the caller now fetches `url` and must
   // call Finish. While another caller fetches the same address, waits for it:
   // pages found together (one page's sections) are fetched once.
   std::shared_ptr<const CachedPage> FindOrClaim(const std::string& url);
-  // Ends a claim, keeping `page` when it is given.
-  void Finish(const std::string& url, const CachedPage* page);
-  // Keeps the page unless it is too large; the oldest pages make room.
-  void Store(const std::string& url, CachedPage page);
-  int Hits() const;
+  // Ends a claim, keeping a copy of the page when `keep` is set.
+  void Finish(const std::string& url, bool keep, const platform::HttpHead& head, const std::string& body);
 
  private:
   const size_t m_maxBytes, m_maxPageBytes;
+  // Keeps the page; the oldest pages make room.
   void StoreLocked(const std::string& url, std::shared_ptr<const CachedPage> page);
 
   mutable std::mutex m_mutex;  // guards everything below
@@ -43,5 +40,4 @@ class PageCache {
   std::unordered_map<std::string, std::shared_ptr<const CachedPage>> m_pages;
   std::deque<std::string> m_order;  // oldest first
   size_t m_bytes = 0;
-  mutable int m_hits = 0;
 };

@@ -86,11 +86,8 @@ int CPageDownloader::FetchFile(const std::string& address, int index) {
   const std::string requestUrl = pages ? platform::RequestUrl(target) : std::string();
   const auto cached = pages ? pages->FindOrClaim(requestUrl) : nullptr;
   const platform::HttpOutcome outcome = cached ? Replay(*cached) : m_session.Get(target, *this);
-  if (pages && !cached) {
-    const bool keep = outcome == platform::HttpOutcome::Completed && m_isText;
-    const CachedPage page{m_head, keep ? m_body : std::string()};
-    pages->Finish(requestUrl, keep ? &page : nullptr);
-  }
+  if (pages && !cached)
+    pages->Finish(requestUrl, outcome == platform::HttpOutcome::Completed && m_isText, m_head, m_body);
   if (outcome == platform::HttpOutcome::NoRequest) return 2;
 
   // A body exists once the read loop was reached and ended by itself or by
