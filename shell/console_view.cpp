@@ -24,7 +24,10 @@ std::string Bar(int64_t pos, int64_t high, int width) {
 
 }  // namespace
 
-ConsoleView::ConsoleView(std::FILE* out, bool liveBlock) : m_out(out), m_live(liveBlock) {}
+ConsoleView::ConsoleView(std::FILE* out, bool liveBlock) : m_out(out), m_live(liveBlock) {
+  // Loads the image plugins once, here, rather than lazily in several workers at once.
+  QImageReader::supportedImageFormats();
+}
 
 void ConsoleView::Start(const RunLogs& logs, std::function<std::filesystem::path()> projectFolder) {
   m_logs = &logs;

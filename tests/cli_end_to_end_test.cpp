@@ -47,7 +47,10 @@ class TarvelinCli : public ::testing::Test {
         {"/gallery/sub/deep.htm", "<img src='c.jpg'>"},
     };
     site.Http().Get(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res) {
-      if (auto it = pages.find(req.path); it != pages.end()) return res.set_content(it->second, "text/html");
+      {
+        std::lock_guard g(pagesMutex);
+        if (auto it = pages.find(req.path); it != pages.end()) return res.set_content(it->second, "text/html");
+      }
       if (req.path == "/files/set.zip") return res.set_content("PK\x03\x04", "application/zip");
       if (req.path == "/gallery/slow.jpg") {
         res.set_chunked_content_provider("image/jpeg", [this](size_t, httplib::DataSink& sink) {
@@ -76,6 +79,7 @@ class TarvelinCli : public ::testing::Test {
   fs::path Project() const { return folder.Path() / "127.0.0.1"; }
 
   std::atomic<bool> hurry{false};
+  std::mutex pagesMutex;  // the server's threads read the pages
   std::map<std::string, std::string> pages;
   TestServer site, other;
   TempFolder folder, logs;
@@ -115,7 +119,10 @@ TEST_F(TarvelinCli, SameDirectoryAndMaxCount) {
 }
 
 TEST_F(TarvelinCli, InterruptedThenContinued) {
-  pages["/gallery/index.htm"] = "<img src='slow.jpg'><img src='a.jpg'>";
+  {
+    std::lock_guard g(pagesMutex);
+    pages["/gallery/index.htm"] = "<img src='slow.jpg'><img src='a.jpg'>";
+  }
   auto first = Run({"--fresh", "--set", "level=0", "--set", "MaxCount=0", site.Url("/gallery/index.htm")});
   ASSERT_TRUE(first.WaitForOutput("slow.jpg..."));
   first.Signal(SIGINT);

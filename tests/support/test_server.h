@@ -1,6 +1,6 @@
 #pragma once
 // An HTTP server on 127.0.0.1 with an ephemeral port, run on its own thread
-// for the length of a test. It counts the requests it answers per path.
+// for the length of a test. It counts the requests it receives per path.
 #include <httplib.h>
 #include <netinet/tcp.h>
 
@@ -20,11 +20,14 @@ class TestServer {
       setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
       setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
     });
-    m_server.set_logger([this](const httplib::Request& req, const httplib::Response&) {
+    // Counted as the request arrives, so the count is complete as soon as
+    // the client has its answer.
+    m_server.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response&) {
       std::lock_guard g(m_mutex);
       ++m_hits[req.path];
       m_targets.push_back(req.target);
       m_agents.push_back(req.get_header_value("User-Agent"));
+      return httplib::Server::HandlerResponse::Unhandled;
     });
   }
   ~TestServer() { StopServer(); }
