@@ -3,6 +3,7 @@
 
     make_site.py main OUT --other-host 127.0.0.2:18431 [--seed 1]
     make_site.py big  OUT [--seed 1]
+    make_site.py updown OUT [--seed 1]
 
 "main": OUT/host1/ is served on 127.0.0.1 and holds 200 HTML pages in twelve
 directories that link each other, and about 1,800 pictures (JPEG and PNG,
@@ -12,10 +13,16 @@ The start page is /index.htm.
 
 "big": OUT/host1/index.htm shows one picture of about 50 MB.
 
+"updown": three pages: /a/b/p.htm links "../index.htm", and /a/index.htm
+links "b/p.htm" and shows "x-updown.jpg" (relative) and "/a/y-updown.jpg"
+(root-absolute). A crawler that does not fold "dir/../" meets the pages and
+the relative picture under ever longer names.
+
 Every picture is a real, decodable file: JPEGs are baseline files whose DCT
 coefficients are drawn at random (so no DCT needs to be computed here), PNGs
-hold rows of noise among repeated rows. The output only depends on the seed
-and the other host's address. OUT/manifest.json lists the pictures the start
+hold rows of noise among repeated rows. Sizes are aimed between 5 and 200 KB;
+the files land near their aim (about 3 to 240 KB). The output only depends
+on the seed and the other host's address. OUT/manifest.json lists the pictures the start
 page leads to (name, host, size), for the benchmark to check what was stored.
 
 Links: index pages use root-absolute addresses ("/gallery/p003.htm") only;
@@ -397,9 +404,27 @@ def make_big(out, seed):
                           "path": "pictures/big-picture.png", "size": len(data), "kind": "png"}]}
 
 
+def make_updown(out, seed):
+    host1 = os.path.join(out, "host1")
+    pics = []
+    for name in ("x-updown.jpg", "y-updown.jpg"):
+        size = write_picture((seed, os.path.join(host1, "a", name), name, 20000, "jpg"))
+        pics.append({"name": name, "host": "host1", "path": "a/" + name, "size": size, "kind": "jpg"})
+    pages = {
+        "index.htm": '<a href="/a/index.htm">Pictures</a>',
+        "a/index.htm": '<a href="b/p.htm">More</a>\n<img src="x-updown.jpg" alt="x">\n'
+                       '<img src="/a/y-updown.jpg" alt="y">',
+        "a/b/p.htm": '<a href="../index.htm">Back</a>',
+    }
+    for path, body in pages.items():
+        html = "<!DOCTYPE html>\n<html><head><title>%s</title></head><body>\n%s\n</body></html>\n" % (path, body)
+        write(os.path.join(host1, path), html.encode())
+    return {"start": "/index.htm", "pages": len(pages), "pictures": pics}
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    ap.add_argument("variant", choices=["main", "big"])
+    ap.add_argument("variant", choices=["main", "big", "updown"])
     ap.add_argument("out")
     ap.add_argument("--seed", default="1")
     ap.add_argument("--other-host", default="127.0.0.2:18431",
@@ -409,8 +434,10 @@ def main():
     if args.variant == "main":
         info = make_main(args.out, args.seed, args.other_host)
         info["other_host"] = args.other_host
-    else:
+    elif args.variant == "big":
         info = make_big(args.out, args.seed)
+    else:
+        info = make_updown(args.out, args.seed)
     info["seed"] = args.seed
     info["variant"] = args.variant
     with open(os.path.join(args.out, "manifest.json"), "w") as f:

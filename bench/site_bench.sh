@@ -3,14 +3,19 @@
 # side, the median of a few runs: wall time, CPU time, peak memory, requests the
 # server saw and pictures stored.
 #
-#   bash bench/site_bench.sh            # both sites, 3 runs each
+#   bash bench/site_bench.sh            # all three sites, 3 runs each
 #   RUNS=5 SITES=main bash bench/site_bench.sh
 #
 # Settings (environment):
 #   RUNS           runs per program and site (3)
-#   SITES          "main big" or either one
-#   BENCH_PORT     port nginx listens on, on 127.0.0.1 and 127.0.0.2 (18431)
+#   SITES          any of "main big updown" (all three)
+#   BENCH_PORT     port nginx listens on, on 127.0.0.1 and 127.0.0.2 (18431);
+#                  the main site names it in its pages, so another port
+#                  generates the sites again
 #   TARVELIN_CLI   the program to measure (build/bin/tarvelin-cli)
+#   BENCH_OUT      where the runs store their files (default: /dev/shm when it
+#                  is a writable RAM file system with 1 GB free, else the
+#                  temporary folder); each run's files are deleted after it
 #   KEEP=1         keep the temporary folder (server logs, run logs)
 #
 # Needs python3, nginx, wget and GNU time (/usr/bin/time); build first with
@@ -19,6 +24,10 @@
 # bench/work/ (about 160 MB). All traffic stays on 127.0.0.1 and 127.0.0.2,
 # served by an nginx this script starts with a configuration of its own and
 # stops again.
+#
+# The runs store into RAM by default: on ext4, creating thousands of files
+# right after deleting thousands (the previous run's) costs the kernel more
+# CPU time than the crawl itself, and varies from run to run.
 #
 # Both programs run in turn, runs interleaved, each into an empty folder;
 # tarvelin-cli gets a HOME, XDG_CONFIG_HOME and XDG_DATA_HOME of its own, so
@@ -31,15 +40,16 @@
 #     links its run log shows, which includes pages it serves again from its
 #     own page cache without a request (such as "dir/../index.htm")
 #   pictures stored: files ending in .jpg/.jpeg/.png/.gif/.bmp in the output;
-#     "identical": those whose bare name is a picture of the site and whose
-#     bytes equal the served file
+#     "under its own name, bytes intact": those whose bare name is a picture
+#     of the site and whose bytes equal the served file (a second copy of a
+#     picture gets another name, such as "x(1).jpg", and is not counted here)
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 top=$(cd "$here/.." && pwd)
 CLI=${TARVELIN_CLI:-$top/build/bin/tarvelin-cli}
 RUNS=${RUNS:-3}
-SITES=${SITES:-"main big"}
+SITES=${SITES:-"main big updown"}
 PORT=${BENCH_PORT:-18431}
 LIMIT=300   # seconds a run may take before it is stopped (exit status 124)
 WORK=$here/work
@@ -55,6 +65,7 @@ done
 NGINX=$(command -v nginx)
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/site-bench.XXXXXX")
+outs=
 nginx_pid=
 stop_nginx() {
   if [ -n "$nginx_pid" ]; then
@@ -65,6 +76,7 @@ stop_nginx() {
 }
 cleanup() {
   stop_nginx
+  [ -z "$outs" ] || rm -rf "$outs"
   if [ "${KEEP:-0}" = 1 ]; then
     echo "site_bench: kept $tmp" >&2
   else
@@ -80,6 +92,16 @@ port_free() {
 for h in $HOST1 $HOST2; do
   port_free "$h" || die "something already listens on $h:$PORT; choose another with BENCH_PORT"
 done
+
+out_root=${BENCH_OUT:-}
+if [ -z "$out_root" ]; then
+  out_root=$tmp
+  if [ -d /dev/shm ] && [ -w /dev/shm ] &&
+     [ "$(df -Pk /dev/shm | awk 'NR == 2 { print $4 }')" -gt 1048576 ]; then
+    out_root=/dev/shm
+  fi
+fi
+outs=$(mktemp -d "$out_root/site-bench-out.XXXXXX")
 
 # --- sites -------------------------------------------------------------------
 generator_sum=$(sha256sum "$here/make_site.py" | cut -c1-16)
@@ -141,7 +163,7 @@ results=$tmp/results.tsv
 : >"$results"
 run_one() {  # site-variant program run-number start-address
   local variant=$1 prog=$2 n=$3 start=$4
-  local out=$tmp/out/$prog-$n log=$tmp/logs/$variant-$prog-$n.log
+  local out=$outs/$prog-$n log=$tmp/logs/$variant-$prog-$n.log
   local access=$tmp/nginx/logs/access.log
   mkdir -p "$out" "$tmp/logs"
   local before status=0
@@ -163,7 +185,8 @@ run_one() {  # site-variant program run-number start-address
   esac
   sleep 0.2   # let nginx write its last log lines
   tail -n +"$((before + 1))" "$access" >"$tmp/logs/$variant-$prog-$n.access"
-  # One line of figures: variant prog run status wall user sys maxrss_kb + counts.
+  # One line of figures: variant, program, run, exit status, wall s, user+sys s,
+  # max RSS KB, the counts of the table, then user s and sys s apart.
   python3 - "$variant" "$prog" "$n" "$status" "$(tail -n 1 "$tmp/time")" \
     "$tmp/logs/$variant-$prog-$n.access" "$WORK/site-$variant" "$out" "$log" >>"$results" <<'EOF'
 import json, os, re, sys
@@ -204,8 +227,9 @@ for folder, _, files in os.walk(out):
             with open(os.path.join(site, host, path), "rb") as a, open(os.path.join(folder, name), "rb") as b:
                 if a.read() == b.read():
                     intact += 1
-print("\t".join(map(str, [variant, prog, n, status, wall, float(user) + float(sys_), rss,
-                          requests, repeated, errors, served, pages, dotdot, stored, intact])))
+print("\t".join(map(str, [variant, prog, n, status, wall, round(float(user) + float(sys_), 2), rss,
+                          requests, repeated, errors, served, pages, dotdot, stored, intact,
+                          user, sys_])))
 EOF
   rm -rf "$out"
 }
@@ -213,8 +237,9 @@ EOF
 # --- the runs ----------------------------------------------------------------
 echo "site_bench: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //')," \
   "load average $(cut -d' ' -f1-3 /proc/loadavg)" >&2
+echo "site_bench: runs store into $outs ($(df -PT "$outs" | awk 'NR == 2 { print $2 }'))" >&2
 echo "site_bench: $CLI, built $(date -r "$CLI" '+%F %T')" \
-  "$(git -C "$top" describe --always --dirty 2>/dev/null | sed 's/^/from /')" >&2
+  "$(git -C "$top" describe --always --dirty 2>/dev/null | sed 's/^/(source tree now at /; s/$/)/')" >&2
 for variant in $SITES; do
   ensure_site "$variant"
   site=$WORK/site-$variant
@@ -250,7 +275,7 @@ for v in variants:
     other = sum(1 for p in pics if p["host"] != "host1")
     mb = sum(p["size"] for p in pics) / 1e6
     print()
-    print("Site '%s': %d pages, %d pictures (%d on the second host), %.1f MB of pictures; "
+    print("Site '%s': %d pages, %d pictures (%d on the second host), %.2f MB of pictures; "
           "median of %s runs" % (v, m["pages"], len(pics), other, mb, runs))
     print()
     print("| | tarvelin-cli | wget |")
@@ -266,7 +291,7 @@ for v in variants:
         ("pages visited", 11, "%d", int),
         ("  under a name with ../", 12, "%d", int),
         ("pictures stored", 13, "%d", int),
-        ("  identical to a served picture", 14, "%d", int),
+        ("  under its own name, bytes intact", 14, "%d", int),
     ]
     for label, i, fmt, conv in lines:
         cells = []

@@ -160,7 +160,14 @@ bool CPageDownloader::OnHead(const platform::HttpHead& head) {
     m_ending = Ending::Refused;
     return false;
   }
-  if (m_announced != 0) m_context.view.SetProgressRange(m_index, m_announced);
+  if (m_announced != 0) {
+    m_context.view.SetProgressRange(m_index, m_announced);
+    // One allocation for the body instead of many growing copies.
+    try {
+      m_body.reserve(size_t(std::min<int64_t>(m_announced, int64_t(256) << 20)));
+    } catch (const std::bad_alloc&) {
+    }
+  }
 
   const std::string& type = head.contentType;
   const bool image = type.compare(0, 6, "image/") == 0;

@@ -8,6 +8,8 @@
 
 namespace {
 
+constexpr int kCheckSize = 200;
+
 // The logs are written with "\r\n"; a terminal wants "\n".
 std::string Unix(std::string text) {
   std::string out;
@@ -79,6 +81,11 @@ void ConsoleView::ClearPictures() {
 void ConsoleView::AddPicture(const std::string& path, const std::string&) {
   const std::filesystem::path full = m_projectFolder ? m_projectFolder() / path : std::filesystem::path(path);
   QImageReader reader(QString::fromStdString(full.string()));
+  // Decoding at thumbnail size is enough to know it is a picture, and far
+  // cheaper for large JPEGs, which libjpeg scales while decoding.
+  const QSize size = reader.size();
+  if (size.isValid() && (size.width() > kCheckSize || size.height() > kCheckSize))
+    reader.setScaledSize(size.scaled(kCheckSize, kCheckSize, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
   if (reader.read().isNull()) return;
   std::lock_guard g(m_mutex);
   ++m_pictures;
