@@ -124,6 +124,16 @@ std::string FilterAndDecodeName(std::string_view name) {
 // Keeps every path below the project folder: empty and "." directories go,
 // ".." takes one directory back but never above the top, and a name of "." or
 // ".." is made an ordinary name.
+// A file system takes names of at most 255 bytes. A longer one (a long query
+// kept in the name) is cut, keeping a short extension and room for "(n)".
+std::string FitName(std::string name) {
+  constexpr size_t kMaxName = 240;
+  if (name.size() <= kMaxName) return name;
+  const size_t dot = name.rfind('.');
+  const std::string ext = dot != std::string::npos && name.size() - dot <= 16 ? name.substr(dot) : "";
+  return name.substr(0, kMaxName - ext.size()) + ext;
+}
+
 std::string ConfinePath(const std::string& path) {
   std::vector<std::string> dirs;
   size_t start = 0;
@@ -135,9 +145,9 @@ std::string ConfinePath(const std::string& path) {
       if (!dirs.empty()) dirs.pop_back();
       continue;
     }
-    dirs.push_back(std::move(segment));
+    dirs.push_back(FitName(std::move(segment)));
   }
-  std::string name = path.substr(start);
+  std::string name = FitName(path.substr(start));
   if (name == "." || name == "..") name = "_" + name;
   std::string out;
   for (const auto& d : dirs) out += d + "/";

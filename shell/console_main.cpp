@@ -78,6 +78,8 @@ int RunConsole(Program& program, int argc, char** argv) {
   }
 
   const sigset_t stopSignals = StopOnSignals::BlockSignals();
+  // Output into a closed pipe (`| head`) must not end the run unsaved.
+  signal(SIGPIPE, SIG_IGN);
   QCoreApplication app(argc, argv);
   platform::HttpGlobalInit();
   const platform::SettingsStore store(program.name);

@@ -208,6 +208,9 @@ TEST(MapLink, LocalPathStaysInProjectFolder) {
       {std::string("a\0b.jpg", 7), "a_b.jpg"},
       {"../", ""},
       {"..#x", "...htm"},
+      // Names longer than a file system takes are cut, keeping the extension.
+      {"d/" + std::string(300, 'n') + ".jpeg", "d/" + std::string(235, 'n') + ".jpeg"},
+      {std::string(300, 'd') + "/x.jpg", std::string(240, 'd') + "/x.jpg"},
   };
   for (bool text : {false, true})
     for (const Row& row : rows) {
