@@ -57,11 +57,17 @@ HOST1=127.0.0.1
 HOST2=127.0.0.2
 
 die() { echo "site_bench: $*" >&2; exit 1; }
+# What the benchmark needs beyond the build: Debian's packages, installed when missing.
+if ! command -v nginx >/dev/null || ! command -v wget >/dev/null || [ ! -x /usr/bin/time ]; then
+  if [ "$(id -u)" -eq 0 ]; then
+    DEBIAN_FRONTEND=noninteractive apt-get update -q && apt-get install -y -q nginx-light wget time
+  fi
+fi
 for tool in python3 nginx wget; do
   command -v "$tool" >/dev/null || die "$tool is not installed"
 done
 [ -x /usr/bin/time ] || die "GNU time is not installed (/usr/bin/time; Debian package 'time')"
-[ -x "$CLI" ] || die "$CLI not found; build with: cmake -S . -B build -G Ninja && cmake --build build"
+[ -x "$CLI" ] || die "$CLI not found; build with: bash scripts/build.sh"
 NGINX=$(command -v nginx)
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/site-bench.XXXXXX")
