@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <mutex>
 
@@ -38,10 +39,13 @@ std::string RequestUrl(const HttpTarget& target) {
 }
 
 struct HttpSession::Transfer {
+  static constexpr size_t kReadSize = 1024;
+
   CURL* curl;
   HttpReceiver& receiver;
   bool headDelivered = false;
   bool abandoned = false;
+  std::string pending;  // fewer than kReadSize bytes not yet handed on
 
   bool DeliverHead() {
     headDelivered = true;
@@ -57,18 +61,38 @@ struct HttpSession::Transfer {
     return !abandoned;
   }
 
+  // Hands the body on in reads of exactly 1024 bytes (the last one shorter),
+  // whatever sizes the network delivers: the first read is where a page's
+  // title is looked for, and every read is where Cancel and Stop are seen.
+  bool Hand(const char* data, size_t size) {
+    if (receiver.OnChunk(data, size)) return true;
+    abandoned = true;
+    return false;
+  }
+
+  bool FlushPending() {
+    if (pending.empty()) return true;
+    const bool ok = Hand(pending.data(), pending.size());
+    pending.clear();
+    return ok;
+  }
+
   static size_t OnWrite(char* data, size_t, size_t size, void* self) {
     auto* t = static_cast<Transfer*>(self);
     if (!t->headDelivered && !t->DeliverHead()) return CURL_WRITEFUNC_ERROR;
-    if (!t->receiver.OnChunk(data, size)) {
-      t->abandoned = true;
-      return CURL_WRITEFUNC_ERROR;
+    for (size_t at = 0; at < size;) {
+      const size_t take = std::min(kReadSize - t->pending.size(), size - at);
+      t->pending.append(data + at, take);
+      at += take;
+      if (t->pending.size() == kReadSize && !t->FlushPending()) return CURL_WRITEFUNC_ERROR;
     }
     return size;
   }
 
-  static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  static int OnProgress(void* self, curl_off_t dltotal, curl_off_t dlnow, curl_off_t, curl_off_t) {
     auto* t = static_cast<Transfer*>(self);
+    // The whole announced body is here; it is handed on as the transfer ends.
+    if (dltotal > 0 && dlnow >= dltotal) return 0;
     // Between sending the request and the answer's first byte the server may
     // have answered already; abandoning then would fetch the file twice.
     curl_off_t sentAt = 0;
@@ -97,7 +121,7 @@ HttpOutcome HttpSession::Get(const HttpTarget& target, HttpReceiver& receiver) {
   m_error.clear();
 
   const std::string url = RequestUrl(target);
-  Transfer transfer{curl, receiver};
+  Transfer transfer{curl, receiver, false, false, {}};
   char errorBuffer[CURL_ERROR_SIZE] = {};
   curl_easy_reset(curl);
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
@@ -128,9 +152,12 @@ HttpOutcome HttpSession::Get(const HttpTarget& target, HttpReceiver& receiver) {
   if (transfer.abandoned) return HttpOutcome::Abandoned;
   if (code != CURLE_OK) {
     m_error = errorBuffer[0] ? errorBuffer : curl_easy_strerror(code);
+    // What arrived before the error still belongs to the body.
+    if (!transfer.FlushPending()) return HttpOutcome::Abandoned;
     return HttpOutcome::NetworkError;
   }
   if (!transfer.headDelivered && !transfer.DeliverHead()) return HttpOutcome::Abandoned;
+  if (!transfer.FlushPending()) return HttpOutcome::Abandoned;
   return HttpOutcome::Completed;
 }
 

@@ -35,7 +35,8 @@ class HttpReceiver {
   // Once per request, before the first body byte, or after the transfer when
   // the body is empty. Returning false abandons the transfer.
   virtual bool OnHead(const HttpHead& head) = 0;
-  // At most 1024 bytes at a time. Returning false abandons the transfer.
+  // 1024 bytes at a time; only the last read of a body is shorter.
+  // Returning false abandons the transfer.
   virtual bool OnChunk(const char* data, size_t size) = 0;
   // Polled while the transfer connects or waits for more of the body; true
   // abandons it.

@@ -1,6 +1,7 @@
 // FetchFile against a real HTTP server on loopback.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -62,6 +63,9 @@ class FetchFileTest : public ::testing::Test {
     });
     http.Get("/long-title.htm", [](const httplib::Request&, httplib::Response& res) {
       res.set_content(std::string(1015, ' ') + "<title>split across chunks</title>", "text/html");
+    });
+    http.Get("/late-title.htm", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content(std::string(990, ' ') + "<title>late</title>" + std::string(3000, ' '), "text/html");
     });
     http.Get("/sized.jpg", [](const httplib::Request& req, httplib::Response& res) {
       res.set_content(std::string(size_t(std::stoul(req.get_param_value("n"))), 'x'), "image/jpeg");
@@ -225,6 +229,9 @@ TEST_F(FetchFileTest, TextPagesAreScannedNotStoredAndTitlesAreCaptured) {
   // "<title>" in the first 1024 bytes but "</title>" beyond them: no title.
   Fetch("long-title.htm", 1);
   EXPECT_EQ(f.logs.TitleText(), "A page\r\n");
+  // The first read is 1024 bytes of the body however the network splits it.
+  Fetch("late-title.htm", 2);
+  EXPECT_EQ(f.logs.TitleText(), "A page\r\nlate\r\n");
 }
 
 TEST_F(FetchFileTest, EmptyPictureIsStoredAndShown) {
@@ -233,6 +240,12 @@ TEST_F(FetchFileTest, EmptyPictureIsStoredAndShown) {
   EXPECT_EQ(fs::file_size(f.folder.Path() / "empty.gif"), 0u);
   ASSERT_EQ(f.view.Pictures().size(), 1u);
   EXPECT_NE(Log().find(":(0 bytes, 0 seconds)"), std::string::npos);
+
+  // Without an announced length the bar steps once per 1024-byte read.
+  Fetch("unannounced.jpg", 3, 1);
+  const auto calls = f.view.ProgressCalls(1);
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "step"), 40);  // 40000 bytes
+  EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const std::string& c) { return c.rfind("range", 0) == 0; }), 0);
 }
 
 TEST_F(FetchFileTest, CancelAbandonsTheFileAndStopPutsItBack) {
