@@ -66,13 +66,8 @@ int CPageDownloader::FetchFile(const std::string& address, int index) {
     target = {m_pProject->m_secure, m_pProject->m_host, m_pProject->m_port, "/" + address};
   }
 
-  char line[64];
-  if (m_pProject->m_showThread) {
-    std::snprintf(line, sizeof line, ", thread:%d...\r\n", m_index);
-  } else {
-    std::snprintf(line, sizeof line, "...\r\n");
-  }
-  LogLine("-------------" + std::to_string(index) + ":" + ShownAddress(shown) + line);
+  const std::string thread = m_pProject->m_showThread ? ", thread:" + std::to_string(m_index) : "";
+  LogLine("-------------" + std::to_string(index) + ":" + ShownAddress(shown) + thread + "...\r\n");
 
   const size_t slash = shown.rfind('/');
   m_pageDir = slash == std::string::npos ? std::string() : shown.substr(0, slash);

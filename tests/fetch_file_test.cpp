@@ -116,8 +116,7 @@ class FetchFileTest : public ::testing::Test {
   void TearDown() override { stopServing = true; }
 
   int Fetch(const std::string& link, int index = 3, int worker = 0) {
-    if (f.project.LinkCount() <= index)
-      while (f.project.LinkCount() <= index) f.project.AppendLink("filler" + std::to_string(f.project.LinkCount()), LINK_TAKEN);
+    while (f.project.LinkCount() <= index) f.project.AppendLink("filler" + std::to_string(f.project.LinkCount()), LINK_TAKEN);
     CPageDownloader d(&f.project, worker, f.context, f.session);
     const int result = d.FetchFile(link, index);
     lastIsText = d.m_isText;
