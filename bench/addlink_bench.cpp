@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "ascii.h"
-#include "download_project.h"
+#include "links/ascii.h"
+#include "links/download_project.h"
 
 namespace {
 

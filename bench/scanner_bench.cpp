@@ -13,8 +13,8 @@
 #include <functional>
 #include <string>
 
-#include "downloader_fixture.h"
-#include "page_scanner.h"
+#include "tests/support/downloader_fixture.h"
+#include "tarvelin/page_scanner.h"
 
 namespace {
 

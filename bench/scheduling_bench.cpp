@@ -9,11 +9,11 @@
 #include <thread>
 #include <vector>
 
-#include "download_engine.h"
-#include "line_list_handler.h"
-#include "link_choice.h"
-#include "temp_folder.h"
-#include "test_server.h"
+#include "engine/download_engine.h"
+#include "tests/support/line_list_handler.h"
+#include "engine/link_choice.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_server.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "download_engine.h"
+#include "engine/download_engine.h"
 
-#include "project_start.h"
-#include "run_context.h"
-#include "thread_priority.h"
+#include "engine/project_start.h"
+#include "engine/run_context.h"
+#include "platform/thread_priority.h"
 
 DownloadEngine::DownloadEngine(const Program& program, EngineView& view,
                                std::filesystem::path programFolder)

@@ -9,12 +9,12 @@
 #include <thread>
 #include <vector>
 
-#include "download_project.h"
-#include "engine_view.h"
-#include "program.h"
-#include "run_logs.h"
-#include "run_signals.h"
-#include "settings_store.h"
+#include "links/download_project.h"
+#include "engine/engine_view.h"
+#include "engine/program.h"
+#include "engine/run_logs.h"
+#include "engine/run_signals.h"
+#include "platform/settings_store.h"
 
 enum class EngineState { Idle, Running, Stopping, Finishing };
 

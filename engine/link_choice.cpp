@@ -1,4 +1,4 @@
-#include "link_choice.h"
+#include "engine/link_choice.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 // A worker's choice of its next link. Call with m_lock held.
-#include "download_project.h"
+#include "links/download_project.h"
 
 enum class Choice { Chosen, Nothing, EndWorker };
 

@@ -1,4 +1,4 @@
-#include "page_cache.h"
+#include "engine/page_cache.h"
 
 #include <new>
 

@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "http_client.h"
+#include "platform/http_client.h"
 
 struct CachedPage {
   platform::HttpHead head;

@@ -1,4 +1,4 @@
-#include "page_downloader.h"
+#include "engine/page_downloader.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <new>
 
-#include "address.h"
-#include "ascii.h"
-#include "link_mapping.h"
+#include "links/address.h"
+#include "links/ascii.h"
+#include "links/link_mapping.h"
 
 namespace fs = std::filesystem;
 

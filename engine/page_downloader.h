@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "download_project.h"
-#include "http_client.h"
-#include "run_context.h"
+#include "links/download_project.h"
+#include "platform/http_client.h"
+#include "engine/run_context.h"
 
 class CPageDownloader : private platform::HttpReceiver {
  public:

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "settings_store.h"
+#include "platform/settings_store.h"
 
 class CPageDownloader;
 

@@ -1,4 +1,4 @@
-#include "project_file.h"
+#include "engine/project_file.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "download_project.h"
+#include "links/download_project.h"
 
 inline constexpr const char* kProjectFileName = "project.cfg";
 

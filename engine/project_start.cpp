@@ -1,14 +1,14 @@
-#include "project_start.h"
+#include "engine/project_start.h"
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 
-#include "address.h"
-#include "folders.h"
-#include "project_file.h"
-#include "workers.h"
+#include "links/address.h"
+#include "platform/folders.h"
+#include "engine/project_file.h"
+#include "engine/workers.h"
 
 namespace fs = std::filesystem;
 

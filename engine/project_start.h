@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
-#include "download_project.h"
-#include "run_context.h"
-#include "settings_store.h"
+#include "links/download_project.h"
+#include "engine/run_context.h"
+#include "platform/settings_store.h"
 
 struct ProjectStart {
   std::string address;                 // as typed, or as built from a keyword

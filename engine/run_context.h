@@ -5,11 +5,11 @@
 #include <functional>
 #include <string>
 
-#include "engine_view.h"
-#include "page_cache.h"
-#include "program.h"
-#include "run_logs.h"
-#include "run_signals.h"
+#include "engine/engine_view.h"
+#include "engine/page_cache.h"
+#include "engine/program.h"
+#include "engine/run_logs.h"
+#include "engine/run_signals.h"
 
 struct RunContext {
   const Program& program;

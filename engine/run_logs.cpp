@@ -1,4 +1,4 @@
-#include "run_logs.h"
+#include "engine/run_logs.h"
 
 void RunLogs::AppendRun(const std::string& text) {
   std::lock_guard guard(m_mutex);

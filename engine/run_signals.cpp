@@ -1,4 +1,4 @@
-#include "run_signals.h"
+#include "engine/run_signals.h"
 
 #include <algorithm>
 

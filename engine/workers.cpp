@@ -1,10 +1,10 @@
-#include "workers.h"
+#include "engine/workers.h"
 
 #include <thread>
 #include <vector>
 
-#include "link_choice.h"
-#include "page_downloader.h"
+#include "engine/link_choice.h"
+#include "engine/page_downloader.h"
 
 namespace {
 // The fallback poll of an idle worker; it is normally woken sooner.

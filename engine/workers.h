@@ -1,7 +1,7 @@
 #pragma once
 // The five workers of a run.
-#include "download_project.h"
-#include "run_context.h"
+#include "links/download_project.h"
+#include "engine/run_context.h"
 
 // Starts the five workers and returns when all five are idle or have ended
 // at the same time, and their threads are gone.

@@ -1,8 +1,8 @@
-#include "address.h"
+#include "links/address.h"
 
 #include <cctype>
 
-#include "ascii.h"
+#include "links/ascii.h"
 
 namespace links {
 

@@ -1,4 +1,4 @@
-#include "ascii.h"
+#include "links/ascii.h"
 
 #include <algorithm>
 

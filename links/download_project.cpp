@@ -1,8 +1,8 @@
-#include "download_project.h"
+#include "links/download_project.h"
 
 #include <algorithm>
 
-#include "ascii.h"
+#include "links/ascii.h"
 
 std::optional<int> CDownloadProject::AddLink(const std::string& link, int kind) {
   std::lock_guard guard(m_lock);

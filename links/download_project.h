@@ -8,7 +8,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "link_state.h"
+#include "links/link_state.h"
 
 class CDownloadProject {
  public:

@@ -1,10 +1,10 @@
-#include "link_mapping.h"
+#include "links/link_mapping.h"
 
 #include <algorithm>
 #include <optional>
 #include <vector>
 
-#include "ascii.h"
+#include "links/ascii.h"
 
 namespace links {
 

@@ -1,4 +1,4 @@
-#include "folders.h"
+#include "platform/folders.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "http_client.h"
+#include "platform/http_client.h"
 
 #include <curl/curl.h>
 
@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <mutex>
 
-#include "link_mapping.h"
+#include "links/link_mapping.h"
 
 namespace platform {
 

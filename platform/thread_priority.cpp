@@ -1,4 +1,4 @@
-#include "thread_priority.h"
+#include "platform/thread_priority.h"
 
 #include <sys/resource.h>
 #include <sys/syscall.h>

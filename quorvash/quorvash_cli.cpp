@@ -1,7 +1,7 @@
 // quorvash-cli: downloads the pictures an image search finds, in a terminal.
-#include "console_main.h"
-#include "result_page.h"
-#include "search_address.h"
+#include "shell/console_main.h"
+#include "quorvash/result_page.h"
+#include "quorvash/search_address.h"
 
 int main(int argc, char** argv) {
   static quorvash::ResultPageReader reader;

@@ -1,10 +1,10 @@
-#include "result_page.h"
+#include "quorvash/result_page.h"
 
 #include <algorithm>
 
-#include "link_state.h"
-#include "page_downloader.h"
-#include "search_address.h"
+#include "links/link_state.h"
+#include "engine/page_downloader.h"
+#include "quorvash/search_address.h"
 
 namespace quorvash {
 

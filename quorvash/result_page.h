@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "program.h"
+#include "engine/program.h"
 
 class CPageDownloader;
 

@@ -1,4 +1,4 @@
-#include "search_address.h"
+#include "quorvash/search_address.h"
 
 #include <cstdint>
 

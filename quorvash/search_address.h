@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "settings_store.h"
+#include "platform/settings_store.h"
 
 namespace quorvash {
 

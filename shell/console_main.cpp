@@ -1,4 +1,4 @@
-#include "console_main.h"
+#include "shell/console_main.h"
 
 #include <pthread.h>
 #include <signal.h>
@@ -8,12 +8,12 @@
 #include <cstdio>
 #include <thread>
 
-#include "console_options.h"
-#include "console_view.h"
-#include "download_engine.h"
-#include "folders.h"
-#include "http_client.h"
-#include "settings_keys.h"
+#include "shell/console_options.h"
+#include "shell/console_view.h"
+#include "engine/download_engine.h"
+#include "platform/folders.h"
+#include "platform/http_client.h"
+#include "shell/settings_keys.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 // The whole console front end, shared by tarvelin-cli and quorvash-cli.
-#include "program.h"
+#include "engine/program.h"
 
 // Exit codes.
 inline constexpr int kExitOk = 0;

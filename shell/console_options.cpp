@@ -1,10 +1,10 @@
-#include "console_options.h"
+#include "shell/console_options.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 
-#include "settings_keys.h"
+#include "shell/settings_keys.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "console_view.h"
+#include "shell/console_view.h"
 
 #include <unistd.h>
 

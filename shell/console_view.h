@@ -12,8 +12,8 @@
 #include <string>
 #include <thread>
 
-#include "engine_view.h"
-#include "run_logs.h"
+#include "engine/engine_view.h"
+#include "engine/run_logs.h"
 
 class ConsoleView : public EngineView {
  public:

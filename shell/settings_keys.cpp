@@ -1,4 +1,4 @@
-#include "settings_keys.h"
+#include "shell/settings_keys.h"
 
 std::vector<SettingKey> SettingKeys(bool quorvash) {
   std::vector<SettingKey> keys = {

@@ -1,8 +1,8 @@
-#include "page_scanner.h"
+#include "tarvelin/page_scanner.h"
 
-#include "address.h"
-#include "ascii.h"
-#include "page_downloader.h"
+#include "links/address.h"
+#include "links/ascii.h"
+#include "engine/page_downloader.h"
 
 namespace tarvelin {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "program.h"
+#include "engine/program.h"
 
 class CPageDownloader;
 

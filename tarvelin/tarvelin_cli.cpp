@@ -1,6 +1,6 @@
 // tarvelin-cli: crawls a web site and stores its pictures, in a terminal.
-#include "console_main.h"
-#include "page_scanner.h"
+#include "shell/console_main.h"
+#include "tarvelin/page_scanner.h"
 
 int main(int argc, char** argv) {
   static PageScanner scanner;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "address.h"
+#include "links/address.h"
 
 namespace {
 

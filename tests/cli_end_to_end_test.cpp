@@ -3,9 +3,9 @@
 
 #include <set>
 
-#include "cli_runner.h"
-#include "temp_folder.h"
-#include "test_server.h"
+#include "tests/support/cli_runner.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_server.h"
 
 namespace {
 

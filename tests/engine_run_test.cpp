@@ -2,7 +2,7 @@
 #include <chrono>
 #include <thread>
 
-#include "engine_fixture.h"
+#include "tests/support/engine_fixture.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <fstream>
 #include <thread>
 
-#include "downloader_fixture.h"
-#include "raw_server.h"
-#include "test_server.h"
+#include "tests/support/downloader_fixture.h"
+#include "tests/support/raw_server.h"
+#include "tests/support/test_server.h"
 
 namespace fs = std::filesystem;
 

@@ -6,8 +6,8 @@
 
 #include <cstdlib>
 
-#include "cli_runner.h"
-#include "downloader_fixture.h"
+#include "tests/support/cli_runner.h"
+#include "tests/support/downloader_fixture.h"
 
 namespace {
 

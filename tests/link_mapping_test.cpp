@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "link_mapping.h"
+#include "links/link_mapping.h"
 
 namespace {
 

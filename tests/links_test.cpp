@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "ascii.h"
-#include "download_project.h"
+#include "links/ascii.h"
+#include "links/download_project.h"
 
 namespace {
 

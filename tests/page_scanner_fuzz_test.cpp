@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "ascii.h"
-#include "downloader_fixture.h"
-#include "link_state.h"
-#include "page_scanner.h"
+#include "links/ascii.h"
+#include "tests/support/downloader_fixture.h"
+#include "links/link_state.h"
+#include "tarvelin/page_scanner.h"
 
 using namespace tarvelin;
 

@@ -1,4 +1,4 @@
-#include "page_scanner.h"
+#include "tarvelin/page_scanner.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "downloader_fixture.h"
-#include "link_state.h"
+#include "tests/support/downloader_fixture.h"
+#include "links/link_state.h"
 
 using namespace tarvelin;
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <fstream>
 
-#include "project_file.h"
-#include "temp_folder.h"
+#include "engine/project_file.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 

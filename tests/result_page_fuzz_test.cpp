@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "downloader_fixture.h"
-#include "link_state.h"
-#include "result_page.h"
+#include "tests/support/downloader_fixture.h"
+#include "links/link_state.h"
+#include "quorvash/result_page.h"
 
 using namespace quorvash;
 

@@ -1,4 +1,4 @@
-#include "result_page.h"
+#include "quorvash/result_page.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <iterator>
 #include <optional>
 
-#include "downloader_fixture.h"
-#include "link_state.h"
+#include "tests/support/downloader_fixture.h"
+#include "links/link_state.h"
 
 using namespace quorvash;
 

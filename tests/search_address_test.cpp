@@ -1,8 +1,8 @@
-#include "search_address.h"
+#include "quorvash/search_address.h"
 
 #include <gtest/gtest.h>
 
-#include "settings_store.h"
+#include "platform/settings_store.h"
 
 using namespace quorvash;
 

@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QSettings>
 
-#include "settings_store.h"
+#include "platform/settings_store.h"
 
 namespace {
 

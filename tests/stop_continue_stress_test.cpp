@@ -5,7 +5,7 @@
 #include <set>
 #include <thread>
 
-#include "engine_fixture.h"
+#include "tests/support/engine_fixture.h"
 
 namespace {
 

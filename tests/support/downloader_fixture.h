@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "download_project.h"
-#include "page_downloader.h"
-#include "recording_view.h"
-#include "temp_folder.h"
+#include "links/download_project.h"
+#include "engine/page_downloader.h"
+#include "tests/support/recording_view.h"
+#include "tests/support/temp_folder.h"
 
 struct DownloaderFixture {
   explicit DownloaderFixture(ProgramKind kind = ProgramKind::Tarvelin, PageHandler* handler = nullptr)

@@ -8,11 +8,11 @@
 #include <fstream>
 #include <memory>
 
-#include "download_engine.h"
-#include "line_list_handler.h"
-#include "recording_view.h"
-#include "temp_folder.h"
-#include "test_site.h"
+#include "engine/download_engine.h"
+#include "tests/support/line_list_handler.h"
+#include "tests/support/recording_view.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_site.h"
 
 class EngineFixture : public ::testing::Test {
  protected:

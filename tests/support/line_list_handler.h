@@ -5,7 +5,7 @@
 #include <sstream>
 #include <string>
 
-#include "page_downloader.h"
+#include "engine/page_downloader.h"
 
 class LineListHandler : public PageHandler {
  public:

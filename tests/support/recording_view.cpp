@@ -1,4 +1,4 @@
-#include "recording_view.h"
+#include "tests/support/recording_view.h"
 
 void RecordingView::SetWorkerLabel(int worker, const std::string& text) {
   std::lock_guard g(m_mutex);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine_view.h"
+#include "engine/engine_view.h"
 
 class RecordingView : public EngineView {
  public:

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "test_server.h"
+#include "tests/support/test_server.h"
 
 class TestSite {
  public:
