@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "links/ascii.h"
-#include "links/download_project.h"
+#include "links/link_list.h"
 
 namespace {
 
@@ -54,8 +54,8 @@ void ScanAdd(std::vector<std::string>& list, const std::string& link, long long&
   }
 }
 
-std::unique_ptr<CDownloadProject> FilledProject(int size) {
-  auto project = std::make_unique<CDownloadProject>();
+std::unique_ptr<links::LinkList> FilledProject(int size) {
+  auto project = std::make_unique<links::LinkList>();
   for (int n = 0; n < size; ++n) project->AddLink(MakeLink(n), n % 3 == 0 ? 0 : 1);
   return project;
 }

@@ -13,7 +13,8 @@
 #include <functional>
 #include <string>
 
-#include "tests/support/downloader_fixture.h"
+#include "tests/support/page_fixture.h"
+#include "tests/support/temp_folder.h"
 #include "tarvelin/page_scanner.h"
 
 namespace {
@@ -73,8 +74,8 @@ int main() {
   const size_t bytes = page.size();
   volatile size_t sink = 0;
 
-  DownloaderFixture f;
-  f.downloader->m_pageDir = "gallery";
+  PageFixture f;
+  TempFolder folder;
 
   std::printf("page: %.1f MB\n\n", double(bytes) / 1e6);
   std::printf("%-36s %12s %15s\n", "pass", "time", "speed");
@@ -88,7 +89,7 @@ int main() {
         sink = sink + sum;
       }), bytes);
 
-  const auto path = f.folder.Path() / "page.htm";
+  const auto path = folder.Path() / "page.htm";
   if (std::FILE* out = std::fopen(path.c_str(), "wb")) {
     std::fwrite(page.data(), 1, bytes, out);
     std::fclose(out);
@@ -109,11 +110,15 @@ int main() {
       }), bytes);
 
   Row("ScanPage, empty list at start", Best(3, [&] {
-        f.project.ClearLinks();
-        tarvelin::ScanPage(*f.downloader, page, 0);
+        f.links.Reset();
+        auto context = f.Page("gallery");
+        tarvelin::ScanPage(context, page);
       }), bytes);
-  const size_t listed = f.project.m_links.size();
-  Row("ScanPage, every link listed", Best(3, [&] { tarvelin::ScanPage(*f.downloader, page, 0); }), bytes);
+  const size_t listed = size_t(f.links.Size());
+  Row("ScanPage, every link listed", Best(3, [&] {
+        auto context = f.Page("gallery");
+        tarvelin::ScanPage(context, page);
+      }), bytes);
 
   std::printf("\n%zu link values found, %zu links listed (checksum %zu)\n", values, listed, size_t(sink));
   return 0;

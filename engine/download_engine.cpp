@@ -1,26 +1,28 @@
 #include "engine/download_engine.h"
 
+#include "engine/page_cache.h"
 #include "engine/project_start.h"
 #include "engine/run_context.h"
 #include "platform/thread_priority.h"
 
-DownloadEngine::DownloadEngine(const Program& program, EngineView& view,
-                               std::filesystem::path programFolder)
+namespace engine {
+
+DownloadEngine::DownloadEngine(const Program& program, EngineView& view, std::filesystem::path programFolder)
     : m_program(program),
       m_view(view),
       m_programFolder(std::move(programFolder)),
       m_settings(program.name),
-      m_project(program.IsQuorvash()) {}
+      m_links(program.IsQuorvash()) {}
 
 DownloadEngine::~DownloadEngine() { Shutdown(); }
 
 bool DownloadEngine::Download(const std::string& typed) {
   {
     std::lock_guard guard(m_stateMutex);
-    if (m_state != EngineState::Idle || m_leaving) return false;
-    if (typed.empty()) return false;
+    if (m_state != EngineState::Idle || m_leaving || typed.empty()) return false;
     m_state = EngineState::Running;
   }
+  m_view.StateChanged(EngineState::Running);
   m_signals.ClearStop();
   std::string address = typed;
   if (m_program.prepareAddress) address = m_program.prepareAddress(typed, m_settings);
@@ -37,8 +39,15 @@ bool DownloadEngine::Download(const std::string& typed) {
 
 void DownloadEngine::Stop() {
   m_signals.SetStop();
-  std::lock_guard guard(m_stateMutex);
-  if (m_state == EngineState::Running) m_state = EngineState::Stopping;
+  bool changed = false;
+  {
+    std::lock_guard guard(m_stateMutex);
+    if (m_state == EngineState::Running) {
+      m_state = EngineState::Stopping;
+      changed = true;
+    }
+  }
+  if (changed) m_view.StateChanged(EngineState::Stopping);
 }
 
 void DownloadEngine::Cancel(int worker) {
@@ -47,9 +56,19 @@ void DownloadEngine::Cancel(int worker) {
   if (m_state == EngineState::Running || m_state == EngineState::Stopping) m_signals.SetCancel(worker);
 }
 
-void DownloadEngine::SetState(EngineState state) {
+bool DownloadEngine::Leave() {
+  m_leaving = true;
+  Stop();
   std::lock_guard guard(m_stateMutex);
-  m_state = state;
+  return m_threadRunning;
+}
+
+void DownloadEngine::SetState(EngineState state) {
+  {
+    std::lock_guard guard(m_stateMutex);
+    m_state = state;
+  }
+  m_view.StateChanged(state);
 }
 
 EngineState DownloadEngine::State() const {
@@ -57,9 +76,9 @@ EngineState DownloadEngine::State() const {
   return m_state;
 }
 
-int DownloadEngine::LastStartResult() const {
+RunSummary DownloadEngine::LastRun() const {
   std::lock_guard guard(m_stateMutex);
-  return m_lastStartResult;
+  return m_lastRun;
 }
 
 std::filesystem::path DownloadEngine::ProjectFolder() const {
@@ -67,31 +86,49 @@ std::filesystem::path DownloadEngine::ProjectFolder() const {
   return m_projectFolder;
 }
 
+std::string DownloadEngine::EndMessage(const RunSummary& summary) const {
+  std::string text = "Download finish.";
+  if (summary.filesNotStored > 0)
+    text += " " + std::to_string(summary.filesNotStored) + (summary.filesNotStored == 1 ? " file" : " files") +
+            " could not be stored (" + summary.storeError + ").";
+  if (!summary.projectFileSaved) text += " The project file could not be saved (" + summary.projectFileError + ").";
+  return text + " Do you want to view the download files?";
+}
+
 void DownloadEngine::DownloadThreadProc(std::string address) {
   platform::RaiseThreadPriority();
   PageCache pages;
-  RunContext context{m_program, m_view, m_logs, m_signals, {}, &m_leaving, &pages,
+  RunContext run{m_program, m_view, m_logs, m_rows, m_signals, m_links, m_leaving};
+  run.pages = &pages;
+  ProjectStart start{address, m_programFolder, m_startedWithAddress,
                      [this] { SetState(EngineState::Finishing); }};
-  ProjectStart start{address, m_programFolder, m_startedWithAddress};
 
-  // The run ends in finishing once the workers are done; StartProject
-  // returns after the project file is written.
-  const int result = StartProject(m_project, context, m_settings, start);
+  const RunSummary summary = StartProject(run, m_settings, start);
   {
     std::lock_guard guard(m_stateMutex);
-    m_lastStartResult = result;
-    if (result == kStartOk) m_projectFolder = context.projectFolder;
+    m_lastRun = summary;
+    if (!summary.projectFolder.empty()) m_projectFolder = summary.projectFolder;
     m_state = EngineState::Idle;
   }
-  if (result != kStartOk) {
-    m_signals.SetStop();
-    if (!m_leaving) m_view.ShowError("Meet some error, sotpped.");
-  } else if (context.Ask(Question::ViewFiles, "Download finish. Do you want to view the download files?")) {
-    m_view.OpenFolder(context.projectFolder.string() + "/");
+  m_view.StateChanged(EngineState::Idle);
+  m_signals.SetStop();
+  switch (summary.result) {
+    case StartResult::NoAddress:
+    case StartResult::BadAddress:
+      if (!m_leaving) m_view.ShowError("Meet some error, sotpped.");
+      break;
+    case StartResult::ProjectFileRefused:
+      break;
+    case StartResult::Ok:
+      if (run.Ask(Question::ViewFiles, EndMessage(summary))) m_view.OpenFolder(summary.projectFolder);
+      break;
   }
-  std::lock_guard guard(m_stateMutex);
-  m_threadRunning = false;
-  m_runDone.notify_all();
+  {
+    std::lock_guard guard(m_stateMutex);
+    m_threadRunning = false;
+    m_runDone.notify_all();
+  }
+  m_view.RunEnded(summary);
 }
 
 void DownloadEngine::WaitForRun() {
@@ -100,8 +137,7 @@ void DownloadEngine::WaitForRun() {
 }
 
 void DownloadEngine::Shutdown() {
-  m_leaving = true;
-  m_signals.SetStop();
+  Leave();
   std::vector<std::thread> threads;
   {
     std::lock_guard guard(m_stateMutex);
@@ -111,3 +147,5 @@ void DownloadEngine::Shutdown() {
   }
   for (auto& t : threads) t.join();
 }
+
+}  // namespace engine

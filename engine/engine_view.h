@@ -1,41 +1,74 @@
 #pragma once
-// What the engine shows and asks. The window, the console front ends and the
-// tests each implement it. Calls come from the download thread and the five
-// worker threads; an implementation delivers them to its own thread itself.
-#include <cstdint>
+// What the engine shows and asks, implemented by the window, the console
+// front ends and the tests.
+//
+// Threads. The engine runs a download thread and five worker threads per
+// run. Three calls wait for the view: AddPicture, Ask and ShowError. A window
+// hands them to its own thread and waits there; that is safe because the
+// engine never makes the view's thread wait for a worker (see
+// DownloadEngine::Leave). Every other call is a notification that must
+// return promptly without waiting for the view's thread.
+//
+// What a view reads at its own pace (worker rows, logs) is not pushed at all:
+// it lives in the engine (DownloadEngine::Rows, ReadRunLog, ReadTitleLog).
+//
+// While the engine is leaving, AddPicture and Ask are not called (questions
+// count as No), and an answer given after Leave() counts as No too.
+#include <filesystem>
 #include <string>
 
+#include "engine/run_outcome.h"
+
+namespace engine {
+
 enum class Question {
-  ContinueDownload,  // "This website has been downloaded, ..."
-  Suggestion,        // "google has a suggested keyword for you, ..."
-  ViewFiles,         // "Download finish. Do you want to view the download files?"
+  ContinueDownload,    // "This website has been downloaded, ..."
+  BrokenProjectFile,   // project.cfg cannot be read: start afresh?
+  Suggestion,          // "google has a suggested keyword for you, ..."
+  ViewFiles,           // "Download finish. Do you want to view the download files?"
+};
+
+enum class EngineState { Idle, Running, Stopping, Finishing };
+
+// A file a worker has just stored. The list's label is `path`.
+struct StoredPicture {
+  std::string path;             // relative to the project folder, "/" separated
+  std::filesystem::path file;   // the same file, absolute
+  std::string host;             // Quorvash: the other site's host; else empty
 };
 
 class EngineView {
  public:
   virtual ~EngineView() = default;
 
-  // Worker rows: label k and progress bar k, k = 0 to 4.
-  virtual void SetWorkerLabel(int worker, const std::string& text) = 0;
-  virtual void SetProgressRange(int worker, int64_t high) = 0;
-  virtual void SetProgressPos(int worker, int64_t pos) = 0;
-  virtual void StepProgress(int worker) = 0;
-  // Sets the position to the high end of the range.
-  virtual void FillProgress(int worker) = 0;
+  // --- Calls that wait for the view ---
 
-  // The run log or the title log has grown (or was emptied); read it from the
-  // engine's RunLogs.
-  virtual void RefreshRunLog() = 0;
-  virtual void RefreshTitleLog() = 0;
-
-  virtual void ClearPictures() = 0;
-  // `path` is relative to the project folder, "/" separated; `host` is the
-  // other-site host (Quorvash only; empty otherwise).
-  virtual void AddPicture(const std::string& path, const std::string& host) = 0;
-
-  // A Yes/No question; true is Yes.
+  // From a worker thread, once for every stored file that is not a text
+  // page, also for files that are no pictures (the view finds out). Returns
+  // when the view has added the item to its list or passed the file over.
+  virtual void AddPicture(const StoredPicture& picture) = 0;
+  // A Yes/No question; true is Yes. From the download thread, except
+  // Suggestion, which comes from the worker that read the result page.
   virtual bool Ask(Question question, const std::string& text) = 0;
-  // A failure the user must see.
+  // A failure the user must see. From the download thread.
   virtual void ShowError(const std::string& text) = 0;
-  virtual void OpenFolder(const std::string& path) = 0;
+
+  // --- Notifications: return promptly, never wait for the view's thread ---
+
+  // From the thread that calls DownloadEngine::Download, before Download
+  // returns (the view's own thread in a window): the list starts empty.
+  virtual void ClearPictures() = 0;
+  // From the download thread, once the run's project folder exists and
+  // before any file is stored in it.
+  virtual void ProjectFolderChanged(const std::filesystem::path& folder) {}
+  // From the thread that changed the state: the caller of Download or Stop,
+  // else the download thread.
+  virtual void StateChanged(EngineState state) {}
+  // From the download thread after Yes to ViewFiles: show the folder.
+  virtual void OpenFolder(const std::filesystem::path& folder) = 0;
+  // From the download thread as its last call: the run is over and the
+  // engine may be destroyed (from any thread) once this has been seen.
+  virtual void RunEnded(const RunSummary& summary) {}
 };
+
+}  // namespace engine

@@ -2,42 +2,58 @@
 
 #include <new>
 
-std::shared_ptr<const CachedPage> PageCache::FindOrClaim(const std::string& url) {
+namespace engine {
+
+PageCache::Lookup PageCache::Find(const std::string& url, Deferred later) {
   std::unique_lock lock(m_mutex);
-  m_finished.wait(lock, [&] { return !m_inFlight.count(url); });
-  if (auto it = m_pages.find(url); it != m_pages.end()) {
-    return it->second;
+  if (later) {
+    if (auto it = m_inFlight.find(url); it != m_inFlight.end()) {
+      it->second.push_back(std::move(later));
+      return {Found::Deferred, nullptr};
+    }
+  } else {
+    m_finished.wait(lock, [&] { return !m_inFlight.count(url); });
   }
-  m_inFlight.insert(url);
-  return nullptr;
+  if (auto it = m_answers.find(url); it != m_answers.end()) return {Found::Answer, it->second};
+  m_inFlight.emplace(url, std::vector<Deferred>());
+  return {Found::Fetch, nullptr};
 }
 
-void PageCache::Finish(const std::string& url, bool keep, const platform::HttpHead& head,
-                       const std::string& body) {
-  std::shared_ptr<const CachedPage> shared;
-  if (keep && body.size() <= m_maxPageBytes) {
+std::vector<PageCache::Deferred> PageCache::Finish(const std::string& url, bool page,
+                                                   const platform::HttpHead& head, const std::string& body) {
+  std::shared_ptr<const CachedAnswer> kept;
+  if (IsErrorStatus(head.status) && head.status != 0) {
+    kept = std::make_shared<const CachedAnswer>(CachedAnswer{head, {}});
+  } else if (page && body.size() <= m_maxPageBytes) {
     try {
-      shared = std::make_shared<const CachedPage>(CachedPage{head, body});
+      kept = std::make_shared<const CachedAnswer>(CachedAnswer{head, body});
     } catch (const std::bad_alloc&) {
       // Not kept: the page is fetched again when asked for again.
     }
   }
+  std::vector<Deferred> waiting;
   std::lock_guard guard(m_mutex);
-  m_inFlight.erase(url);
-  if (shared) StoreLocked(url, std::move(shared));
+  if (auto it = m_inFlight.find(url); it != m_inFlight.end()) {
+    waiting = std::move(it->second);
+    m_inFlight.erase(it);
+  }
+  if (kept) StoreLocked(url, std::move(kept));
   m_finished.notify_all();
+  return waiting;
 }
 
-void PageCache::StoreLocked(const std::string& url, std::shared_ptr<const CachedPage> shared) {
-  const size_t size = shared->body.size() + url.size();
-  if (m_pages.count(url)) return;
+void PageCache::StoreLocked(const std::string& url, std::shared_ptr<const CachedAnswer> answer) {
+  if (m_answers.count(url)) return;
+  const size_t size = answer->body.size() + url.size() + sizeof(CachedAnswer);
   while (!m_order.empty() && m_bytes + size > m_maxBytes) {
-    auto old = m_pages.find(m_order.front());
-    m_bytes -= old->second->body.size() + old->first.size();
-    m_pages.erase(old);
+    auto old = m_answers.find(m_order.front());
+    m_bytes -= old->second->body.size() + old->first.size() + sizeof(CachedAnswer);
+    m_answers.erase(old);
     m_order.pop_front();
   }
-  m_pages.emplace(url, std::move(shared));
+  m_answers.emplace(url, std::move(answer));
   m_order.push_back(url);
   m_bytes += size;
 }
+
+}  // namespace engine

@@ -1,43 +1,66 @@
 #pragma once
-// The text pages a run has received, by request address, so that a page
-// asked for again (another fragment, or "dir/../" in its link) does not
-// cross the network again. Bounded in memory; five workers share it.
+// The answers a run has received, by request address: text pages, so that a
+// page asked for again (another fragment, or "dir/../" in its link) does not
+// cross the network again, and error answers, so that a missing page is
+// asked for once however many spellings link to it. Network errors are not
+// kept: they may pass. Bounded in memory; five workers share it.
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "platform/http_client.h"
 
-struct CachedPage {
+namespace engine {
+
+struct CachedAnswer {
   platform::HttpHead head;
-  std::string body;
+  std::string body;  // empty for an error answer
 };
 
 class PageCache {
  public:
+  // Work left for the worker that is fetching an address, to be run with
+  // that worker's number and session once its answer is in.
+  using Deferred = std::function<void(int worker, platform::HttpSession& session)>;
+
+  enum class Found { Answer, Fetch, Deferred };
+  struct Lookup {
+    Found found = Found::Fetch;
+    std::shared_ptr<const CachedAnswer> answer;  // with Found::Answer
+  };
+
   explicit PageCache(size_t maxBytes = 64u << 20, size_t maxPageBytes = 4u << 20)
       : m_maxBytes(maxBytes), m_maxPageBytes(maxPageBytes) {}
 
-  // The cached page; else nothing, and the caller now fetches `url` and must
-  // call Finish. While another caller fetches the same address, waits for it:
-  // pages found together (one page's sections) are fetched once.
-  std::shared_ptr<const CachedPage> FindOrClaim(const std::string& url);
-  // Ends a claim, keeping a copy of the page when `keep` is set.
-  void Finish(const std::string& url, bool keep, const platform::HttpHead& head, const std::string& body);
+  // The kept answer for `url`; else Fetch, and the caller now fetches it and
+  // must call Finish. While another worker fetches the same address, `later`
+  // is handed to that worker (Found::Deferred) so the caller is free at once;
+  // without `later` the caller waits for that fetch instead.
+  Lookup Find(const std::string& url, Deferred later = {});
+  // Ends a fetch. The answer is kept when it is a whole text page (`page`)
+  // or an error status. Returns the work other workers left for `url`.
+  std::vector<Deferred> Finish(const std::string& url, bool page, const platform::HttpHead& head,
+                               const std::string& body);
 
  private:
-  const size_t m_maxBytes, m_maxPageBytes;
-  // Keeps the page; the oldest pages make room.
-  void StoreLocked(const std::string& url, std::shared_ptr<const CachedPage> page);
+  void StoreLocked(const std::string& url, std::shared_ptr<const CachedAnswer> answer);
 
+  const size_t m_maxBytes, m_maxPageBytes;
   mutable std::mutex m_mutex;  // guards everything below
   std::condition_variable m_finished;
-  std::unordered_set<std::string> m_inFlight;
-  std::unordered_map<std::string, std::shared_ptr<const CachedPage>> m_pages;
+  std::unordered_map<std::string, std::vector<Deferred>> m_inFlight;
+  std::unordered_map<std::string, std::shared_ptr<const CachedAnswer>> m_answers;
   std::deque<std::string> m_order;  // oldest first
   size_t m_bytes = 0;
 };
+
+// An error status: the answer is kept.
+inline bool IsErrorStatus(long status) { return status < 200 || status > 299; }
+
+}  // namespace engine

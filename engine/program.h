@@ -3,18 +3,21 @@
 // fills this in; Tarvelin links nothing of Quorvash and the reverse.
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "platform/settings_store.h"
 
-class CPageDownloader;
+namespace engine {
 
-// Reads a received body: Tarvelin's page scanner, Quorvash's result pages.
-// `body` is the whole body; body.c_str() is zero-terminated. When the
-// downloader has an output file open, the handler writes the body into it.
+class PageContext;
+
+// Reads a received text page: Tarvelin's page scanner, Quorvash's result
+// pages. Runs on a worker thread; several at once.
 class PageHandler {
  public:
   virtual ~PageHandler() = default;
-  virtual int HandlePage(CPageDownloader& downloader, std::string& body, int index) = 0;
+  // `body` is the page as received, up to its first zero byte at most.
+  virtual void HandlePage(PageContext& page, std::string_view body) = 0;
 };
 
 enum class ProgramKind { Tarvelin, Quorvash };
@@ -27,6 +30,6 @@ struct Program {
   std::function<std::string(const std::string& input, const platform::SettingsStore&)> prepareAddress;
 
   bool IsQuorvash() const { return kind == ProgramKind::Quorvash; }
-  int DefaultImage() const { return IsQuorvash() ? 0 : 1; }
-  int DefaultDiffRoot() const { return IsQuorvash() ? 0 : 1; }
 };
+
+}  // namespace engine

@@ -1,33 +1,59 @@
 #include "engine/project_start.h"
 
-#include <unistd.h>
+#include <sys/stat.h>
 
-#include <algorithm>
-#include <cstdio>
+#include <chrono>
 
-#include "links/address.h"
-#include "platform/folders.h"
 #include "engine/project_file.h"
+#include "engine/settings_table.h"
 #include "engine/workers.h"
+#include "links/address.h"
+#include "links/ascii.h"
+#include "platform/folders.h"
+
+namespace engine {
 
 namespace fs = std::filesystem;
 
 namespace {
 
-void ReadRunSettings(CDownloadProject& p, const platform::SettingsStore& s, const Program& program) {
-  const std::string section = platform::kSettingsSection;
-  p.m_maxCount = s.ReadSettingInt(section, "MaxCount", 0);
-  p.m_rangeFrom = s.ReadSettingInt(section, "RangeFrom", 0);
-  p.m_rangeTo = s.ReadSettingInt(section, "RangeTo", 0);
-  p.m_text = s.ReadSettingInt(section, "text", 1);
-  p.m_others = s.ReadSettingInt(section, "others", 0);
-  p.m_fileSizeKB = s.ReadSettingInt(section, "file size", 0);
-  p.m_showLink = s.ReadSettingInt(section, "show link", 0);
-  p.m_showThread = s.ReadSettingInt(section, "show thread", 0);
-  p.m_image = s.ReadSettingInt(section, "image", program.DefaultImage());
-  p.m_diffRoot = s.ReadSettingInt(section, "diff root", program.DefaultDiffRoot());
-  p.m_level = std::max(0, s.ReadSettingInt(section, "level", 0));
+// project.cfg is written during the run too, so that a crash loses at most
+// the last few files' states.
+constexpr int kSaveEveryFiles = 16;
+constexpr std::chrono::seconds kSaveEvery(2);
+
+// Makes the folder, which must then be a real directory and not a link.
+bool MakeProjectFolder(const fs::path& folder) {
+  std::error_code ec;
+  fs::create_directories(folder.parent_path(), ec);
+  ::mkdir(folder.c_str(), 0755);
+  struct stat st {};
+  return ::lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
+
+class PeriodicSave {
+ public:
+  PeriodicSave(RunContext& run) : m_run(run), m_last(std::chrono::steady_clock::now()) {}
+  void operator()() {
+    const int finished = m_run.finishedFiles.load();
+    if (finished == m_savedAt) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (finished - m_savedAt < kSaveEveryFiles && now - m_last < kSaveEvery) return;
+    m_savedAt = finished;
+    m_last = now;
+    const std::string error = SaveProjectFile(m_run.store->FolderFd(), m_run.links.RecordForSaving());
+    if (!error.empty() && !m_reported) {
+      m_reported = true;
+      m_run.Log(std::string("project.cfg could not be saved: ") + error + "\r\n");
+    }
+  }
+
+ private:
+  RunContext& m_run;
+  int m_savedAt = 0;
+  std::chrono::steady_clock::time_point m_last;
+  bool m_reported = false;
+};
 
 }  // namespace
 
@@ -40,58 +66,79 @@ std::optional<fs::path> ProjectFolderFor(const fs::path& programFolder, const st
   return folder;
 }
 
-int StartProject(CDownloadProject& project, RunContext& context,
-                 const platform::SettingsStore& settings, const ProjectStart& start) {
-  for (int k = 0; k < kWorkerCount; ++k) {
-    context.view.SetWorkerLabel(k, "");
-    context.view.SetProgressPos(k, 0);
+RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings, const ProjectStart& start) {
+  RunSummary summary;
+  run.rows.ResetAll();
+  if (start.address.empty()) {
+    summary.result = StartResult::NoAddress;
+    return summary;
   }
-  context.view.RefreshTitleLog();
-  context.view.RefreshRunLog();
+  run.switches = ReadRunSwitches(settings, run.program.kind);
 
-  if (start.address.empty()) return kStartNoAddress;
-  ReadRunSettings(project, settings, context.program);
-
+  summary.result = StartResult::BadAddress;
   const auto address = links::SplitAddress(start.address);
-  if (!address) return kStartBadAddress;
+  if (!address) return summary;
+  // Only web addresses start a run: "ftp://" would otherwise go out as HTTP.
+  if (!links::EqualsNoCase(address->scheme, "http") && !links::EqualsNoCase(address->scheme, "https"))
+    return summary;
   const fs::path programFolder = fs::absolute(start.programFolder).lexically_normal();
   const auto folder = ProjectFolderFor(programFolder, address->host);
-  if (!folder) return kStartBadAddress;
-  std::error_code ec;
-  fs::create_directories(*folder, ec);
-  if (!fs::is_directory(*folder, ec)) return kStartBadAddress;  // never write anywhere else
+  if (!folder) return summary;
 
-  project.m_host = address->host;
-  project.m_secure = address->secure;
-  project.m_port = address->port;
-  settings.WriteSettingString(platform::kSettingsSection, "history", start.address);
-  if (::chdir(folder->c_str()) != 0) return kStartBadAddress;
-  context.projectFolder = *folder;
+  run.site = {address->host, address->secure, address->port};
+  settings.WriteSettingString(platform::kSettingsSection, std::string(kHistoryKey), start.address);
+  if (!MakeProjectFolder(*folder)) return summary;
+  std::string error;
+  auto store = FileStore::Open(*folder, error);
+  if (!store) return summary;
+  run.store = store.get();
+  summary.projectFolder = *folder;
+  run.view.ProjectFolderChanged(*folder);
 
-  project.ClearLinks();
+  run.links.Reset();
   bool resumed = false;
-  if (!context.program.IsQuorvash() && !start.startedWithAddress) {
-    if (std::FILE* file = std::fopen((*folder / kProjectFileName).c_str(), "rb")) {
-      if (context.Ask(Question::ContinueDownload,
-                      "This website has been downloaded, do you want to continue the previous download?")) {
-        LoadProjectFile(project, file);
-        resumed = true;
+  if (!run.program.IsQuorvash() && !start.startedWithAddress) {
+    if (auto loaded = ReadProjectFile(store->FolderFd())) {
+      if (run.Ask(Question::ContinueDownload,
+                  "This website has been downloaded, do you want to continue the previous download?")) {
+        if (loaded->record) {
+          run.links.Load(*loaded->record);
+          resumed = true;
+        } else {
+          const std::string file = (*folder / kProjectFileName).string();
+          summary.projectFileError = file + ": " + loaded->problem;
+          if (!run.Ask(Question::BrokenProjectFile, "The project file " + file + " cannot be read: " +
+                                                        loaded->problem + ". Do you want to start afresh?")) {
+            summary.result = StartResult::ProjectFileRefused;
+            return summary;
+          }
+        }
       }
-      std::fclose(file);
     }
   }
   if (!resumed) {
     platform::ClearFolderToTrash(*folder);
     std::string link0 = address->object;
     if (!link0.empty() && link0.front() == '/') link0.erase(0, 1);
-    project.AppendLink(link0, LINK_NEW);
-    project.m_count = 0;
+    run.links.Append(link0, links::LinkState::New);
   }
+  store->RemoveStaleTemporaries();
+  summary.result = StartResult::Ok;
 
-  RunWorkers(project, context);
-  if (context.workersDone) context.workersDone();
-  context.view.RefreshRunLog();
-  context.signals.SetStop();
-  SaveProjectFile(project, *folder);
-  return kStartOk;
+  PeriodicSave periodicSave(run);
+  RunWorkers(run, std::ref(periodicSave));
+  if (start.workersDone) start.workersDone();
+  run.signals.SetStop();
+  error = SaveProjectFile(store->FolderFd(), run.links.RecordForSaving());
+  if (!error.empty()) {
+    summary.projectFileSaved = false;
+    summary.projectFileError = error;
+    run.Log("project.cfg could not be saved: " + error + "\r\n");
+  }
+  summary.filesNotStored = run.storeFailures.Count();
+  summary.storeError = run.storeFailures.First();
+  run.store = nullptr;
+  return summary;
 }
+
+}  // namespace engine

@@ -1,31 +1,70 @@
 #pragma once
-// What the download thread and the workers of a run share besides the project.
+// What the download thread and the five workers of a run share.
 #include <atomic>
 #include <filesystem>
-#include <functional>
+#include <mutex>
 #include <string>
 
 #include "engine/engine_view.h"
+#include "engine/file_store.h"
 #include "engine/page_cache.h"
 #include "engine/program.h"
 #include "engine/run_logs.h"
 #include "engine/run_signals.h"
+#include "engine/run_switches.h"
+#include "engine/worker_rows.h"
+#include "links/link_list.h"
+
+namespace engine {
+
+// Files that arrived whole but could not be written.
+class StoreFailures {
+ public:
+  void Add(const std::string& error) {
+    std::lock_guard g(m_mutex);
+    if (m_count++ == 0) m_first = error;
+  }
+  int Count() const {
+    std::lock_guard g(m_mutex);
+    return m_count;
+  }
+  std::string First() const {
+    std::lock_guard g(m_mutex);
+    return m_first;
+  }
+
+ private:
+  mutable std::mutex m_mutex;
+  int m_count = 0;
+  std::string m_first;
+};
 
 struct RunContext {
   const Program& program;
   EngineView& view;
   RunLogs& logs;
+  WorkerRows& rows;
   RunSignals& signals;
-  std::filesystem::path projectFolder;
-  // Set when the program is leaving: every question is then answered No.
-  const std::atomic<bool>* leaving = nullptr;
-  // The run's text pages; none when not set.
-  PageCache* pages = nullptr;
-  // Called on the download thread when the workers of the run are done.
-  std::function<void()> workersDone;
+  links::LinkList& links;
+  // Set when the program is leaving: questions are answered No and no
+  // picture is handed to the view.
+  const std::atomic<bool>& leaving;
+  RunSwitches switches;
+  Site site;
+  FileStore* store = nullptr;
+  PageCache* pages = nullptr;  // none: every request goes to the network
+  mutable StoreFailures storeFailures;
+  mutable std::atomic<int> finishedFiles{0};
 
   bool Ask(Question question, const std::string& text) const {
-    if (leaving && leaving->load()) return false;
-    return view.Ask(question, text);
+    if (leaving.load()) return false;
+    const bool yes = view.Ask(question, text);
+    return yes && !leaving.load();
   }
+  void AddPicture(const StoredPicture& picture) const {
+    if (!leaving.load()) view.AddPicture(picture);
+  }
+  void Log(const std::string& line) const { logs.AppendRun(line); }
 };
+
+}  // namespace engine

@@ -1,11 +1,13 @@
 #include "engine/run_logs.h"
 
-void RunLogs::AppendRun(const std::string& text) {
+namespace engine {
+
+void RunLogs::AppendRun(std::string_view text) {
   std::lock_guard guard(m_mutex);
   m_runLog += text;
 }
 
-void RunLogs::AppendTitle(const std::string& text) {
+void RunLogs::AppendTitle(std::string_view text) {
   std::lock_guard guard(m_mutex);
   m_titleLog += text;
 }
@@ -14,14 +16,38 @@ void RunLogs::Clear() {
   std::lock_guard guard(m_mutex);
   m_runLog.clear();
   m_titleLog.clear();
+  ++m_generation;
 }
 
-std::string RunLogs::RunText(size_t from) const {
-  std::lock_guard guard(m_mutex);
-  return from < m_runLog.size() ? m_runLog.substr(from) : std::string();
+LogText RunLogs::Read(const std::string& log, LogCursor& cursor) const {
+  LogText out;
+  if (cursor.generation != m_generation) {
+    out.restarted = cursor.generation != 0;
+    cursor = {m_generation, 0};
+  }
+  if (cursor.offset < log.size()) out.text = log.substr(cursor.offset);
+  cursor.offset = log.size();
+  return out;
 }
 
-std::string RunLogs::TitleText(size_t from) const {
+LogText RunLogs::ReadRun(LogCursor& cursor) const {
   std::lock_guard guard(m_mutex);
-  return from < m_titleLog.size() ? m_titleLog.substr(from) : std::string();
+  return Read(m_runLog, cursor);
 }
+
+LogText RunLogs::ReadTitle(LogCursor& cursor) const {
+  std::lock_guard guard(m_mutex);
+  return Read(m_titleLog, cursor);
+}
+
+std::string RunLogs::RunText() const {
+  std::lock_guard guard(m_mutex);
+  return m_runLog;
+}
+
+std::string RunLogs::TitleText() const {
+  std::lock_guard guard(m_mutex);
+  return m_titleLog;
+}
+
+}  // namespace engine

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace engine {
+
 void RunSignals::SetStop() {
   std::lock_guard guard(m_mutex);
   m_stop = true;
@@ -48,6 +50,14 @@ void RunSignals::WaitAllIdle() {
   m_changed.wait(lock, [&] { return std::all_of(m_idle.begin(), m_idle.end(), [](bool b) { return b; }); });
 }
 
+bool RunSignals::WaitAllIdleFor(std::chrono::milliseconds timeout) {
+  std::unique_lock lock(m_mutex);
+  auto allIdle = [&] { return std::all_of(m_idle.begin(), m_idle.end(), [](bool b) { return b; }); };
+  const uint64_t seen = m_generation;
+  m_changed.wait_for(lock, timeout, [&] { return allIdle() || m_generation != seen; });
+  return allIdle();
+}
+
 void RunSignals::SetCancel(int worker) {
   if (worker < 0 || worker >= kWorkerCount) return;
   std::lock_guard guard(m_mutex);
@@ -79,3 +89,5 @@ void RunSignals::WaitForProgress(uint64_t seen, std::chrono::milliseconds timeou
   std::unique_lock lock(m_mutex);
   m_changed.wait_for(lock, timeout, [&] { return m_generation != seen || m_stop; });
 }
+
+}  // namespace engine

@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <mutex>
 
-inline constexpr int kWorkerCount = 5;
+#include "engine/worker_rows.h"
+
+namespace engine {
 
 class RunSignals {
  public:
@@ -23,6 +25,9 @@ class RunSignals {
   void ClearIdle(int worker);
   bool AllIdle() const;
   void WaitAllIdle();
+  // Waits at most `timeout`, and less when a file has finished; returns
+  // whether all five are idle.
+  bool WaitAllIdleFor(std::chrono::milliseconds timeout);
 
   void SetCancel(int worker);
   void ClearCancel(int worker);
@@ -43,3 +48,5 @@ class RunSignals {
   std::array<bool, kWorkerCount> m_cancel{};
   uint64_t m_generation = 0;
 };
+
+}  // namespace engine

@@ -194,32 +194,4 @@ std::string MapLocalPath(std::string_view link, bool isText) {
   return ConfinePath(path);
 }
 
-std::string EncodeRequestTarget(std::string_view object) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(object.size());
-  for (size_t i = 0; i < object.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(object[i]);
-    bool encode = c <= 0x20 || c >= 0x7F;
-    switch (c) {
-      case '"': case '<': case '>': case '\\': case '^': case '`': case '{': case '|': case '}':
-        encode = true;
-        break;
-      case '%':
-        encode = !(i + 2 < object.size() && HexValue(object[i + 1]) >= 0 && HexValue(object[i + 2]) >= 0);
-        break;
-      default:
-        break;
-    }
-    if (encode) {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    } else {
-      out += char(c);
-    }
-  }
-  return out;
-}
-
 }  // namespace links

@@ -21,8 +21,5 @@ int TestDirectoryLevel(std::string_view resolved, bool root, bool otherSite,
 // no empty, "." or ".." directory, no absolute path, no "/" or NUL in a name.
 std::string MapLocalPath(std::string_view link, bool isText);
 
-// The bytes that may not stand in a request target are percent-encoded; an
-// existing "%" escape passes unchanged. Used on the wire only.
-std::string EncodeRequestTarget(std::string_view object);
 
 }  // namespace links

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <mutex>
 
-#include "links/link_mapping.h"
+#include "platform/request_target.h"
 
 namespace platform {
 
@@ -24,7 +24,7 @@ std::string RequestUrl(const HttpTarget& target) {
   std::string url = std::string(target.secure ? "https://" : "http://") +
                     (ipv6 ? "[" + target.host + "]" : target.host) +
                     (defaultPort ? std::string() : ":" + std::to_string(target.port)) +
-                    links::EncodeRequestTarget(object);
+                    EncodeRequestTarget(object);
   // Let libcurl's own parser say what it will send.
   if (CURLU* u = curl_url()) {
     char* normal = nullptr;
@@ -40,11 +40,16 @@ std::string RequestUrl(const HttpTarget& target) {
 
 struct HttpSession::Transfer {
   static constexpr size_t kReadSize = 1024;
+  // A refused body up to this size is read to its end, so the connection
+  // stays open for the next file instead of costing a new one.
+  static constexpr int64_t kDrainLimit = 64 * 1024;
 
   CURL* curl;
   HttpReceiver& receiver;
   bool headDelivered = false;
+  bool refused = false;
   bool abandoned = false;
+  int64_t drained = 0;
   std::string pending;  // fewer than kReadSize bytes not yet handed on
 
   bool DeliverHead() {
@@ -53,17 +58,18 @@ struct HttpSession::Transfer {
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &head.status);
     curl_off_t length = -1;
     curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    head.lengthKnown = length >= 0;
     head.contentLength = length > 0 ? int64_t(length) : 0;
     const char* type = nullptr;
     curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type);
     if (type) head.contentType = type;
-    if (!receiver.OnHead(head)) abandoned = true;
-    return !abandoned;
+    if (receiver.OnHead(head)) return true;
+    refused = true;
+    // Too large to read for nothing: give the connection up instead.
+    if (head.lengthKnown && head.contentLength > kDrainLimit) return false;
+    return true;
   }
 
-  // Hands the body on in reads of exactly 1024 bytes (the last one shorter),
-  // whatever sizes the network delivers: the first read is where a page's
-  // title is looked for, and every read is where Cancel and Stop are seen.
   bool Hand(const char* data, size_t size) {
     if (receiver.OnChunk(data, size)) return true;
     abandoned = true;
@@ -71,26 +77,40 @@ struct HttpSession::Transfer {
   }
 
   bool FlushPending() {
-    if (pending.empty()) return true;
+    if (pending.empty() || refused) return true;
     const bool ok = Hand(pending.data(), pending.size());
     pending.clear();
     return ok;
   }
 
+  // Hands the body on in reads of exactly 1024 bytes (the last one shorter),
+  // whatever sizes the network delivers: the first read is where a page's
+  // title is looked for, and every read is where Cancel and Stop are seen.
   static size_t OnWrite(char* data, size_t, size_t size, void* self) {
     auto* t = static_cast<Transfer*>(self);
     if (!t->headDelivered && !t->DeliverHead()) return CURL_WRITEFUNC_ERROR;
-    for (size_t at = 0; at < size;) {
-      const size_t take = std::min(kReadSize - t->pending.size(), size - at);
-      t->pending.append(data + at, take);
-      at += take;
-      if (t->pending.size() == kReadSize && !t->FlushPending()) return CURL_WRITEFUNC_ERROR;
+    if (t->refused) {
+      t->drained += int64_t(size);
+      return t->drained > kDrainLimit ? CURL_WRITEFUNC_ERROR : size;
     }
+    size_t at = 0;
+    if (!t->pending.empty()) {
+      const size_t take = std::min(kReadSize - t->pending.size(), size);
+      t->pending.append(data, take);
+      at = take;
+      if (t->pending.size() < kReadSize) return size;
+      if (!t->FlushPending()) return CURL_WRITEFUNC_ERROR;
+    }
+    // Whole reads straight from libcurl's buffer; only a tail is copied.
+    for (; size - at >= kReadSize; at += kReadSize)
+      if (!t->Hand(data + at, kReadSize)) return CURL_WRITEFUNC_ERROR;
+    t->pending.assign(data + at, size - at);
     return size;
   }
 
   static int OnProgress(void* self, curl_off_t dltotal, curl_off_t dlnow, curl_off_t, curl_off_t) {
     auto* t = static_cast<Transfer*>(self);
+    if (t->refused) return 0;
     // The whole announced body is here; it is handed on as the transfer ends.
     if (dltotal > 0 && dlnow >= dltotal) return 0;
     // Between sending the request and the answer's first byte the server may
@@ -121,7 +141,7 @@ HttpOutcome HttpSession::Get(const HttpTarget& target, HttpReceiver& receiver) {
   m_error.clear();
 
   const std::string url = RequestUrl(target);
-  Transfer transfer{curl, receiver, false, false, {}};
+  Transfer transfer{curl, receiver};
   char errorBuffer[CURL_ERROR_SIZE] = {};
   curl_easy_reset(curl);
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
@@ -150,13 +170,15 @@ HttpOutcome HttpSession::Get(const HttpTarget& target, HttpReceiver& receiver) {
 
   const CURLcode code = curl_easy_perform(curl);
   if (transfer.abandoned) return HttpOutcome::Abandoned;
+  if (transfer.refused) return HttpOutcome::Refused;
   if (code != CURLE_OK) {
     m_error = errorBuffer[0] ? errorBuffer : curl_easy_strerror(code);
     // What arrived before the error still belongs to the body.
     if (!transfer.FlushPending()) return HttpOutcome::Abandoned;
     return HttpOutcome::NetworkError;
   }
-  if (!transfer.headDelivered && !transfer.DeliverHead()) return HttpOutcome::Abandoned;
+  if (!transfer.headDelivered) transfer.DeliverHead();
+  if (transfer.refused) return HttpOutcome::Refused;
   if (!transfer.FlushPending()) return HttpOutcome::Abandoned;
   return HttpOutcome::Completed;
 }

@@ -20,6 +20,7 @@ struct HttpTarget {
 struct HttpHead {
   long status = 0;
   int64_t contentLength = 0;  // 0 when absent
+  bool lengthKnown = false;   // a Content-Length was sent
   std::string contentType;    // empty when absent
 };
 
@@ -33,7 +34,9 @@ class HttpReceiver {
  public:
   virtual ~HttpReceiver() = default;
   // Once per request, before the first body byte, or after the transfer when
-  // the body is empty. Returning false abandons the transfer.
+  // the body is empty. Returning false refuses the body: a small one is
+  // still read (and dropped) so that the connection serves the next request;
+  // a large one abandons the transfer.
   virtual bool OnHead(const HttpHead& head) = 0;
   // 1024 bytes at a time; only the last read of a body is shorter.
   // Returning false abandons the transfer.
@@ -45,7 +48,8 @@ class HttpReceiver {
 
 enum class HttpOutcome {
   Completed,     // the whole body was read
-  Abandoned,     // the receiver said stop
+  Refused,       // the receiver refused the body after the head
+  Abandoned,     // the receiver said stop while the body arrived
   NetworkError,  // connection, time-out, refused redirect, short body...
   NoRequest,     // the request could not be created
 };

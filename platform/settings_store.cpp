@@ -22,8 +22,13 @@ struct Section {
 
 int32_t SettingsStore::ReadSettingInt(const std::string& section, const std::string& key,
                                       int32_t def) const {
-  Section s(m_program, section);
-  const QVariant v = s.settings.value(QString::fromStdString(key));
+  QVariant v;
+  if (auto it = m_overrides.find(key); it != m_overrides.end()) {
+    v = QString::fromStdString(it->second);
+  } else {
+    Section s(m_program, section);
+    v = s.settings.value(QString::fromStdString(key));
+  }
   if (!v.isValid()) return def;
   bool ok = false;
   qlonglong n = 0;
@@ -52,6 +57,7 @@ bool SettingsStore::WriteSettingInt(const std::string& section, const std::strin
 
 std::string SettingsStore::ReadSettingString(const std::string& section, const std::string& key,
                                              const std::string& def) const {
+  if (auto it = m_overrides.find(key); it != m_overrides.end()) return it->second;
   Section s(m_program, section);
   const QVariant v = s.settings.value(QString::fromStdString(key));
   if (!v.isValid() || v.typeId() != QMetaType::QString) return def;

@@ -2,6 +2,7 @@
 // The per-user settings store: organisation "Ombrel software", one root per
 // program. A missing value, or one of the wrong type, reads as the default.
 #include <cstdint>
+#include <map>
 #include <string>
 
 namespace platform {
@@ -21,8 +22,13 @@ class SettingsStore {
 
   const std::string& ProgramName() const { return m_program; }
 
+  // A value that reads in place of the stored one, in this object only, and
+  // is never written: a setting for one run.
+  void Override(const std::string& key, const std::string& value) { m_overrides[key] = value; }
+
  private:
   std::string m_program;
+  std::map<std::string, std::string> m_overrides;
 };
 
 }  // namespace platform

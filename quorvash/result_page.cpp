@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "links/link_state.h"
-#include "engine/page_downloader.h"
 #include "quorvash/search_address.h"
 
 namespace quorvash {
@@ -22,7 +21,7 @@ constexpr size_t npos = std::string_view::npos;
 std::string LinkText(std::string_view text) {
   std::string link(text);
   std::erase_if(link, [](char c) {
-    return c == '\t' || c == '\r' || c == '\n' || c == kOtherSiteMarker;
+    return c == '\t' || c == '\r' || c == '\n' || c == links::kOtherSiteMarker;
   });
   return link;
 }
@@ -77,25 +76,19 @@ ResultPage ParseResultPage(std::string_view body) {
   return {FindSuggestion(text), FindNextPage(text), FindImages(text)};
 }
 
-int ReadResultPage(CPageDownloader& downloader, const std::string& body) {
-  downloader.WriteBody(body);
-  const ResultPage page = ParseResultPage(body);
-
-  if (page.suggestion) {
+bool ReadResultPage(engine::PageContext& page, std::string_view body) {
+  const ResultPage found = ParseResultPage(body);
+  if (found.suggestion) {
     const std::string question =
-        "google has a suggested keyword for you, did you mean: " + *page.suggestion + " ?";
-    if (downloader.Ask(Question::Suggestion, question)) {
-      downloader.AddLink(std::string("images?") + kFirstPageQuery + LinkText(*page.suggestion));
-      return 1;
+        "google has a suggested keyword for you, did you mean: " + *found.suggestion + " ?";
+    if (page.Ask(engine::Question::Suggestion, question)) {
+      page.AddLink(std::string("images?") + kFirstPageQuery + LinkText(*found.suggestion));
+      return true;
     }
   }
-  if (page.nextPage) downloader.AddLink(*page.nextPage);
-  for (const std::string& image : page.images) downloader.AddLink(kOtherSiteMarker + image);
-  return 0;
-}
-
-int ResultPageReader::HandlePage(CPageDownloader& downloader, std::string& body, int) {
-  return ReadResultPage(downloader, body);
+  if (found.nextPage && found.nextPage->size() <= kMaxNextPageLength) page.AddLink(*found.nextPage);
+  for (const std::string& image : found.images) page.AddLink(links::kOtherSiteMarker + image);
+  return false;
 }
 
 }  // namespace quorvash

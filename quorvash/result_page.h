@@ -6,9 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/page_context.h"
 #include "engine/program.h"
-
-class CPageDownloader;
 
 namespace quorvash {
 
@@ -22,17 +21,20 @@ struct ResultPage {
 };
 
 inline constexpr size_t kMaxSuggestion = 64;
+// The longest next-page link followed: a page whose link grows with every
+// page would otherwise be followed for ever.
+inline constexpr size_t kMaxNextPageLength = 259;
 
 ResultPage ParseResultPage(std::string_view body);
 
-// Writes the body into the downloader's open file, offers the suggestion and
-// adds the found links. Returns 1 when the user took the suggestion (then
-// nothing else of the page is added), else 0.
-int ReadResultPage(CPageDownloader& downloader, const std::string& body);
+// `ReadResultPage`: offers the suggestion and adds the found links. Returns
+// true when the user took the suggestion (then nothing else of the page is
+// added).
+bool ReadResultPage(engine::PageContext& page, std::string_view body);
 
-class ResultPageReader : public PageHandler {
+class ResultPageReader : public engine::PageHandler {
  public:
-  int HandlePage(CPageDownloader& downloader, std::string& body, int index) override;
+  void HandlePage(engine::PageContext& page, std::string_view body) override { ReadResultPage(page, body); }
 };
 
 }  // namespace quorvash

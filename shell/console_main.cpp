@@ -8,12 +8,15 @@
 #include <cstdio>
 #include <thread>
 
-#include "shell/console_options.h"
-#include "shell/console_view.h"
 #include "engine/download_engine.h"
+#include "engine/settings_table.h"
 #include "platform/folders.h"
 #include "platform/http_client.h"
-#include "shell/settings_keys.h"
+#include "platform/picture_probe.h"
+#include "shell/console_options.h"
+#include "shell/console_view.h"
+
+namespace shell {
 
 namespace {
 
@@ -31,7 +34,7 @@ class StopOnSignals {
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
     return set;
   }
-  StopOnSignals(DownloadEngine& engine, ConsoleView& view, sigset_t set)
+  StopOnSignals(engine::DownloadEngine& engine, ConsoleView& view, sigset_t set)
       : m_engine(engine), m_view(view), m_set(set) {
     m_thread = std::thread([this] { Wait(); });
   }
@@ -53,7 +56,7 @@ class StopOnSignals {
       }
     }
   }
-  DownloadEngine& m_engine;
+  engine::DownloadEngine& m_engine;
   ConsoleView& m_view;
   sigset_t m_set;
   std::thread m_thread;
@@ -61,19 +64,17 @@ class StopOnSignals {
 
 }  // namespace
 
-int RunConsole(Program& program, int argc, char** argv) {
-  const bool quorvash = program.IsQuorvash();
+int RunConsole(const engine::Program& program, int argc, char** argv) {
   const std::string command = argc > 0 ? std::filesystem::path(argv[0]).filename().string() : program.name;
   std::vector<std::string> args(argv + 1, argv + argc);
-  const ParseResult parsed = ParseConsoleOptions(args, quorvash);
+  const ParseResult parsed = ParseConsoleOptions(args, program.kind);
   if (!parsed.options) {
-    std::fprintf(stderr, "%s: %s\n%s", command.c_str(), parsed.error.c_str(),
-                 ConsoleUsage(command, quorvash).c_str());
+    std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", command.c_str(), parsed.error.c_str(), command.c_str());
     return kExitUsage;
   }
   const ConsoleOptions& options = *parsed.options;
   if (options.help) {
-    std::fputs(ConsoleUsage(command, quorvash).c_str(), stdout);
+    std::fputs(ConsoleUsage(command, program.kind).c_str(), stdout);
     return kExitOk;
   }
 
@@ -82,34 +83,59 @@ int RunConsole(Program& program, int argc, char** argv) {
   signal(SIGPIPE, SIG_IGN);
   QCoreApplication app(argc, argv);
   platform::HttpGlobalInit();
-  const platform::SettingsStore store(program.name);
-  for (const auto& [key, value] : options.settings) {
-    if (FindSettingKey(key, quorvash)->type == SettingType::Integer)
-      store.WriteSettingInt(platform::kSettingsSection, key, std::stoi(value));
-    else
-      store.WriteSettingString(platform::kSettingsSection, key, value);
-  }
+  // Plugins load once, here, rather than lazily in several workers at once.
+  platform::LoadPictureFormats();
 
   // The view outlives the engine, whose destructor ends the engine's threads.
   ConsoleView view(stdout, ::isatty(STDOUT_FILENO));
-  DownloadEngine engine(program, view, platform::ProgramFolder(program.name, options.folder));
-  view.Start(engine.Logs(), [&engine] { return engine.ProjectFolder(); });
+  engine::DownloadEngine engine(program, view, platform::ProgramFolder(program.name, options.folder));
+  for (const auto& [key, value] : options.settings) {
+    engine.OverrideSetting(key, value);
+    if (!options.save) continue;
+    const engine::SettingDef* def = engine::FindSetting(key, program.kind);
+    if (def->type == engine::SettingType::Integer)
+      engine.Settings().WriteSettingInt(platform::kSettingsSection, key, std::stoi(value));
+    else
+      engine.Settings().WriteSettingString(platform::kSettingsSection, key, value);
+  }
+  view.Start(engine);
   if (options.resume != ResumeChoice::Ask) view.SetResumeAnswer(options.resume == ResumeChoice::Continue);
 
-  int result;
+  bool started;
   {
     StopOnSignals signals(engine, view, stopSignals);
-    if (engine.Download(options.address)) {
-      engine.WaitForRun();
-      result = engine.LastStartResult();
-    } else {
-      view.ShowError("Meet some error, sotpped.");
-      result = 1;
-    }
+    started = engine.Download(options.address);
+    if (started) engine.WaitForRun();
   }
   engine.Shutdown();
   view.Finish();
-  if (result != 0) return kExitStartFailed;
-  std::printf("Download finish. %d pictures in %s\n", view.Pictures(), engine.ProjectFolder().c_str());
-  return kExitOk;
+  const engine::RunSummary run = engine.LastRun();
+  if (!started) {
+    view.ShowError("Meet some error, sotpped.");
+    return kExitStartFailed;
+  }
+  switch (run.result) {
+    case engine::StartResult::Ok:
+      break;
+    case engine::StartResult::ProjectFileRefused:
+      std::fprintf(stderr, "%s: cannot read %s; start afresh with --fresh\n", command.c_str(),
+                   run.projectFileError.c_str());
+      return kExitStartFailed;
+    default:
+      return kExitStartFailed;
+  }
+  std::printf("Download finish. %d pictures in %s\n", view.Pictures(), run.projectFolder.c_str());
+  int status = kExitOk;
+  if (run.filesNotStored > 0) {
+    std::fprintf(stderr, "%s: %d %s could not be stored: %s\n", command.c_str(), run.filesNotStored,
+                 run.filesNotStored == 1 ? "file" : "files", run.storeError.c_str());
+    status = kExitNotStored;
+  }
+  if (!run.projectFileSaved) {
+    std::fprintf(stderr, "%s: project.cfg could not be saved: %s\n", command.c_str(), run.projectFileError.c_str());
+    status = kExitNotStored;
+  }
+  return status;
 }
+
+}  // namespace shell

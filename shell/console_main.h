@@ -2,9 +2,14 @@
 // The whole console front end, shared by tarvelin-cli and quorvash-cli.
 #include "engine/program.h"
 
+namespace shell {
+
 // Exit codes.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitStartFailed = 2;
+inline constexpr int kExitNotStored = 3;
 inline constexpr int kExitUsage = 64;
 
-int RunConsole(Program& program, int argc, char** argv);
+int RunConsole(const engine::Program& program, int argc, char** argv);
+
+}  // namespace shell

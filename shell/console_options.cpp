@@ -4,9 +4,13 @@
 #include <climits>
 #include <cstdlib>
 
-#include "shell/settings_keys.h"
+#include "engine/settings_table.h"
+
+namespace shell {
 
 namespace {
+
+using engine::ProgramKind;
 
 bool IsInt32(const std::string& text) {
   if (text.empty()) return false;
@@ -16,9 +20,21 @@ bool IsInt32(const std::string& text) {
   return errno == 0 && *end == '\0' && v >= INT_MIN && v <= INT_MAX;
 }
 
+std::string KeyList(ProgramKind kind) {
+  std::string out;
+  for (const engine::SettingDef& def : engine::SettingsTable()) {
+    if (!engine::FindSetting(def.key, kind)) continue;
+    std::string head = "  \"" + std::string(def.key) + "\"";
+    if (def.type == engine::SettingType::Integer) head += " = " + std::to_string(engine::DefaultOf(def, kind));
+    out += head + "\n      " + std::string(def.meaning) + "\n";
+  }
+  return out;
+}
+
 }  // namespace
 
-ParseResult ParseConsoleOptions(const std::vector<std::string>& args, bool quorvash) {
+ParseResult ParseConsoleOptions(const std::vector<std::string>& args, ProgramKind kind) {
+  const bool quorvash = kind == ProgramKind::Quorvash;
   ConsoleOptions o;
   std::vector<std::string> rest;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -42,15 +58,17 @@ ParseResult ParseConsoleOptions(const std::vector<std::string>& args, bool quorv
       if (o.resume != ResumeChoice::Ask && o.resume != choice)
         return {std::nullopt, "--continue and --fresh exclude each other"};
       o.resume = choice;
+    } else if (a == "--save") {
+      o.save = true;
     } else if (a == "--set" || a.rfind("--set=", 0) == 0) {
       auto v = value("--set");
       if (!v) return {std::nullopt, "--set needs KEY=VALUE"};
       const size_t eq = v->find('=');
       if (eq == std::string::npos) return {std::nullopt, "--set needs KEY=VALUE, got \"" + *v + "\""};
       const std::string key = v->substr(0, eq), val = v->substr(eq + 1);
-      const auto known = FindSettingKey(key, quorvash);
+      const engine::SettingDef* known = engine::FindSetting(key, kind);
       if (!known) return {std::nullopt, "unknown settings key \"" + key + "\""};
-      if (known->type == SettingType::Integer && !IsInt32(val))
+      if (known->type == engine::SettingType::Integer && !IsInt32(val))
         return {std::nullopt, "\"" + key + "\" takes an integer, got \"" + val + "\""};
       o.settings.emplace_back(key, val);
     } else if (a.size() > 1 && a[0] == '-') {
@@ -60,6 +78,7 @@ ParseResult ParseConsoleOptions(const std::vector<std::string>& args, bool quorv
     }
   }
   if (o.help) return {o, {}};
+  if (o.save && o.settings.empty()) return {std::nullopt, "--save needs at least one --set"};
   if (rest.size() != 1)
     return {std::nullopt, rest.empty() ? std::string(quorvash ? "a keyword or address is needed"
                                                               : "an address is needed")
@@ -68,50 +87,48 @@ ParseResult ParseConsoleOptions(const std::vector<std::string>& args, bool quorv
   return {o, {}};
 }
 
-std::string ConsoleUsage(const std::string& command, bool quorvash) {
-  std::string keys;
-  for (const auto& k : SettingKeys(quorvash))
-    keys += "    \"" + k.name + "\"" + (k.type == SettingType::Integer ? " (integer)\n" : " (text)\n");
-  if (quorvash) {
-    return "Usage: " + command + " [--folder DIR] [--set KEY=VALUE]... KEYWORD-OR-ADDRESS\n"
+std::string ConsoleUsage(const std::string& command, ProgramKind kind) {
+  const std::string common =
+      "  --set KEY=VALUE   a setting for this run only, e.g. --set \"MaxCount=50\"\n"
+      "  --save            also keep the --set values in the settings store\n"
+      "  --help            this text\n"
+      "\n"
+      "Settings keys, with their defaults here (the window's Settings sheet\n"
+      "edits the same store):\n" +
+      KeyList(kind) +
+      "\n"
+      "Ctrl-C or SIGTERM stops the run: unfinished files go back to the list and\n"
+      "project.cfg is written; a second Ctrl-C leaves at once. project.cfg is also\n"
+      "written every few files while the run goes on.\n"
+      "\n"
+      "Exit status: 0 after a run, 2 when the run could not start, 3 when a file\n"
+      "or project.cfg could not be written, 64 for usage errors.\n";
+  if (kind == ProgramKind::Quorvash) {
+    return "Usage: " + command + " [--folder DIR] [--set KEY=VALUE]... [--save] KEYWORD-OR-ADDRESS\n"
            "\n"
            "Searches images for a keyword (or reads a result-page address of the\n"
            "image search) and downloads the full-size pictures with five workers.\n"
            "\n"
            "  --folder DIR      program folder; the project folder DIR/<search host>\n"
-           "                    is cleared into the trash and filled anew\n"
-           "  --set KEY=VALUE   write a setting before the run, e.g. --set \"MaxCount=50\"\n"
-           "  --help            this text\n"
+           "                    is cleared into the trash and filled anew\n" +
+           common +
            "\n"
-           "Settings keys:\n" + keys +
-           "  \"search host\" names the search service (host or host:port), so a local\n"
-           "  stand-in can take its place.\n"
-           "\n"
-           "The suggested keyword of the service is offered on a terminal (No otherwise).\n"
-           "Ctrl-C or SIGTERM stops the run and writes project.cfg; a second Ctrl-C\n"
-           "leaves at once.\n"
-           "\n"
-           "Exit status: 0 after a run, 2 when the run could not start, 64 for usage errors.\n";
+           "The suggested keyword of the service is offered on a terminal (No otherwise).\n";
   }
-  return "Usage: " + command + " [--folder DIR] [--continue | --fresh] [--set KEY=VALUE]... ADDRESS\n"
+  return "Usage: " + command + " [--folder DIR] [--continue | --fresh] [--set KEY=VALUE]... [--save] ADDRESS\n"
          "\n"
          "Crawls the web site at ADDRESS (http:// or https://) with five workers and\n"
-         "stores every picture and .zip/.rar archive its pages show, also pictures on\n"
-         "other hosts, in the project folder DIR/<host>.\n"
+         "stores every picture its pages show, also pictures on other hosts, in the\n"
+         "project folder DIR/<host>. .zip/.rar links are taken first too, but with\n"
+         "\"image\" = 1 only bodies the server calls image/* are stored; --set image=0\n"
+         "stores archives and every other file that is not a text page.\n"
          "\n"
          "  --folder DIR      program folder below which project folders are made\n"
          "  --continue        continue the previous download of this host\n"
          "  --fresh           start afresh: the project folder is cleared into the trash\n"
          "                    (without either, the question is asked on a terminal and\n"
-         "                    answered No otherwise)\n"
-         "  --set KEY=VALUE   write a setting before the run, e.g. --set \"file size=100\"\n"
-         "  --help            this text\n"
-         "\n"
-         "Settings keys:\n" + keys +
-         "\n"
-         "Ctrl-C or SIGTERM stops the run: unfinished files go back to the list and\n"
-         "project.cfg is written, so --continue goes on later. A second Ctrl-C leaves\n"
-         "at once.\n"
-         "\n"
-         "Exit status: 0 after a run, 2 when the run could not start, 64 for usage errors.\n";
+         "                    answered No otherwise)\n" +
+         common;
 }
+
+}  // namespace shell

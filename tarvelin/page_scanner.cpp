@@ -2,7 +2,7 @@
 
 #include "links/address.h"
 #include "links/ascii.h"
-#include "engine/page_downloader.h"
+#include "links/link_state.h"
 
 namespace tarvelin {
 
@@ -120,7 +120,7 @@ void CleanValue(std::string& value) {
   out.reserve(value.size());
   for (const char c : value) {
     if (c == '\t' || c == '\r' || c == '\n') continue;
-    if (c == kOtherSiteMarker)
+    if (c == links::kOtherSiteMarker)
       out += "%01";
     else
       out += c;
@@ -128,59 +128,53 @@ void CleanValue(std::string& value) {
   value = std::move(out);
 }
 
-int ProcessLink(CPageDownloader& downloader, std::string value, int kind) {
+Verdict ProcessLink(engine::PageContext& page, std::string value, int kind) {
   CleanValue(value);
-  const CDownloadProject& project = *downloader.m_pProject;
+  const engine::Site& site = page.StartSite();
   bool root = false;
   bool otherSite = false;
 
   // "//host/path" means the start site's scheme.
-  if (value.starts_with("//")) value.insert(0, project.m_secure ? "https:" : "http:");
+  if (value.starts_with("//")) value.insert(0, site.secure ? "https:" : "http:");
   if (IsWebAddress(value)) {
     const auto address = links::SplitAddress(value);
-    if (address && address->host == project.m_host) {
+    if (address && address->host == site.host) {
       value = address->object;
       root = true;
-    } else if (project.m_diffRoot && HasImageEnding(value)) {
+    } else if (page.Switches().diffRoot && HasImageEnding(value)) {
       otherSite = true;
     } else {
-      return kOtherHost;
+      return Verdict::OtherHost;
     }
   } else if (links::StartsWithNoCase(value, "mailto:") || links::StartsWithNoCase(value, "www.") ||
              links::StartsWithNoCase(value, "file://")) {
-    return kNotFetched;
+    return Verdict::NotFetched;
   }
 
-  if (value.starts_with('#')) return kFragmentOnly;
+  if (value.starts_with('#')) return Verdict::FragmentOnly;
   if (value.starts_with('/')) {
     value.erase(0, 1);
     root = true;
   }
-  downloader.ResolveLink(value, root, otherSite);
+  page.ResolveLink(value, root, otherSite);
   // The page directory grows with every "../" resolved against it; the
   // bound ends a crawl that would otherwise walk "a/../a/../" for ever.
-  if (!otherSite && value.size() > kMaxResolvedLength) return kTooLong;
-  std::string local;  // link mode leaves nothing of use in it
-  if (downloader.MapLink(value, local, false, kind != 0, root, otherSite) != 0) return kOutsideLevel;
-  downloader.AddLink(value, kind);
-  return kAdded;
+  if (!otherSite && value.size() > kMaxResolvedLength) return Verdict::TooLong;
+  if (page.TestDirectoryLevel(value, root, otherSite) != 0) return Verdict::OutsideLevel;
+  page.AddLink(value, kind);
+  return Verdict::Added;
 }
 
-int ScanPage(CPageDownloader& downloader, const std::string& body, int /*index*/) {
-  if (!downloader.m_isText) {
-    downloader.WriteBody(body);
-    return 0;
-  }
+void ScanPage(engine::PageContext& page, std::string_view body) {
   // A zero byte ends the page text.
-  const std::string_view text(body.c_str());
-  LinkWalker walker(text, downloader.m_pProject->m_image != 0);
+  const std::string_view text = body.substr(0, body.find('\0'));
+  LinkWalker walker(text, page.Switches().image);
   while (const auto found = walker.Next()) {
     std::string value(found->text);
     CleanValue(value);
     const int kind = found->kind == 1 && IsArchive(value) ? 0 : found->kind;
-    ProcessLink(downloader, std::move(value), kind);
+    ProcessLink(page, std::move(value), kind);
   }
-  return 0;
 }
 
 }  // namespace tarvelin

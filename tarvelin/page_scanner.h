@@ -7,20 +7,19 @@
 #include <string>
 #include <string_view>
 
+#include "engine/page_context.h"
 #include "engine/program.h"
-
-class CPageDownloader;
 
 namespace tarvelin {
 
 // What ProcessLink did with one value; nobody acts on it but the tests.
-enum Verdict : int {
-  kAdded = 0,         // added to the list, or listed already
-  kOtherHost = 1,     // on another host, and no image to take from there
-  kNotFetched = 2,    // a mail, "www." or file address
-  kFragmentOnly = 4,  // a place in this page
-  kOutsideLevel = 7,  // outside the directory level
-  kTooLong = 8,       // a site link longer than kMaxResolvedLength once resolved
+enum class Verdict {
+  Added,         // added to the list, or listed already
+  OtherHost,     // on another host, and no image to take from there
+  NotFetched,    // a mail, "www." or file address
+  FragmentOnly,  // a place in this page
+  OutsideLevel,  // outside the directory level
+  TooLong,       // a site link longer than kMaxResolvedLength once resolved
 };
 
 // The longest site link kept, as the link buffers always allowed.
@@ -75,17 +74,15 @@ class LinkWalker {
 // escaped so that a page cannot forge an other-site link.
 void CleanValue(std::string& value);
 
-// Classifies one value and adds what the run wants to the list.
-int ProcessLink(CPageDownloader& downloader, std::string value, int kind);
+// `ProcessLink`: classifies one value and adds what the run wants to the list.
+Verdict ProcessLink(engine::PageContext& page, std::string value, int kind);
 
-// Adds the links of a text page; any other body goes to the output file.
-int ScanPage(CPageDownloader& downloader, const std::string& body, int index);
+// `ScanPage`: adds the links of a text page.
+void ScanPage(engine::PageContext& page, std::string_view text);
+
+class PageScanner : public engine::PageHandler {
+ public:
+  void HandlePage(engine::PageContext& page, std::string_view body) override { ScanPage(page, body); }
+};
 
 }  // namespace tarvelin
-
-class PageScanner : public PageHandler {
- public:
-  int HandlePage(CPageDownloader& downloader, std::string& body, int index) override {
-    return tarvelin::ScanPage(downloader, body, index);
-  }
-};

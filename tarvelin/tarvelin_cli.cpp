@@ -3,10 +3,10 @@
 #include "tarvelin/page_scanner.h"
 
 int main(int argc, char** argv) {
-  static PageScanner scanner;
-  Program program;
-  program.kind = ProgramKind::Tarvelin;
+  static tarvelin::PageScanner scanner;
+  engine::Program program;
+  program.kind = engine::ProgramKind::Tarvelin;
   program.name = "Tarvelin";
   program.pageHandler = &scanner;
-  return RunConsole(program, argc, argv);
+  return shell::RunConsole(program, argc, argv);
 }

@@ -30,7 +30,7 @@ std::set<std::string> Stored(const fs::path& folder) {
 class TarvelinCli : public ::testing::Test {
  protected:
   void SetUp() override {
-    // Settings written by --set stay in the store; each test starts clean.
+    // Each test starts from a clean store.
     fs::remove(fs::path(getenv("XDG_CONFIG_HOME")) / "Ombrel software/Tarvelin.conf");
     other.Http().Get("/other.jpg", [](const httplib::Request&, httplib::Response& res) {
       res.set_content(kGif, "image/jpeg");
@@ -116,6 +116,11 @@ TEST_F(TarvelinCli, SameDirectoryAndMaxCount) {
   EXPECT_EQ(ReadFile(Project() / "project.cfg"),
             "3\r\n1 index.htm\r\n0 gallery/index.htm\r\n1 logo.gif\r\n1 files/set.zip\r\n"
             "2 \x01http://" + other.HostPort() + "/other.jpg\r\n");
+  // --set holds for its run only; --save keeps it.
+  const fs::path store = fs::path(getenv("XDG_CONFIG_HOME")) / "Ombrel software/Tarvelin.conf";
+  EXPECT_EQ(ReadFile(store).find("MaxCount"), std::string::npos);
+  ASSERT_EQ(Run({"--fresh", "--set", "MaxCount=1", "--save", site.Url("/index.htm")}).Wait(), 0);
+  EXPECT_NE(ReadFile(store).find("MaxCount=1"), std::string::npos);
 }
 
 TEST_F(TarvelinCli, InterruptedThenContinued) {
@@ -142,6 +147,7 @@ TEST_F(TarvelinCli, InterruptedThenContinued) {
 TEST_F(TarvelinCli, UsageAndStartErrors) {
   auto badKey = Run({"--set", "colour=red", site.Url("/index.htm")});
   EXPECT_EQ(badKey.Wait(), 64);
+  EXPECT_EQ(badKey.Err(), "tarvelin-cli: unknown settings key \"colour\"\nTry 'tarvelin-cli --help'.\n");
   auto badInt = Run({"--set", "MaxCount=lots", site.Url("/index.htm")});
   EXPECT_EQ(badInt.Wait(), 64);
   auto both = Run({"--continue", "--fresh", site.Url("/index.htm")});
@@ -158,6 +164,7 @@ TEST_F(TarvelinCli, UsageAndStartErrors) {
   auto help = Run({"--help"});
   EXPECT_EQ(help.Wait(), 0);
   EXPECT_NE(help.Out().find("--continue"), std::string::npos);
+  EXPECT_NE(help.Out().find("\"image\" = 1\n"), std::string::npos);  // this program's default
 }
 
 TEST(QuorvashCli, WalksResultPagesAndFetchesFromTwoHosts) {

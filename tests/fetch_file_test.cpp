@@ -2,12 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <thread>
 
-#include "tests/support/downloader_fixture.h"
+#include "tests/support/fetch_fixture.h"
 #include "tests/support/raw_server.h"
 #include "tests/support/test_server.h"
 
@@ -15,15 +16,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Records what reaches the page handler and writes the body as the real
-// handlers do.
-class RecordingHandler : public PageHandler {
+using engine::FetchOutcome;
+using engine::ProgramKind;
+using links::LinkState;
+
+// Records what reaches the page handler.
+class RecordingHandler : public engine::PageHandler {
  public:
-  int HandlePage(CPageDownloader& d, std::string& body, int index) override {
+  void HandlePage(engine::PageContext&, std::string_view body) override {
     std::lock_guard g(mutex);
-    bodies.push_back(body);
-    d.WriteBody(body);
-    return 0;
+    bodies.emplace_back(body);
   }
   std::vector<std::string> Bodies() {
     std::lock_guard g(mutex);
@@ -83,6 +85,11 @@ class FetchFileTest : public ::testing::Test {
         std::string block(1000, 'z');
         for (int i = 0; i < 200 && !stopServing; ++i) {
           sink.write(block.data(), block.size());
+          {
+            std::lock_guard g(sentMutex);
+            ++sent;
+          }
+          sentChanged.notify_all();
           std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         sink.done();
@@ -108,122 +115,128 @@ class FetchFileTest : public ::testing::Test {
       res.set_content("odd", "image/png");
     });
     server.Start();
-    f.project.m_host = "127.0.0.1";
-    f.project.m_port = server.Port();
-    f.project.m_image = 0;
-    f.project.m_showThread = 0;
+    f.run.site.host = "127.0.0.1";
+    f.run.site.port = server.Port();
+    f.run.switches.image = false;
   }
   void TearDown() override { stopServing = true; }
 
-  int Fetch(const std::string& link, int index = 3, int worker = 0) {
-    while (f.project.LinkCount() <= index) f.project.AppendLink("filler" + std::to_string(f.project.LinkCount()), LINK_TAKEN);
-    CPageDownloader d(&f.project, worker, f.context, f.session);
-    const int result = d.FetchFile(link, index);
-    lastIsText = d.m_isText;
-    return result;
-  }
+  FetchOutcome Fetch(const std::string& link, int index = 3, int worker = 0) { return f.Fetch(link, index, worker); }
   std::string Log() const { return f.logs.RunText(); }
+  // Waits until the slow file has sent `pieces` more pieces.
+  void WaitForSlowPieces(int pieces) {
+    std::unique_lock lock(sentMutex);
+    const int target = sent + pieces;
+    sentChanged.wait(lock, [&] { return sent >= target; });
+  }
+  engine::WorkerRow Row(int worker) const { return f.rows.Snapshot()[size_t(worker)]; }
 
   std::atomic<bool> stopServing{false};
+  std::mutex sentMutex;
+  std::condition_variable sentChanged;
+  int sent = 0;
   TestServer server;
   RecordingHandler handler;
-  DownloaderFixture f{ProgramKind::Tarvelin, &handler};
-  int lastIsText = -1;
+  FetchFixture f{ProgramKind::Tarvelin, &handler};
 };
 
 TEST_F(FetchFileTest, StoresAPictureUnderItsBareNameWithLogLines) {
-  ASSERT_EQ(Fetch("gallery/a.jpg", 3), 0);
+  ASSERT_EQ(Fetch("gallery/a.jpg", 3), FetchOutcome::Stored);
   EXPECT_EQ(ReadFile(f.folder.Path() / "a.jpg"), "second picture");
   EXPECT_EQ(Log(), "-------------3:gallery/a.jpg...\r\n-------------3:(14 bytes, 0 seconds)----------\r\n");
   ASSERT_EQ(f.view.Pictures().size(), 1u);
   EXPECT_EQ(f.view.Pictures()[0].path, "a.jpg");
-  EXPECT_EQ(f.view.ProgressCalls(0),
-            (std::vector<std::string>{"pos 0", "range 14", "pos 14", "fill"}));
+  EXPECT_EQ(f.view.Pictures()[0].file, f.folder.Path() / "a.jpg");
+  EXPECT_EQ(Row(0).high, 14);
+  EXPECT_EQ(Row(0).pos, 14);
   EXPECT_EQ(server.Agents().back(), "Tarvelin");
 
   // The same bare name again is numbered; nothing is overwritten.
-  ASSERT_EQ(Fetch("a.jpg", 4, 2), 0);
+  ASSERT_EQ(Fetch("a.jpg", 4, 2), FetchOutcome::Stored);
   EXPECT_EQ(ReadFile(f.folder.Path() / "a.jpg"), "second picture");
   EXPECT_EQ(ReadFile(f.folder.Path() / "a(1).jpg"), "first picture");
-  f.project.m_showThread = 1;
+  f.run.switches.showThread = true;
   Fetch("a.jpg", 5, 2);
   EXPECT_TRUE(fs::exists(f.folder.Path() / "a(2).jpg"));
   EXPECT_NE(Log().find("-------------5:a.jpg, thread:2...\r\n"), std::string::npos);
+  // Only whole files ever had a name: no temporary is left.
+  EXPECT_EQ(std::distance(fs::directory_iterator(f.folder.Path()), {}), 3);
 }
 
 TEST_F(FetchFileTest, RefusedResponsesStoreNothingAndLogZeroBytes) {
   struct Case {
     std::string link;
-    int image, others, sizeKB;
+    bool image, others;
+    int sizeKB;
     bool stored;
   };
   const std::vector<Case> cases = {
-      {"missing.jpg", 0, 0, 0, false},             // 404
-      {"shout.htm", 1, 0, 0, false},               // Text/HTML is no text page, and no image
-      {"shout.htm", 0, 0, 0, true},                // ... so without the image filter it is stored
-      {"a.jpg", 0, 1, 0, false},                   // "others" refuses images
-      {"sized.jpg?n=102400", 0, 0, 100, true},     // exactly the limit
-      {"sized.jpg?n=102401", 0, 0, 100, false},    // one byte over
-      {"unannounced.jpg", 0, 0, 10, false},        // no length announced, 40000 bytes > 10 KB
-      {"unannounced.jpg", 0, 0, 0, true},
+      {"missing.jpg", false, false, 0, false},           // 404
+      {"shout.htm", true, false, 0, false},              // Text/HTML is no text page, and no image
+      {"shout.htm", false, false, 0, true},              // ... so without the image filter it is stored
+      {"a.jpg", false, true, 0, false},                  // "others" refuses images
+      {"sized.jpg?n=102400", false, false, 100, true},   // exactly the limit
+      {"sized.jpg?n=102401", false, false, 100, false},  // one byte over
+      {"unannounced.jpg", false, false, 10, false},      // no length announced, 40000 bytes > 10 KB
+      {"unannounced.jpg", false, false, 0, true},
   };
   int index = 10;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.link + " image=" + std::to_string(c.image) + " others=" + std::to_string(c.others));
-    f.project.m_image = c.image;
-    f.project.m_others = c.others;
-    f.project.m_fileSizeKB = c.sizeKB;
+    f.run.switches.image = c.image;
+    f.run.switches.others = c.others;
+    f.run.switches.fileSizeKB = c.sizeKB;
     const size_t before = f.view.Pictures().size();
-    const size_t handled = handler.Bodies().size();
     Fetch(c.link, index);
     EXPECT_EQ(f.view.Pictures().size(), before + (c.stored ? 1 : 0));
-    EXPECT_EQ(handler.Bodies().size(), handled + (c.stored ? 1 : 0));
-    if (!c.stored && c.link != "unannounced.jpg") {
-      EXPECT_NE(Log().find("-------------" + std::to_string(index) + ":(0 bytes, "), std::string::npos);
-    }
-    EXPECT_EQ(f.view.ProgressCalls(0).back(), "fill");
+    if (!c.stored) EXPECT_NE(Log().find("-------------" + std::to_string(index) + ":(0 bytes, "), std::string::npos);
+    EXPECT_EQ(Row(0).pos, Row(0).high);
     ++index;
   }
+  EXPECT_TRUE(handler.Bodies().empty());
 }
 
 TEST_F(FetchFileTest, AnswersWithoutTypeOrWithALyingLength) {
   // No content type: neither text nor image.
   RawServer untyped("HTTP/1.1 200 OK\r\nContent-Length: 9\r\nConnection: close\r\n\r\nraw bytes");
-  f.project.m_port = untyped.Port();
-  f.project.m_image = 1;
-  Fetch("untyped.bin", 1);
+  f.run.site.port = untyped.Port();
+  f.run.switches.image = true;
+  EXPECT_EQ(Fetch("untyped.bin", 1), FetchOutcome::Refused);
   EXPECT_FALSE(fs::exists(f.folder.Path() / "untyped.bin"));
   EXPECT_NE(Log().find("-------------1:(0 bytes, "), std::string::npos);
-  f.project.m_image = 0;
-  Fetch("untyped.bin", 2);
-  EXPECT_EQ(lastIsText, 0);
+  f.run.switches.image = false;
+  EXPECT_EQ(Fetch("untyped.bin", 2), FetchOutcome::Stored);
   EXPECT_EQ(ReadFile(f.folder.Path() / "untyped.bin"), "raw bytes");
 
   // Announces less than it sends: the size limit still holds.
   RawServer liar("HTTP/1.0 200 OK\r\nContent-Type: image/png\r\n\r\n" + std::string(5000, 'L'));
-  f.project.m_port = liar.Port();
-  f.project.m_fileSizeKB = 2;
-  Fetch("liar.png", 3);
+  f.run.site.port = liar.Port();
+  f.run.switches.fileSizeKB = 2;
+  EXPECT_EQ(Fetch("liar.png", 3), FetchOutcome::Dropped);
   EXPECT_FALSE(fs::exists(f.folder.Path() / "liar.png"));
-  f.project.m_fileSizeKB = 0;
+  f.run.switches.fileSizeKB = 0;
   Fetch("liar.png", 4);
   EXPECT_EQ(fs::file_size(f.folder.Path() / "liar.png"), 5000u);
-  // A body shorter than announced is a network error: nothing is stored.
+  // A body shorter than announced is a network error: nothing is stored,
+  // the log says why, and a later run tries the link again.
   RawServer shortBody("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nContent-Length: 900\r\n\r\nshort");
-  f.project.m_port = shortBody.Port();
-  Fetch("short.png", 5);
+  f.run.site.port = shortBody.Port();
+  EXPECT_EQ(Fetch("short.png", 5), FetchOutcome::NetworkError);
   EXPECT_FALSE(fs::exists(f.folder.Path() / "short.png"));
   EXPECT_NE(Log().find("-------------5:(5 bytes, "), std::string::npos);
+  EXPECT_NE(Log().find("-------------5:error: "), std::string::npos);
+  EXPECT_EQ(f.links.RecordForSaving().states[5], LinkState::New);
+  EXPECT_EQ(f.links.Copy().states[5], LinkState::Taken);
+  // Nothing of the refused or cut bodies is left in the folder.
+  EXPECT_EQ(std::distance(fs::directory_iterator(f.folder.Path()), {}), 2);
 }
 
 TEST_F(FetchFileTest, TextPagesAreScannedNotStoredAndTitlesAreCaptured) {
-  Fetch("page.htm", 0);
-  EXPECT_EQ(lastIsText, 1);
+  EXPECT_EQ(Fetch("page.htm", 0), FetchOutcome::Page);
   EXPECT_TRUE(f.view.Pictures().empty());
   EXPECT_FALSE(fs::exists(f.folder.Path() / "page.htm"));
   ASSERT_EQ(handler.Bodies().size(), 1u);
   EXPECT_EQ(f.logs.TitleText(), "A page\r\n");
-  EXPECT_EQ(f.project.m_startPagePath, "page.htm");
 
   // "<title>" in the first 1024 bytes but "</title>" beyond them: no title.
   Fetch("long-title.htm", 1);
@@ -240,48 +253,43 @@ TEST_F(FetchFileTest, EmptyPictureIsStoredAndShown) {
   ASSERT_EQ(f.view.Pictures().size(), 1u);
   EXPECT_NE(Log().find(":(0 bytes, 0 seconds)"), std::string::npos);
 
-  // Without an announced length the bar steps once per 1024-byte read.
+  // Without an announced length the bar steps, and is filled at the end.
   Fetch("unannounced.jpg", 3, 1);
-  const auto calls = f.view.ProgressCalls(1);
-  EXPECT_EQ(std::count(calls.begin(), calls.end(), "step"), 40);  // 40000 bytes
-  EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const std::string& c) { return c.rfind("range", 0) == 0; }), 0);
+  EXPECT_FALSE(Row(1).lengthKnown);
+  EXPECT_EQ(Row(1).pos, Row(1).high);
 }
 
 TEST_F(FetchFileTest, CancelAbandonsTheFileAndStopPutsItBack) {
-  f.project.m_count = 5;
-  f.project.AppendLink("slow.jpg", LINK_TAKEN);
-  const int index = f.project.LinkCount() - 1;
-
+  f.links.SetCount(5);
   std::thread canceller([&] {
-    while (f.view.ProgressCalls(1).size() < 3) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    WaitForSlowPieces(3);
     f.signals.SetCancel(1);
   });
-  f.signals.ClearStop();
-  Fetch("slow.jpg", index, 1);
+  EXPECT_EQ(Fetch("slow.jpg", 4, 1), FetchOutcome::Cancelled);
   canceller.join();
   EXPECT_FALSE(fs::exists(f.folder.Path() / "slow.jpg"));
-  EXPECT_EQ(f.project.m_states[size_t(index)], LINK_TAKEN);
-  EXPECT_EQ(f.project.m_count, 5);
+  EXPECT_EQ(f.links.Copy().states[4], LinkState::Taken);
+  EXPECT_EQ(f.links.Count(), 6);
   EXPECT_TRUE(handler.Bodies().empty());
 
   f.signals.ClearCancel(1);
   std::thread stopper([&] {
-    while (f.view.ProgressCalls(2).size() < 3) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    WaitForSlowPieces(3);
     f.signals.SetStop();
   });
-  Fetch("slow.jpg", index, 2);
+  EXPECT_EQ(Fetch("slow.jpg", 5, 2), FetchOutcome::Stopped);
   stopper.join();
   EXPECT_FALSE(fs::exists(f.folder.Path() / "slow.jpg"));
-  EXPECT_EQ(f.project.m_states[size_t(index)], LINK_NEW);
-  EXPECT_EQ(f.project.m_count, 4);
+  EXPECT_EQ(f.links.Copy().states[5], LinkState::New);
+  EXPECT_EQ(f.links.Count(), 6);
   EXPECT_TRUE(handler.Bodies().empty());
   // The closing line is still written.
-  EXPECT_NE(Log().rfind(":" ), std::string::npos);
-  EXPECT_NE(Log().find("----------\r\n", Log().rfind("slow.jpg")), std::string::npos);
+  EXPECT_NE(Log().find("-------------5:(", Log().find("-------------5:slow.jpg...")), std::string::npos);
+  EXPECT_EQ(std::distance(fs::directory_iterator(f.folder.Path()), {}), 0);
 }
 
 TEST_F(FetchFileTest, DroppedConnectionHandsThePartialPageToTheHandler) {
-  Fetch("cut.htm", 1);
+  EXPECT_EQ(Fetch("cut.htm", 1), FetchOutcome::NetworkError);
   ASSERT_EQ(handler.Bodies().size(), 1u);
   EXPECT_EQ(handler.Bodies()[0].size(), 3000u);
   EXPECT_FALSE(fs::exists(f.folder.Path() / "cut.htm"));
@@ -291,7 +299,7 @@ TEST_F(FetchFileTest, DroppedConnectionHandsThePartialPageToTheHandler) {
 TEST_F(FetchFileTest, RedirectsAreFollowedOnlyToWebAddresses) {
   Fetch("moved.jpg", 1);
   EXPECT_EQ(ReadFile(f.folder.Path() / "moved.jpg"), "first picture");
-  Fetch("to-ftp.jpg", 2);
+  EXPECT_EQ(Fetch("to-ftp.jpg", 2), FetchOutcome::NetworkError);
   EXPECT_FALSE(fs::exists(f.folder.Path() / "to-ftp.jpg"));
   EXPECT_EQ(f.view.Pictures().size(), 1u);
 }
@@ -299,16 +307,16 @@ TEST_F(FetchFileTest, RedirectsAreFollowedOnlyToWebAddresses) {
 TEST_F(FetchFileTest, OtherSiteLinksAndOddBytesReachTheRightServer) {
   // The marker's address names the server and port; logs show the object.
   const std::string link = std::string("gallery/\x01") + server.Url("/odd name/x y.png#frag");
-  f.project.m_host = "elsewhere.invalid";
+  f.run.site.host = "elsewhere.invalid";
   Fetch(link, 6);
-  EXPECT_EQ(ReadFile(f.folder.Path() / "x y.png#frag").size(), 0u);  // not created under the raw name
+  EXPECT_FALSE(fs::exists(f.folder.Path() / "x y.png#frag"));  // not created under the raw name
   EXPECT_TRUE(fs::exists(f.folder.Path() / "x y.png.htm") || fs::exists(f.folder.Path() / "x y.png"));
   EXPECT_EQ(server.Targets().back(), "/odd%20name/x%20y.png");
   EXPECT_NE(Log().find("-------------6:/odd name/x y.png#frag...\r\n"), std::string::npos);
 
-  // An other-site address that cannot be split: result 1, nothing logged.
+  // An other-site address that cannot be split: nothing logged.
   const std::string before = Log();
-  EXPECT_EQ(Fetch(std::string("\x01") + "no scheme here", 7), 1);
+  EXPECT_EQ(Fetch(std::string("\x01") + "no scheme here", 7), FetchOutcome::BadOtherSiteAddress);
   EXPECT_EQ(Log(), before);
 }
 
@@ -319,31 +327,29 @@ TEST(FetchFileQuorvash, KeepsFoldersButNeverLeavesTheProjectFolder) {
   });
   server.Start();
   RecordingHandler handler;
-  DownloaderFixture f(ProgramKind::Quorvash, &handler);
-  f.project.m_host = "127.0.0.1";
-  f.project.m_port = server.Port();
-  f.project.m_image = 0;
-  f.project.m_text = 1;
+  FetchFixture f(ProgramKind::Quorvash, &handler);
+  f.run.site.host = "127.0.0.1";
+  f.run.site.port = server.Port();
+  f.run.switches.text = true;
   // The project folder is a child of the fixture's folder, so anything
   // written beside it would show.
   const fs::path project = f.folder.Path() / "project";
   fs::create_directories(project);
-  f.context.projectFolder = project;
+  f.UseFolder(project);
   const std::vector<std::string> hostile = {
       "../../escape.jpg", "a/../../../escape2.jpg", "%2E%2E%2Fescape3.jpg",
-      "q%2F..%2F..%2Fescape4.jpg", "//abs/escape5.jpg", "sub/./deep/pic.jpg", "..", "results.htm?q=x"};
+      "q%2F..%2F..%2Fescape4.jpg", "//abs/escape5.jpg", "sub/./deep/pic.jpg", "..", "results.htm?q=x",
+      "dir.v2/noext", "dir.v2/noext"};
   int index = 0;
-  for (const auto& link : hostile) {
-    f.project.AppendLink(link, LINK_TAKEN);
-    CPageDownloader d(&f.project, 0, f.context, f.session);
-    d.FetchFile(link, index++);
-  }
+  for (const auto& link : hostile) f.Fetch(link, index++);
   EXPECT_EQ(std::distance(fs::directory_iterator(f.folder.Path()), {}), 1);
   for (const auto& entry : fs::recursive_directory_iterator(project))
     for (const auto& part : fs::relative(entry.path(), project)) EXPECT_NE(part, "..");
   EXPECT_TRUE(fs::exists(project / "sub/deep/pic.jpg"));
   EXPECT_TRUE(fs::exists(project / "escape.jpg"));
   EXPECT_TRUE(fs::exists(project / "q_.._.._escape4.jpg"));
+  // A name without "." in a folder with one is numbered at its end.
+  EXPECT_TRUE(fs::exists(project / "dir.v2/noext(1)"));
   // A result page is stored too when "text" is set, and is not shown.
   EXPECT_TRUE(fs::exists(project / "results.htm;q=x.htm"));
   for (const auto& p : f.view.Pictures()) EXPECT_EQ(p.path.find(".htm"), std::string::npos);

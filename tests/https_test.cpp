@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "tests/support/cli_runner.h"
-#include "tests/support/downloader_fixture.h"
+#include "tests/support/fetch_fixture.h"
 
 namespace {
 
@@ -36,12 +36,9 @@ bool Accepts(int port) {
   return ok;
 }
 
-class BodyRecorder : public PageHandler {
+class BodyRecorder : public engine::PageHandler {
  public:
-  int HandlePage(CPageDownloader&, std::string& body, int) override {
-    bodies.push_back(body);
-    return 0;
-  }
+  void HandlePage(engine::PageContext&, std::string_view body) override { bodies.emplace_back(body); }
   std::vector<std::string> bodies;
 };
 
@@ -66,24 +63,16 @@ TEST(Https, FetchesOverTlsAndRefusesAnUntrustedCertificate) {
   for (int i = 0; i < 500 && !Accepts(port); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
 
   BodyRecorder handler;
-  DownloaderFixture f(ProgramKind::Tarvelin, &handler);
-  f.project.m_host = "127.0.0.1";
-  f.project.m_port = port;
-  f.project.m_secure = true;
-  f.project.m_image = 0;
+  FetchFixture f(engine::ProgramKind::Tarvelin, &handler);
+  f.run.site = {"127.0.0.1", true, port};
+  f.run.switches.image = false;
 
   unsetenv("SSL_CERT_FILE");
-  {
-    CPageDownloader d(&f.project, 0, f.context, f.session);
-    d.FetchFile("page.htm", 0);
-  }
+  f.Fetch("page.htm", 0);
   EXPECT_TRUE(handler.bodies.empty());  // the certificate is nobody we trust
 
   setenv("SSL_CERT_FILE", cert.c_str(), 1);
-  {
-    CPageDownloader d(&f.project, 0, f.context, f.session);
-    d.FetchFile("page.htm", 1);
-  }
+  f.Fetch("page.htm", 1);
   unsetenv("SSL_CERT_FILE");
   ASSERT_EQ(handler.bodies.size(), 1u);
   EXPECT_EQ(handler.bodies[0], "<title>secure</title>");

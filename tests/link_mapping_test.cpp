@@ -4,10 +4,11 @@
 #include <vector>
 
 #include "links/link_mapping.h"
+#include "platform/request_target.h"
 
 namespace {
 
-using links::EncodeRequestTarget;
+using platform::EncodeRequestTarget;
 using links::MapLocalPath;
 using links::ResolveLink;
 using links::TestDirectoryLevel;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <atomic>
 #include <optional>
 #include <set>
@@ -9,13 +10,19 @@
 #include <vector>
 
 #include "links/ascii.h"
-#include "links/download_project.h"
+#include "links/link_list.h"
 
 namespace {
 
+using links::LinkList;
+using links::LinkState;
+
+std::vector<std::string> Links(const LinkList& l) { return l.Copy().links; }
+std::vector<LinkState> States(const LinkList& l) { return l.Copy().states; }
+
 TEST(AddLink, DuplicateIsWholeStringIgnoringAsciiCaseOnly) {
-  CDownloadProject project;
-  project.AppendLink("", LINK_NEW);  // a run started at the site root
+  LinkList project;
+  project.Append("", LinkState::New);  // a run started at the site root
   ASSERT_EQ(project.AddLink("images/a.jpg", 1), 1);
 
   struct Row {
@@ -43,101 +50,105 @@ TEST(AddLink, DuplicateIsWholeStringIgnoringAsciiCaseOnly) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.link);
-    const size_t before = project.m_links.size();
+    const size_t before = Links(project).size();
     const std::optional<int> index = project.AddLink(row.link, 1);
     if (row.added) {
       ASSERT_EQ(index, int(before));
-      EXPECT_EQ(project.m_links.back(), row.link);  // stored as found, case kept
+      EXPECT_EQ(Links(project).back(), row.link);  // stored as found, case kept
     } else {
       EXPECT_FALSE(index.has_value());
-      EXPECT_EQ(project.m_links.size(), before);
+      EXPECT_EQ(Links(project).size(), before);
     }
-    EXPECT_EQ(project.m_states.size(), project.m_links.size());
+    EXPECT_EQ(States(project).size(), Links(project).size());
   }
-  EXPECT_EQ(project.m_links[1], "images/a.jpg");
+  EXPECT_EQ(Links(project)[1], "images/a.jpg");
 }
 
 TEST(AddLink, KindFlagChoosesStateExceptInQuorvash) {
   struct Row {
     bool everyLinkNew;
     int kind;
-    uint8_t state;
+    LinkState state;
   };
   const Row rows[] = {
-      {false, 1, LINK_NEW},       {false, 0, LINK_PREFERRED}, {false, 2, LINK_NEW},
-      {false, -1, LINK_NEW},      {true, 0, LINK_NEW},        {true, 1, LINK_NEW},
+      {false, 1, LinkState::New},       {false, 0, LinkState::Preferred}, {false, 2, LinkState::New},
+      {false, -1, LinkState::New},      {true, 0, LinkState::New},        {true, 1, LinkState::New},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::Message() << "quorvash " << row.everyLinkNew << " kind " << row.kind);
-    CDownloadProject project(row.everyLinkNew);
+    LinkList project(row.everyLinkNew);
     ASSERT_EQ(project.AddLink("a.jpg", row.kind), 0);
-    EXPECT_EQ(project.m_states[0], row.state);
+    EXPECT_EQ(States(project)[0], row.state);
   }
 }
 
 TEST(AddLink, FoundAgainKeepsState) {
-  CDownloadProject project;
-  project.AppendLink("taken.htm", LINK_TAKEN);
-  project.AppendLink("new.htm", LINK_NEW);
-  project.AppendLink("preferred.jpg", LINK_PREFERRED);
+  LinkList project;
+  project.Append("taken.htm", LinkState::Taken);
+  project.Append("new.htm", LinkState::New);
+  project.Append("preferred.jpg", LinkState::Preferred);
 
   // Every kind flag, on every state, in both letter cases.
   for (int kind : {0, 1})
     for (const char* link : {"taken.htm", "NEW.htm", "Preferred.JPG"})
       EXPECT_FALSE(project.AddLink(link, kind).has_value()) << link << " kind " << kind;
 
-  EXPECT_EQ(project.m_states, (std::vector<uint8_t>{LINK_TAKEN, LINK_NEW, LINK_PREFERRED}));
-  EXPECT_EQ(project.m_links.size(), 3u);
+  EXPECT_EQ(States(project), (std::vector<LinkState>{LinkState::Taken, LinkState::New, LinkState::Preferred}));
+  EXPECT_EQ(Links(project).size(), 3u);
 }
 
-TEST(AddLink, AppendAndClearKeepDuplicateTestInStep) {
-  CDownloadProject project;
-  project.AppendLink("Start/Page.htm", LINK_TAKEN);  // as loaded from a project file
+TEST(AddLink, AppendAndResetKeepDuplicateTestInStep) {
+  LinkList project;
+  project.Append("Start/Page.htm", LinkState::Taken);  // as loaded from a project file
   EXPECT_FALSE(project.AddLink("start/page.htm", 1).has_value());
   EXPECT_EQ(project.AddLink("other.htm", 1), 1);
-
-  project.m_preferredCursor = 7;
-  project.m_newCursor = 9;
-  project.ClearLinks();
-  EXPECT_TRUE(project.m_links.empty());
-  EXPECT_TRUE(project.m_states.empty());
-  EXPECT_EQ(project.m_preferredCursor, 0u);
-  EXPECT_EQ(project.m_newCursor, 0u);
-
-  // Nothing of the old list is remembered after clearing.
+  project.Reset();
+  EXPECT_EQ(project.Size(), 0);
+  // Nothing of the old list is remembered after a reset.
   EXPECT_EQ(project.AddLink("START/PAGE.HTM", 1), 0);
   EXPECT_EQ(project.AddLink("other.htm", 0), 1);
-  EXPECT_EQ(project.m_states, (std::vector<uint8_t>{LINK_NEW, LINK_PREFERRED}));
+  EXPECT_EQ(States(project), (std::vector<LinkState>{LinkState::New, LinkState::Preferred}));
 }
 
-TEST(PutBack, ReturnsLinkToNewAndUncountsIt) {
-  CDownloadProject project;
-  project.AppendLink("", LINK_TAKEN);
-  project.AppendLink("a.jpg", LINK_TAKEN);
-  project.AppendLink("b.htm", LINK_TAKEN);
-  project.m_count = 3;
-  // The workers have walked past every entry.
-  project.m_newCursor = 3;
-  project.m_preferredCursor = 3;
+TEST(TakeNext, PutBackAndTheSavedRecordKeepEveryLinkFetchable) {
+  LinkList project;
+  for (const char* link : {"", "a.jpg", "b.htm", "c.jpg"}) project.AddLink(link, 1);
+  project.SetCount(0);
+  links::TakenLink taken;
+  std::vector<int> order;
+  while (project.TakeNext({}, taken, {}) == links::TakeResult::Taken) order.push_back(taken.index);
+  EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3}));
+  EXPECT_EQ(project.Count(), 4);
 
+  // While files are on their way, a saved record lists them as they were
+  // before they were taken, and does not count them.
+  project.Finish(0, false);
+  project.Finish(2, true);  // cut by the network: tried again by a later run
+  auto saved = project.RecordForSaving();
+  EXPECT_EQ(saved.states, (std::vector<LinkState>{LinkState::Taken, LinkState::New, LinkState::New, LinkState::New}));
+  EXPECT_EQ(saved.count, 1);
+
+  // A stopped file goes back to new, out of the count, and is taken again.
   project.PutBack(1);
-  EXPECT_EQ(project.m_states, (std::vector<uint8_t>{LINK_TAKEN, LINK_NEW, LINK_TAKEN}));
-  EXPECT_EQ(project.m_count, 2);
-  EXPECT_EQ(project.m_newCursor, 1u);  // the next walk for a new link sees it again
-  EXPECT_EQ(project.m_preferredCursor, 3u);
-
+  EXPECT_EQ(project.Count(), 3);
+  ASSERT_EQ(project.TakeNext({}, taken, {}), links::TakeResult::Taken);
+  EXPECT_EQ(taken.index, 1);
   // An index that names no link changes nothing.
   project.PutBack(-1);
-  project.PutBack(3);
-  EXPECT_EQ(project.m_count, 2);
-  EXPECT_EQ(project.m_states.size(), 3u);
+  project.PutBack(9);
+  EXPECT_EQ(project.Count(), 4);
+  // A count at the top of the range does not wrap.
+  project.SetCount(INT32_MAX);
+  project.AddLink("d.jpg", 1);
+  ASSERT_EQ(project.TakeNext({}, taken, {}), links::TakeResult::Taken);
+  EXPECT_EQ(project.Count(), INT32_MAX);
 }
 
 TEST(AddLink, ConcurrentAddsListEveryDistinctLinkOnce) {
   constexpr int kThreads = 5;
   constexpr int kShared = 20000;
   constexpr int kOwn = 2000;
-  CDownloadProject project;
+  LinkList project;
   std::vector<std::vector<std::pair<std::string, int>>> added(kThreads);
 
   std::atomic<int> waiting{kThreads};
@@ -163,11 +174,12 @@ TEST(AddLink, ConcurrentAddsListEveryDistinctLinkOnce) {
   for (auto& thread : threads) thread.join();
 
   const size_t distinct = kShared + kThreads * kOwn;
-  ASSERT_EQ(project.m_links.size(), distinct);
-  ASSERT_EQ(project.m_states.size(), distinct);
+  const auto record = project.Copy();
+  ASSERT_EQ(record.links.size(), distinct);
+  ASSERT_EQ(record.states.size(), distinct);
 
   std::set<std::string> lowered;
-  for (const auto& link : project.m_links) lowered.insert(links::AsciiLowered(link));
+  for (const auto& link : record.links) lowered.insert(links::AsciiLowered(link));
   EXPECT_EQ(lowered.size(), distinct);
 
   // Every index handed out is unique and names the link that was added.
@@ -177,7 +189,7 @@ TEST(AddLink, ConcurrentAddsListEveryDistinctLinkOnce) {
       ASSERT_GE(index, 0);
       ASSERT_LT(size_t(index), distinct);
       ++seen[size_t(index)];
-      EXPECT_EQ(project.m_links[size_t(index)], link);
+      EXPECT_EQ(record.links[size_t(index)], link);
     }
   EXPECT_TRUE(std::all_of(seen.begin(), seen.end(), [](int n) { return n == 1; }));
 }

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "links/ascii.h"
-#include "tests/support/downloader_fixture.h"
+#include "tests/support/page_fixture.h"
 #include "links/link_state.h"
 #include "tarvelin/page_scanner.h"
 
@@ -63,9 +63,9 @@ std::vector<LinkValue> WalkExact(const std::string& page, bool image,
 
 void ExpectWellFormed(const std::string& link, const std::string& pageDir, int level) {
   EXPECT_EQ(link.find_first_of(std::string("\t\r\n\0", 4)), std::string::npos);
-  const size_t marker = link.find(kOtherSiteMarker);
+  const size_t marker = link.find(links::kOtherSiteMarker);
   if (marker != std::string::npos) {
-    EXPECT_EQ(link.find(kOtherSiteMarker, marker + 1), std::string::npos);
+    EXPECT_EQ(link.find(links::kOtherSiteMarker, marker + 1), std::string::npos);
     EXPECT_EQ(link.substr(0, marker), pageDir.empty() ? "" : pageDir + "/");
     const std::string address = link.substr(marker + 1);
     EXPECT_TRUE(links::StartsWithNoCase(address, "http://") || links::StartsWithNoCase(address, "https://"));
@@ -77,7 +77,7 @@ void ExpectWellFormed(const std::string& link, const std::string& pageDir, int l
 
 TEST(PageScannerFuzz, RandomPagesGiveWellFormedLinks) {
   std::mt19937 rng(20261207);
-  DownloaderFixture f;
+  PageFixture f;
   const std::string pageDirs[] = {"", "gallery", "a/b"};
   for (int i = 0; i < 3000; ++i) {
     const std::string page = RandomPage(rng);
@@ -93,16 +93,18 @@ TEST(PageScannerFuzz, RandomPagesGiveWellFormedLinks) {
       EXPECT_TRUE(v.text.data() >= buffer.get() && v.text.data() + v.text.size() <= buffer.get() + page.size());
     }
 
-    f.project.ClearLinks();
-    f.project.m_image = image;
-    f.project.m_diffRoot = rng() & 1;
-    f.project.m_level = rng() & 1;
-    f.project.m_secure = rng() & 1;
-    f.downloader->m_pageDir = pageDirs[rng() % 3];
-    ASSERT_EQ(ScanPage(*f.downloader, page, i), 0);
-    for (size_t k = 0; k < f.project.m_links.size(); ++k) {
-      ExpectWellFormed(f.project.m_links[k], f.downloader->m_pageDir, f.project.m_level);
-      EXPECT_NE(f.project.m_states[k], LINK_TAKEN);
+    f.links.Reset();
+    f.switches.image = image;
+    f.switches.diffRoot = rng() & 1;
+    f.switches.level = rng() & 1;
+    f.site.secure = rng() & 1;
+    const std::string pageDir = pageDirs[rng() % 3];
+    auto context = f.Page(pageDir);
+    ScanPage(context, page);
+    const auto record = f.links.Copy();
+    for (size_t k = 0; k < record.links.size(); ++k) {
+      ExpectWellFormed(record.links[k], pageDir, f.switches.level);
+      EXPECT_NE(record.states[k], links::LinkState::Taken);
     }
   }
 }
@@ -112,14 +114,15 @@ TEST(PageScannerFuzz, RandomPagesGiveWellFormedLinks) {
 TEST(PageScannerFuzz, HostilePagesStayLinear) {
   const std::string patterns[] = {"<img src", "<img src=x", "<img src=\\", "<a ", "<a name=x ",
                                   "<img src='x' <a ", "<a href='x"};
-  DownloaderFixture f;
+  PageFixture f;
   for (const std::string& pattern : patterns) {
     SCOPED_TRACE(pattern);
     std::string page;
     while (page.size() < 400'000) page += pattern;
-    f.project.ClearLinks();
+    f.links.Reset();
     const auto start = std::chrono::steady_clock::now();
-    ScanPage(*f.downloader, page, 0);
+    auto context = f.Page();
+    ScanPage(context, page);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   }
 }

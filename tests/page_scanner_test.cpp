@@ -5,19 +5,21 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
-#include "tests/support/downloader_fixture.h"
 #include "links/link_state.h"
+#include "tests/support/page_fixture.h"
 
 using namespace tarvelin;
 
 namespace {
 
 using Entries = std::vector<std::pair<std::string, int>>;
-const std::string M(1, kOtherSiteMarker);
-constexpr int kNotTaken = -1;
+const std::string M(1, links::kOtherSiteMarker);
+using links::LinkState;
+
 
 // A literal with its zero bytes.
 template <size_t n>
@@ -33,50 +35,56 @@ struct Settings {
   int showLink = 0;
 };
 
-// A page in directory "gallery" of thishost, as the worker leaves it.
-std::unique_ptr<DownloaderFixture> Page(const Settings& s = {}) {
-  auto f = std::make_unique<DownloaderFixture>();
-  f->downloader->m_pageDir = "gallery";
-  f->project.m_image = s.image;
-  f->project.m_diffRoot = s.diffRoot;
-  f->project.m_level = s.level;
-  f->project.m_secure = s.secure;
-  f->project.m_showLink = s.showLink;
+// A page in directory "gallery" of thishost.
+std::unique_ptr<PageFixture> Fixture(const Settings& s = {}) {
+  auto f = std::make_unique<PageFixture>();
+  f->switches.image = s.image;
+  f->switches.diffRoot = s.diffRoot;
+  f->switches.level = s.level;
+  f->switches.showLink = s.showLink;
+  f->site.secure = s.secure;
   return f;
 }
 
-Entries Stored(const DownloaderFixture& f) {
+Entries Stored(const PageFixture& f) {
   Entries out;
-  for (size_t i = 0; i < f.project.m_links.size(); ++i)
-    out.emplace_back(f.project.m_links[i], f.project.m_states[i]);
+  const auto record = f.links.Copy();
+  for (size_t i = 0; i < record.links.size(); ++i) out.emplace_back(record.links[i], int(record.states[i]));
   return out;
 }
 
-Entries Scan(const std::string& page, const Settings& s = {}) {
-  auto f = Page(s);
-  EXPECT_EQ(ScanPage(*f->downloader, page, 0), 0);
+Entries Scan(const std::string& text, const Settings& s = {}) {
+  auto f = Fixture(s);
+  auto page = f->Page("gallery");
+  ScanPage(page, text);
   return Stored(*f);
+}
+
+Verdict Process(const std::string& value, int kind, const Settings& s = {}) {
+  auto f = Fixture(s);
+  auto page = f->Page("gallery");
+  return ProcessLink(page, value, kind);
 }
 
 TEST(PageScanner, WorkedExamples) {
   struct Row {
     std::string tag;
-    int verdict;
+    std::optional<Verdict> verdict;  // nothing: the value is not taken at all
     Entries stored;
   } rows[] = {
-      {"a href='next.htm'", kAdded, {{"gallery/next.htm", LINK_NEW}}},
-      {"IMG SRC='pics/a.jpg'", kAdded, {{"gallery/pics/a.jpg", LINK_PREFERRED}}},
-      {"a href='/files/set.zip'", kAdded, {{"files/set.zip", LINK_PREFERRED}}},
-      {"a href='mailto:someone'", kNotFetched, {}},
-      {"a href='www.otherhost/x.htm'", kNotFetched, {}},
-      {"a href='#top'", kFragmentOnly, {}},
-      {"a href='http://thishost/about.htm'", kAdded, {{"about.htm", LINK_NEW}}},
-      {"img border=0 src=http://otherhost/b.gif alt='x'", kAdded,
-       {{"gallery/" + M + "http://otherhost/b.gif", LINK_PREFERRED}}},
-      {"a href='http://otherhost/page.htm'", kOtherHost, {}},
-      {"a name='x' href='y.htm'", kNotTaken, {}},
-      {"a href=plain.htm", kNotTaken, {}},
-      {"a href='page.htm#part'", kAdded, {{"gallery/page.htm#part", LINK_NEW}}},
+      {"a href='next.htm'", Verdict::Added, {{"gallery/next.htm", int(LinkState::New)}}},
+      {"IMG SRC='pics/a.jpg'", Verdict::Added, {{"gallery/pics/a.jpg", int(LinkState::Preferred)}}},
+      {"a href='/files/set.zip'", Verdict::Added, {{"files/set.zip", int(LinkState::Preferred)}}},
+      {"a href='mailto:someone'", Verdict::NotFetched, {}},
+      {"a href='www.otherhost/x.htm'", Verdict::NotFetched, {}},
+      {"a href='#top'", Verdict::FragmentOnly, {}},
+      {"a href='http://thishost/about.htm'", Verdict::Added, {{"about.htm", int(LinkState::New)}}},
+      {"img border=0 src=http://otherhost/b.gif alt='x'", Verdict::Added,
+       {{"gallery/" + M + "http://otherhost/b.gif", int(LinkState::Preferred)}}},
+      {"a href='http://otherhost/page.htm'", Verdict::OtherHost, {}},
+      {"a name='x' href='y.htm'", std::nullopt, {}},
+      {"a href=plain.htm", std::nullopt, {}},
+      {"a href='page.htm#part'", Verdict::Added, {{"gallery/page.htm#part", int(LinkState::New)}}},
   };
   for (const Row& row : rows) {
     for (const char quote : {'\'', '"'}) {
@@ -88,13 +96,12 @@ TEST(PageScanner, WorkedExamples) {
       std::vector<LinkValue> values;
       LinkWalker walker(page, true);
       while (auto v = walker.Next()) values.push_back(*v);
-      if (row.verdict == kNotTaken) {
+      if (!row.verdict) {
         EXPECT_TRUE(values.empty());
         continue;
       }
       ASSERT_EQ(values.size(), 1u);
-      EXPECT_EQ(ProcessLink(*Page()->downloader, std::string(values[0].text), values[0].kind),
-                row.verdict);
+      EXPECT_EQ(Process(std::string(values[0].text), values[0].kind), row.verdict);
     }
   }
 }
@@ -108,7 +115,7 @@ TEST(PageScanner, PagesGiveTheseEntries) {
   diffRootOff.diffRoot = 0;
   sameDir.level = 1;
   secure.secure = true;
-  const int N = LINK_NEW, P = LINK_PREFERRED;
+  const int N = int(LinkState::New), P = int(LinkState::Preferred);
   struct Case {
     const char* name;
     std::string page;
@@ -171,21 +178,21 @@ TEST(PageScanner, Verdicts) {
   const struct {
     std::string value;
     Settings settings;
-    int verdict;
+    Verdict verdict;
   } cases[] = {
-      {"MailTo:x", {}, kNotFetched},           {"WWW.x.htm", {}, kNotFetched},
-      {"FILE://c/x.jpg", {}, kNotFetched},     {"#", {}, kFragmentOnly},
-      {"http://ThisHost/x.htm", {}, kOtherHost},  // the host compares with case
-      {"http:///x.jpg", diffRootOff, kOtherHost}, {"http://o/x.jpg", diffRootOff, kOtherHost},
-      {"sub/p.htm", sameDir, kOutsideLevel},   {"/p.htm", sameDir, kOutsideLevel},
-      {"ftp://o/x.jpg", {}, kAdded},
+      {"MailTo:x", {}, Verdict::NotFetched},           {"WWW.x.htm", {}, Verdict::NotFetched},
+      {"FILE://c/x.jpg", {}, Verdict::NotFetched},     {"#", {}, Verdict::FragmentOnly},
+      {"http://ThisHost/x.htm", {}, Verdict::OtherHost},  // the host compares with case
+      {"http:///x.jpg", diffRootOff, Verdict::OtherHost}, {"http://o/x.jpg", diffRootOff, Verdict::OtherHost},
+      {"sub/p.htm", sameDir, Verdict::OutsideLevel},   {"/p.htm", sameDir, Verdict::OutsideLevel},
+      {"ftp://o/x.jpg", {}, Verdict::Added},
       // "gallery/" + 251 characters is 259: kept; one more is too long.
-      {std::string(251, 'a'), {}, kAdded},     {std::string(252, 'a'), {}, kTooLong},
-      {"http://o/" + std::string(300, 'b') + ".jpg", {}, kAdded},  // other-site links keep their length
+      {std::string(251, 'a'), {}, Verdict::Added},     {std::string(252, 'a'), {}, Verdict::TooLong},
+      {"http://o/" + std::string(300, 'b') + ".jpg", {}, Verdict::Added},  // other-site links keep their length
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.value);
-    EXPECT_EQ(ProcessLink(*Page(c.settings)->downloader, c.value, 1), c.verdict);
+    EXPECT_EQ(Process(c.value, 1, c.settings), c.verdict);
   }
 }
 
@@ -193,28 +200,12 @@ TEST(PageScanner, ShowLinkLogsNewLinksOnce) {
   for (const int showLink : {0, 1}) {
     Settings s;
     s.showLink = showLink;
-    auto f = Page(s);
-    f->project.AppendLink("gallery/index.htm", LINK_TAKEN);
-    ScanPage(*f->downloader, "<a href='a.htm'><a href='A.htm'><img src='b.jpg'>", 0);
+    auto f = Fixture(s);
+    f->links.Append("gallery/index.htm", LinkState::Taken);
+    auto page = f->Page("gallery");
+    ScanPage(page, "<a href='a.htm'><a href='A.htm'><img src='b.jpg'>");
     EXPECT_EQ(f->logs.RunText(), showLink ? "1:gallery/a.htm\r\n2:gallery/b.jpg\r\n" : "");
   }
-}
-
-TEST(PageScanner, NonTextBodyIsWrittenNotScanned) {
-  auto f = Page();
-  f->downloader->m_isText = 0;
-  f->downloader->m_pFile = std::tmpfile();  // closed by the downloader
-  ASSERT_NE(f->downloader->m_pFile, nullptr);
-  const std::string body = Bytes("<a href='a.htm'>\0\xff<img src='b.jpg'>");
-  EXPECT_EQ(ScanPage(*f->downloader, body, 0), 0);
-  EXPECT_TRUE(f->project.m_links.empty());
-
-  std::FILE* file = f->downloader->m_pFile;
-  std::fflush(file);
-  std::rewind(file);
-  std::string written(100, '\0');
-  written.resize(std::fread(written.data(), 1, written.size(), file));
-  EXPECT_EQ(written, body);
 }
 
 }  // namespace

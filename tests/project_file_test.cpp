@@ -1,7 +1,8 @@
 // Reading and writing "project.cfg".
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
-#include <cstdio>
 #include <fstream>
 
 #include "engine/project_file.h"
@@ -10,82 +11,91 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-void Load(CDownloadProject& p, const std::string& text) {
-  std::FILE* f = fmemopen(const_cast<char*>(text.data()), text.size(), "rb");
-  ASSERT_NE(f, nullptr);
-  LoadProjectFile(p, f);
-  std::fclose(f);
-}
+using engine::LoadProjectFile;
+using links::LinkState;
 
 std::string Read(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+struct Folder {
+  Folder() : fd(::open(temp.Path().c_str(), O_RDONLY | O_DIRECTORY)) {}
+  ~Folder() { ::close(fd); }
+  TempFolder temp;
+  int fd;
+};
+
 TEST(ProjectFile, ReadsLinesAsTheyWereWritten) {
-  CDownloadProject p;
-  // Both line ends; state from the first character; the second skipped;
-  // short lines give empty links; a last line without a line feed is lost.
-  Load(p, "  7 apples\r\n2 a.jpg\r\n1xb.jpg\n0 c.htm\r\n5 d.jpg\r\nQ odd\r\n1\r\n\r\n2 \x01http://h/\xff.jpg\r\n0 tail");
-  EXPECT_EQ(p.m_count, 7);
-  const std::vector<std::string> links = {"a.jpg", "b.jpg", "c.htm", "d.jpg", "odd", "", "", "\x01http://h/\xff.jpg"};
-  const std::vector<uint8_t> states = {2, 1, 0, 5, 0, 1, 0, 2};
-  EXPECT_EQ(p.m_links, links);
-  EXPECT_EQ(p.m_states, states);
-  // Loaded links count as listed: finding one again adds nothing.
-  EXPECT_FALSE(p.AddLink("C.HTM", 1).has_value());
+  // Both line ends; empty links; bytes as they are; a last line without a
+  // line feed is lost; a line longer than any link is passed over.
+  const auto loaded = LoadProjectFile("  7 \r\n2 a.jpg\r\n1 b.jpg\n0 c.htm\r\n1 \r\n0 " + std::string(9000, 'x') +
+                                      "\r\n2 \x01http://h/\xff.jpg\r\n0 tail");
+  ASSERT_TRUE(loaded.record);
+  EXPECT_EQ(loaded.record->count, 7);
+  EXPECT_EQ(loaded.record->links, (std::vector<std::string>{"a.jpg", "b.jpg", "c.htm", "", "\x01http://h/\xff.jpg"}));
+  EXPECT_EQ(loaded.record->states, (std::vector<LinkState>{LinkState::Preferred, LinkState::Taken, LinkState::New,
+                                                           LinkState::Taken, LinkState::Preferred}));
 }
 
-TEST(ProjectFile, CountLineEdgeCases) {
+TEST(ProjectFile, WhatCannotBeAProjectFileIsRefused) {
+  for (const std::string text : std::vector<std::string>{"", "none\r\n", "+12x\r\n", "99999999999\r\n", "3\r\n5 d.jpg\r\n", "3\r\nQ odd\r\n",
+                                 "3\r\n1\r\n", "3\r\n1xb.jpg\r\n", std::string("1\r\n1 a\0b\r\n", 10),
+                                 "\x7f\x45LF\x02\x01\x01\r\n"}) {
+    SCOPED_TRACE(testing::PrintToString(text));
+    const auto loaded = LoadProjectFile(text);
+    EXPECT_FALSE(loaded.record);
+    EXPECT_FALSE(loaded.problem.empty());
+  }
   for (auto [text, count] : std::vector<std::pair<std::string, int>>{
-           {"-3\r\n", -3}, {"+12x\r\n", 12}, {"none\r\n", 0}, {"", 0}, {"99999999999\r\n", 2147483647}}) {
-    CDownloadProject p;
-    Load(p, text);
-    EXPECT_EQ(p.m_count, count) << text;
-    EXPECT_EQ(p.LinkCount(), 0);
+           {"-3\r\n", -3}, {"+12\r\n", 12}, {"2147483647\r\n", 2147483647}, {"0", 0}}) {
+    const auto loaded = LoadProjectFile(text);
+    ASSERT_TRUE(loaded.record) << text;
+    EXPECT_EQ(loaded.record->count, count);
   }
-  // A long line is read whole.
-  CDownloadProject p;
-  Load(p, "1\r\n0 " + std::string(5000, 'x') + "\r\n");
-  ASSERT_EQ(p.LinkCount(), 1);
-  EXPECT_EQ(p.m_links[0].size(), 5000u);
 }
 
-TEST(ProjectFile, SavesWithWindowsLineEndsAndReadsBack) {
-  TempFolder folder;
-  CDownloadProject p;
-  p.m_count = 3;
-  p.AppendLink("", LINK_TAKEN);
-  p.AppendLink("gallery/a b.jpg", LINK_NEW);
-  p.AppendLink("gallery/\x01http://other/x.gif", LINK_PREFERRED);
-  ASSERT_EQ(SaveProjectFile(p, folder.Path()), 0);
-  EXPECT_EQ(Read(folder.Path() / "project.cfg"),
-            "3\r\n1 \r\n0 gallery/a b.jpg\r\n2 gallery/\x01http://other/x.gif\r\n");
-  CDownloadProject back;
-  std::FILE* f = std::fopen((folder.Path() / "project.cfg").c_str(), "rb");
-  LoadProjectFile(back, f);
-  std::fclose(f);
-  EXPECT_EQ(back.m_links, p.m_links);
-  EXPECT_EQ(back.m_states, p.m_states);
-  EXPECT_EQ(back.m_count, 3);
+TEST(ProjectFile, SavesWithWindowsLineEndsReadsBackAndNeverFollowsALink) {
+  Folder folder;
+  const links::ProjectRecord record{3, {"", "gallery/a b.jpg", "gallery/\x01http://other/x.gif"},
+                                    {LinkState::Taken, LinkState::New, LinkState::Preferred}};
+  ASSERT_EQ(engine::SaveProjectFile(folder.fd, record), "");
+  const fs::path file = folder.temp.Path() / "project.cfg";
+  EXPECT_EQ(Read(file), "3\r\n1 \r\n0 gallery/a b.jpg\r\n2 gallery/\x01http://other/x.gif\r\n");
+  const auto back = engine::ReadProjectFile(folder.fd);
+  ASSERT_TRUE(back && back->record);
+  EXPECT_EQ(back->record->links, record.links);
+  EXPECT_EQ(back->record->states, record.states);
   // Nothing but the project file is left behind.
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), {}), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.temp.Path()), {}), 1);
+
+  // A project.cfg planted as a link to a file elsewhere is not read, and a
+  // save replaces the link instead of writing through it.
+  TempFolder elsewhere;
+  std::ofstream(elsewhere.Path() / "secret") << "1\r\n0 secret\r\n";
+  fs::remove(file);
+  fs::create_symlink(elsewhere.Path() / "secret", file);
+  const auto refused = engine::ReadProjectFile(folder.fd);
+  ASSERT_TRUE(refused);
+  EXPECT_FALSE(refused->record);
+  ASSERT_EQ(engine::SaveProjectFile(folder.fd, record), "");
+  EXPECT_FALSE(fs::is_symlink(file));
+  EXPECT_EQ(Read(elsewhere.Path() / "secret"), "1\r\n0 secret\r\n");
+  EXPECT_FALSE(engine::ReadProjectFile(-1) && engine::ReadProjectFile(-1)->record);
 }
 
-TEST(ProjectFile, AFailedWriteKeepsTheLastGoodFile) {
-  TempFolder folder;
-  CDownloadProject p;
-  p.AppendLink("kept.jpg", LINK_NEW);
-  ASSERT_EQ(SaveProjectFile(p, folder.Path()), 0);
-  const std::string good = Read(folder.Path() / "project.cfg");
-  EXPECT_EQ(SaveProjectFile(p, folder.Path() / "no-such-folder"), -1);
-  // A full disk: /dev/full takes no bytes.
-  if (fs::exists("/dev/full")) {
-    // The temporary file cannot be made there, so nothing changes here.
-    EXPECT_EQ(SaveProjectFile(p, "/dev/full"), -1);
+TEST(ProjectFile, AFailedWriteKeepsTheLastGoodFileAndSaysWhy) {
+  Folder folder;
+  const links::ProjectRecord record{0, {"kept.jpg"}, {LinkState::New}};
+  ASSERT_EQ(engine::SaveProjectFile(folder.fd, record), "");
+  const std::string good = Read(folder.temp.Path() / "project.cfg");
+  ::fchmod(folder.fd, 0500);
+  if (::access(folder.temp.Path().c_str(), W_OK) != 0) {  // root may write anyway
+    EXPECT_NE(engine::SaveProjectFile(folder.fd, {5, {"new.jpg"}, {LinkState::New}}), "");
+    EXPECT_EQ(Read(folder.temp.Path() / "project.cfg"), good);
   }
-  EXPECT_EQ(Read(folder.Path() / "project.cfg"), good);
+  ::fchmod(folder.fd, 0700);
+  EXPECT_NE(engine::SaveProjectFile(-1, record), "");
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/downloader_fixture.h"
+#include "tests/support/page_fixture.h"
 #include "links/link_state.h"
 #include "quorvash/result_page.h"
 
@@ -48,13 +48,14 @@ std::string UpToZero(const std::string& page) { return page.substr(0, page.find(
 TEST(ResultPageFuzz, RandomPagesGiveWellFormedLinks) {
   const std::string suggestionQuery = "images?gbv=2&svnum=10&hl=en&newwindow=1&safe=off&q=";
   std::mt19937 rng(20240611);
-  DownloaderFixture f(ProgramKind::Quorvash);
+  PageFixture f(true);
 
   auto readFresh = [&](const std::string& page, bool yes) {
-    f.project.ClearLinks();
-    f.view.Answer(Question::Suggestion, yes);
-    const int result = ReadResultPage(*f.downloader, page);
-    return std::make_pair(result, f.project.m_links);
+    f.links.Reset();
+    f.view.Answer(engine::Question::Suggestion, yes);
+    auto context = f.Page();
+    const int result = ReadResultPage(context, page) ? 1 : 0;
+    return std::make_pair(result, f.Links());
   };
 
   for (int i = 0; i < 5000; ++i) {
@@ -65,7 +66,7 @@ TEST(ResultPageFuzz, RandomPagesGiveWellFormedLinks) {
 
     const std::string text = UpToZero(page);
     for (const std::string& link : links) {
-      const bool other = !link.empty() && link[0] == kOtherSiteMarker;
+      const bool other = !link.empty() && link[0] == links::kOtherSiteMarker;
       const std::string rest = other ? link.substr(1) : link;
       EXPECT_EQ(rest.find_first_of(std::string("\t\r\n\0\x01", 5)), std::string::npos);
       EXPECT_LE(link.size(), std::max(text.size(), suggestionQuery.size() + 64));
@@ -75,7 +76,7 @@ TEST(ResultPageFuzz, RandomPagesGiveWellFormedLinks) {
         EXPECT_TRUE(rest.empty() || (rest[0] != '"' && rest[0] != '/')) << rest;
       }
     }
-    EXPECT_EQ(f.project.m_states, std::vector<uint8_t>(links.size(), LINK_NEW));
+    EXPECT_EQ(f.States(), std::vector<links::LinkState>(links.size(), links::LinkState::New));
     if (result == 1) {
       ASSERT_EQ(links.size(), 1u);
       EXPECT_EQ(links[0].rfind(suggestionQuery, 0), 0u);

@@ -7,10 +7,11 @@
 #include <iterator>
 #include <optional>
 
-#include "tests/support/downloader_fixture.h"
+#include "tests/support/page_fixture.h"
 #include "links/link_state.h"
 
 using namespace quorvash;
+using engine::Question;
 
 namespace {
 
@@ -27,10 +28,12 @@ std::string Suggest(const std::string& keyword) {
 
 std::string Other(const std::string& address) { return "\x01" + address; }
 
-struct Reader : DownloaderFixture {
-  Reader() : DownloaderFixture(ProgramKind::Quorvash) {}
-  int Read(std::string body) { return ReadResultPage(*downloader, body); }
-  std::vector<std::string> Links() const { return project.m_links; }
+struct Reader : PageFixture {
+  Reader() : PageFixture(true) {}
+  bool Read(const std::string& body) {
+    auto page = Page();
+    return ReadResultPage(page, body);
+  }
 };
 
 TEST(ResultPage, WorkedExample) {
@@ -38,15 +41,15 @@ TEST(ResultPage, WorkedExample) {
   const std::string page = "<html><table><tr>" + kNext + "\"/images?q=cats&start=20\">Next</a>" +
                            "</table>" + Image("http://otherhost/a.jpg") + "<br>" +
                            Image("http://otherhost/b.jpg") + "</html>";
-  EXPECT_EQ(r.Read(page), 0);
+  EXPECT_FALSE(r.Read(page));
   EXPECT_EQ(r.Links(), (std::vector<std::string>{"images?q=cats&start=20",
                                                  Other("http://otherhost/a.jpg"),
                                                  Other("http://otherhost/b.jpg")}));
-  EXPECT_EQ(r.project.m_states, std::vector<uint8_t>(3, LINK_NEW));
+  EXPECT_EQ(r.States(), std::vector<links::LinkState>(3, links::LinkState::New));
   EXPECT_TRUE(r.view.Questions().empty());
 
   // Reached again under the same address, the page adds nothing.
-  EXPECT_EQ(r.Read(page), 0);
+  EXPECT_FALSE(r.Read(page));
   EXPECT_EQ(r.Links().size(), 3u);
 }
 
@@ -70,7 +73,7 @@ TEST(ResultPage, SuggestionOfferedOnlyWhenComplete) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Reader r;  // answers No
-    EXPECT_EQ(r.Read(c.page), 0);
+    EXPECT_FALSE(r.Read(c.page));
     const auto asked = r.view.Questions();
     if (!c.offered) {
       EXPECT_TRUE(asked.empty());
@@ -90,7 +93,7 @@ TEST(ResultPage, AcceptedSuggestionEndsThePage) {
   r.view.Answer(Question::Suggestion, true);
   const std::string page = Suggest("red\r\ncar") + kNext + "/images?q=x&start=20>" +
                            Image("http://h/1.jpg");
-  EXPECT_EQ(r.Read(page), 1);
+  EXPECT_TRUE(r.Read(page));
   ASSERT_EQ(r.view.Questions().size(), 1u);
   EXPECT_EQ(r.view.Questions()[0].text,
             "google has a suggested keyword for you, did you mean: red\r\ncar ?");
@@ -118,7 +121,7 @@ TEST(ResultPage, NextPageLink) {
   };
   for (const Case& c : cases) {
     Reader r;
-    EXPECT_EQ(r.Read(c.cell), 0);
+    EXPECT_FALSE(r.Read(c.cell));
     EXPECT_EQ(r.Links(), c.links) << c.cell;
   }
 }
@@ -154,33 +157,25 @@ TEST(ResultPage, ImageAddresses) {
   };
   for (const Case& c : cases) {
     Reader r;
-    EXPECT_EQ(r.Read(c.page), 0);
+    EXPECT_FALSE(r.Read(c.page));
     EXPECT_EQ(r.Links(), c.links) << c.page;
   }
 }
 
-TEST(ResultPage, WritesTheWholeBodyFirst) {
-  Reader r;
-  r.view.Answer(Question::Suggestion, true);
-  const auto path = r.folder.Path() / "page.htm";
-  r.downloader->m_pFile = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(r.downloader->m_pFile, nullptr);
-
-  const std::string body = Suggest("cats") + std::string("\0\xFF\x01", 3) + Image("http://h/1.jpg");
-  EXPECT_EQ(r.Read(body), 1);
-  std::fclose(r.downloader->m_pFile);
-  r.downloader->m_pFile = nullptr;
-
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), body);
-}
-
-TEST(ResultPage, HandlerReadsThePage) {
+TEST(ResultPage, HandlerReadsThePageAndBoundsTheNextPageLink) {
   ResultPageReader reader;
   Reader r;
   std::string body = Image("http://h/1.jpg");
-  EXPECT_EQ(reader.HandlePage(*r.downloader, body, 7), 0);
+  auto page = r.Page();
+  reader.HandlePage(page, body);
   EXPECT_EQ(r.Links(), std::vector<std::string>{Other("http://h/1.jpg")});
+
+  // A next-page link that grows with every page is not followed past 259 bytes.
+  Reader grow;
+  EXPECT_FALSE(grow.Read(kNext + "/images?q=x&s=" + std::string(246, 'g') + ">"));
+  EXPECT_FALSE(grow.Read(kNext + "/images?q=x&s=" + std::string(247, 'g') + ">"));
+  ASSERT_EQ(grow.Links().size(), 1u);
+  EXPECT_EQ(grow.Links()[0].size(), 259u);
 }
 
 }  // namespace

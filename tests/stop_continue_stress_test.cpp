@@ -37,10 +37,10 @@ TEST_F(StopContinueStress, EveryFileExactlyOnceAcrossStops) {
       ++stops;
     }
     engine->WaitForRun();
-    const auto& states = engine->Project().m_states;
+    const auto record = engine->Links();
     bool left = false;
-    for (auto s : states) left |= s != LINK_TAKEN;
-    if (!left && engine->Project().LinkCount() == kFiles + 1) break;
+    for (auto s : record.states) left |= s != LinkState::Taken;
+    if (!left && record.links.size() == size_t(kFiles + 1)) break;
     ASSERT_LT(runs, 30);
   }
 
@@ -54,7 +54,7 @@ TEST_F(StopContinueStress, EveryFileExactlyOnceAcrossStops) {
     ++stored;
   }
   EXPECT_EQ(stored, kFiles);
-  EXPECT_EQ(engine->Project().m_count, kFiles + 1);
+  EXPECT_EQ(Count(), kFiles + 1);
   const std::string file = ProjectFile();
   EXPECT_EQ(file.substr(0, file.find('\r')), std::to_string(kFiles + 1));
   std::set<std::string> listed;

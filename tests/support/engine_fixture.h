@@ -14,17 +14,21 @@
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_site.h"
 
+using engine::EngineState;
+using engine::Question;
+using links::LinkState;
+
 class EngineFixture : public ::testing::Test {
  protected:
   EngineFixture() {
-    program.kind = ProgramKind::Tarvelin;
+    program.kind = engine::ProgramKind::Tarvelin;
     program.name = "Tarvelin";
     program.pageHandler = &handler;
     // Each test starts from an empty store.
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Ombrel software", "Tarvelin");
     store.clear();
     store.sync();
-    engine = std::make_unique<DownloadEngine>(program, view, folder.Path());
+    engine = std::make_unique<engine::DownloadEngine>(program, view, folder.Path());
   }
 
   void SetInt(const std::string& key, int value) {
@@ -45,14 +49,14 @@ class EngineFixture : public ::testing::Test {
     std::ofstream(ProjectFolder() / "project.cfg", std::ios::binary) << text;
   }
   // Position of a link's opening line in the run log, or npos.
-  size_t Opened(const std::string& link) const {
-    return engine->Logs().RunText().find(":" + link + "...\r\n");
-  }
+  size_t Opened(const std::string& link) const { return engine->RunLogText().find(":" + link + "...\r\n"); }
+  LinkState StateOf(size_t index) const { return engine->Links().states.at(index); }
+  int32_t Count() const { return engine->Links().count; }
 
   TestSite site;
   TempFolder folder;
   LineListHandler handler;
   RecordingView view;
-  Program program;
-  std::unique_ptr<DownloadEngine> engine;
+  engine::Program program;
+  std::unique_ptr<engine::DownloadEngine> engine;
 };

@@ -1,42 +1,10 @@
 #include "tests/support/recording_view.h"
 
-void RecordingView::SetWorkerLabel(int worker, const std::string& text) {
+void RecordingView::AddPicture(const engine::StoredPicture& picture) {
   std::lock_guard g(m_mutex);
-  m_labels.at(size_t(worker)) = text;
+  m_pictures.push_back(picture);
 }
-void RecordingView::SetProgressRange(int worker, int64_t high) {
-  std::lock_guard g(m_mutex);
-  m_progress[worker].push_back("range " + std::to_string(high));
-}
-void RecordingView::SetProgressPos(int worker, int64_t pos) {
-  std::lock_guard g(m_mutex);
-  m_progress[worker].push_back("pos " + std::to_string(pos));
-}
-void RecordingView::StepProgress(int worker) {
-  std::lock_guard g(m_mutex);
-  m_progress[worker].push_back("step");
-}
-void RecordingView::FillProgress(int worker) {
-  std::lock_guard g(m_mutex);
-  m_progress[worker].push_back("fill");
-}
-void RecordingView::RefreshRunLog() {
-  std::lock_guard g(m_mutex);
-  ++m_runRefreshes;
-}
-void RecordingView::RefreshTitleLog() {
-  std::lock_guard g(m_mutex);
-  ++m_titleRefreshes;
-}
-void RecordingView::ClearPictures() {
-  std::lock_guard g(m_mutex);
-  m_pictures.clear();
-}
-void RecordingView::AddPicture(const std::string& path, const std::string& host) {
-  std::lock_guard g(m_mutex);
-  m_pictures.push_back({path, host});
-}
-bool RecordingView::Ask(Question question, const std::string& text) {
+bool RecordingView::Ask(engine::Question question, const std::string& text) {
   std::lock_guard g(m_mutex);
   m_questions.push_back({question, text});
   auto it = m_answers.find(question);
@@ -46,19 +14,27 @@ void RecordingView::ShowError(const std::string& text) {
   std::lock_guard g(m_mutex);
   m_errors.push_back(text);
 }
-void RecordingView::OpenFolder(const std::string& path) {
+void RecordingView::ClearPictures() {
   std::lock_guard g(m_mutex);
-  m_opened.push_back(path);
+  m_pictures.clear();
 }
-void RecordingView::Answer(Question question, bool yes) {
+void RecordingView::ProjectFolderChanged(const std::filesystem::path& folder) {
+  std::lock_guard g(m_mutex);
+  m_projectFolders.push_back(folder);
+}
+void RecordingView::OpenFolder(const std::filesystem::path& folder) {
+  std::lock_guard g(m_mutex);
+  m_opened.push_back(folder);
+}
+void RecordingView::RunEnded(const engine::RunSummary&) {
+  std::lock_guard g(m_mutex);
+  ++m_runsEnded;
+}
+void RecordingView::Answer(engine::Question question, bool yes) {
   std::lock_guard g(m_mutex);
   m_answers[question] = yes;
 }
-std::vector<std::string> RecordingView::Labels() const {
-  std::lock_guard g(m_mutex);
-  return m_labels;
-}
-std::vector<RecordingView::Picture> RecordingView::Pictures() const {
+std::vector<engine::StoredPicture> RecordingView::Pictures() const {
   std::lock_guard g(m_mutex);
   return m_pictures;
 }
@@ -70,20 +46,15 @@ std::vector<std::string> RecordingView::Errors() const {
   std::lock_guard g(m_mutex);
   return m_errors;
 }
-std::vector<std::string> RecordingView::OpenedFolders() const {
+std::vector<std::filesystem::path> RecordingView::OpenedFolders() const {
   std::lock_guard g(m_mutex);
   return m_opened;
 }
-std::vector<std::string> RecordingView::ProgressCalls(int worker) const {
+std::vector<std::filesystem::path> RecordingView::ProjectFolders() const {
   std::lock_guard g(m_mutex);
-  auto it = m_progress.find(worker);
-  return it == m_progress.end() ? std::vector<std::string>() : it->second;
+  return m_projectFolders;
 }
-int RecordingView::RunLogRefreshes() const {
+int RecordingView::RunsEnded() const {
   std::lock_guard g(m_mutex);
-  return m_runRefreshes;
-}
-int RecordingView::TitleLogRefreshes() const {
-  std::lock_guard g(m_mutex);
-  return m_titleRefreshes;
+  return m_runsEnded;
 }

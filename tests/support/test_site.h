@@ -3,6 +3,7 @@
 // slow, and a count of the files that were sent whole.
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <string>
@@ -34,10 +35,16 @@ class TestSite {
         res.set_content(r.body, r.type.c_str());
         return;
       }
-      res.set_chunked_content_provider(r.type.c_str(), [this, r](size_t, httplib::DataSink& sink) {
+      const std::string path = req.path;
+      res.set_chunked_content_provider(r.type.c_str(), [this, r, path](size_t, httplib::DataSink& sink) {
         const std::string piece(1000, 's');
         for (int i = 0; i < r.slowPieces; ++i) {
           if (!sink.write(piece.data(), piece.size())) return false;
+          {
+            std::lock_guard g(m_mutex);
+            ++m_piecesSent[path];
+          }
+          m_sent.notify_all();
           if (!m_hurry) std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         sink.done();
@@ -55,6 +62,11 @@ class TestSite {
   void File(const std::string& path, const std::string& body = "picture") { Put(path, {body}); }
   // Slow files are sent without pauses from now on.
   void Hurry() { m_hurry = true; }
+  // Waits until `count` pieces of the slow file at `path` have been sent.
+  void WaitForPieces(const std::string& path, int count) {
+    std::unique_lock lock(m_mutex);
+    m_sent.wait(lock, [&] { return m_piecesSent[path] >= count; });
+  }
 
   TestServer& Server() { return m_server; }
   std::string Url(const std::string& path) const { return m_server.Url(path); }
@@ -62,7 +74,9 @@ class TestSite {
 
  private:
   std::mutex m_mutex;
+  std::condition_variable m_sent;
   std::map<std::string, Resource> m_resources;
+  std::map<std::string, int> m_piecesSent;
   std::atomic<bool> m_hurry{false};
   TestServer m_server;
 };

@@ -1,0 +1,43 @@
+#pragma once
+// The switches of one run, read from the settings store once, at project
+// start, and never again during the run.
+#include <cstdint>
+#include <string>
+
+#include "engine/program.h"
+#include "links/link_list.h"
+#include "platform/settings_store.h"
+
+namespace engine {
+
+struct RunSwitches {
+  int32_t maxCount = 0;
+  int32_t rangeFrom = 0;
+  int32_t rangeTo = 0;
+  int32_t fileSizeKB = 0;  // 0 or less: no limit
+  int32_t level = 0;       // 0 entire site, 1 same directory
+  bool text = true;        // Quorvash stores its result pages
+  bool others = false;     // image/* refused
+  bool image = true;       // image tags scanned, non-images refused
+  bool diffRoot = true;    // pictures on other hosts taken
+  bool showLink = false;
+  bool showThread = false;
+
+  int64_t FileSizeLimit() const { return fileSizeKB > 0 ? int64_t(fileSizeKB) * 1024 : 0; }
+  links::ChoiceRules Choice(ProgramKind kind) const {
+    return {maxCount, rangeFrom, rangeTo, kind == ProgramKind::Tarvelin};
+  }
+};
+
+// Reads the switches in the order the keys are documented; a negative
+// "level" counts as 0.
+RunSwitches ReadRunSwitches(const platform::SettingsStore& store, ProgramKind kind);
+
+// Where same-site requests go: the start address's host, scheme and port.
+struct Site {
+  std::string host;
+  bool secure = false;
+  int port = 80;
+};
+
+}  // namespace engine

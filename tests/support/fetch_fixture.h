@@ -1,0 +1,56 @@
+#pragma once
+// Everything FetchFile needs, for tests against a loopback server: a run
+// context over a link list, a recording view, and a temporary project folder.
+#include <atomic>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "engine/fetch_file.h"
+#include "engine/file_store.h"
+#include "engine/run_context.h"
+#include "tests/support/recording_view.h"
+#include "tests/support/temp_folder.h"
+
+struct FetchFixture {
+  explicit FetchFixture(engine::ProgramKind kind = engine::ProgramKind::Tarvelin,
+                        engine::PageHandler* handler = nullptr)
+      : links(kind == engine::ProgramKind::Quorvash),
+        session(kind == engine::ProgramKind::Quorvash ? "Quorvash" : "Tarvelin") {
+    program.kind = kind;
+    program.name = kind == engine::ProgramKind::Quorvash ? "Quorvash" : "Tarvelin";
+    program.pageHandler = handler;
+    run.site.host = "thishost";
+    run.switches.image = kind == engine::ProgramKind::Tarvelin;
+    run.switches.diffRoot = kind == engine::ProgramKind::Tarvelin;
+    UseFolder(folder.Path());
+    signals.ClearStop();  // as during a run
+  }
+  void UseFolder(const std::filesystem::path& path) {
+    std::string error;
+    store = engine::FileStore::Open(path, error);
+    run.store = store.get();
+  }
+  // Takes link `index` (filling the list up to it) and fetches it as worker `worker`.
+  engine::FetchOutcome Fetch(const std::string& link, int index = 3, int worker = 0) {
+    while (links.Size() < index) links.Append("filler" + std::to_string(links.Size()), links::LinkState::Taken);
+    if (links.Size() == index) links.Append(link, links::LinkState::New);
+    links::TakenLink taken;
+    while (links.TakeNext({}, taken, {}) == links::TakeResult::Taken && taken.index != index) {
+    }
+    return engine::FetchFile(run, worker, session, link, index);
+  }
+  std::string Log() const { return logs.RunText(); }
+
+  TempFolder folder;
+  engine::Program program;
+  links::LinkList links;
+  RecordingView view;
+  engine::RunLogs logs;
+  engine::WorkerRows rows;
+  engine::RunSignals signals;
+  std::atomic<bool> leaving{false};
+  std::unique_ptr<engine::FileStore> store;
+  engine::RunContext run{program, view, logs, rows, signals, links, leaving};
+  platform::HttpSession session;
+};
