@@ -118,6 +118,7 @@ void DownloadEngine::DownloadThreadProc(std::string address) {
       if (!m_leaving) m_view.ShowError("Meet some error, sotpped.");
       break;
     case StartResult::ProjectFileRefused:
+    case StartResult::Abandoned:
       break;
     case StartResult::Ok:
       if (run.Ask(Question::ViewFiles, EndMessage(summary))) m_view.OpenFolder(summary.projectFolder);

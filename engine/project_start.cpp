@@ -116,6 +116,11 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
       }
     }
   }
+  // Leaving while a question stood: the folder is left as it was.
+  if (run.leaving.load()) {
+    summary.result = StartResult::Abandoned;
+    return summary;
+  }
   if (!resumed) {
     platform::ClearFolderToTrash(*folder);
     std::string link0 = address->object;
@@ -125,6 +130,9 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
   store->RemoveStaleTemporaries();
   summary.result = StartResult::Ok;
 
+  // Saved before any file arrives, so that even a crash in the first
+  // seconds leaves a project to continue.
+  error = SaveProjectFile(store->FolderFd(), run.links.RecordForSaving());
   PeriodicSave periodicSave(run);
   RunWorkers(run, std::ref(periodicSave));
   if (start.workersDone) start.workersDone();

@@ -10,6 +10,7 @@ enum class StartResult {
   NoAddress,           // the address was empty
   BadAddress,          // no http/https address, or no usable project folder
   ProjectFileRefused,  // project.cfg is no project file and was not replaced
+  Abandoned,           // the program left before the run began: nothing was touched
 };
 
 struct RunSummary {

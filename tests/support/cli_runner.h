@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -44,23 +45,33 @@ class CliRun {
     if (m_pid <= 0) return -1;
     if (!m_waited) {
       int status = 0;
-      waitpid(m_pid, &status, 0);
+      rusage usage{};
+      wait4(m_pid, &status, 0, &usage);
+      m_maxRssKB = usage.ru_maxrss;
       m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
       m_waited = true;
     }
     return m_status;
   }
   void Signal(int sig) { kill(m_pid, sig); }
+  // The child's peak memory, once it has been waited for.
+  long MaxRssKB() const { return m_maxRssKB; }
   std::string Out() const { return Read(m_out); }
   std::string Err() const { return Read(m_err); }
-  // Waits until standard output holds `text`.
-  bool WaitForOutput(const std::string& text, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+  // Waits until standard output holds `text` `times` times.
+  bool WaitForOutput(const std::string& text, int times = 1,
+                     std::chrono::milliseconds limit = std::chrono::seconds(30)) {
     const auto end = std::chrono::steady_clock::now() + limit;
-    while (Out().find(text) == std::string::npos) {
+    while (Occurrences(Out(), text) < times) {
       if (std::chrono::steady_clock::now() > end) return false;
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
+  }
+  static int Occurrences(const std::string& in, const std::string& text) {
+    int n = 0;
+    for (size_t at = in.find(text); at != std::string::npos; at = in.find(text, at + 1)) ++n;
+    return n;
   }
 
  private:
@@ -72,4 +83,5 @@ class CliRun {
   pid_t m_pid = -1;
   bool m_waited = false;
   int m_status = -1;
+  long m_maxRssKB = 0;
 };

@@ -19,7 +19,7 @@ class TestSite {
     int slowPieces = 0;  // sent in this many 1000-byte pieces, 20 ms apart
   };
 
-  TestSite() {
+  explicit TestSite(const std::string& address = "127.0.0.1") {
     m_server.Http().Get(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res) {
       Resource r;
       {
@@ -51,7 +51,7 @@ class TestSite {
         return true;
       });
     });
-    m_server.Start();
+    m_server.Start(address);
   }
 
   void Put(const std::string& path, Resource r) {

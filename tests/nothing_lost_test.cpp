@@ -1,0 +1,165 @@
+// Crashes, full and read-only disks, planted links and crafted pictures:
+// nothing stored is lost or stored twice, nothing is followed, and failures
+// are told, against the real console program.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+
+#include <fstream>
+#include <set>
+
+#include "tests/support/cli_runner.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_site.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A small file system of its own, where this machine lets the test make one.
+class SmallDisk {
+ public:
+  explicit SmallDisk(const fs::path& where, const std::string& size) : m_where(where) {
+    fs::create_directories(where);
+    m_mounted = ::mount("tmpfs", where.c_str(), "tmpfs", 0, ("size=" + size).c_str()) == 0;
+  }
+  ~SmallDisk() {
+    if (m_mounted) ::umount2(m_where.c_str(), MNT_DETACH);
+  }
+  bool Mounted() const { return m_mounted; }
+  bool Remount(const std::string& options) {
+    return ::mount("tmpfs", m_where.c_str(), "tmpfs", MS_REMOUNT | (options == "ro" ? MS_RDONLY : 0),
+                   options == "ro" ? nullptr : options.c_str()) == 0;
+  }
+
+ private:
+  fs::path m_where;
+  bool m_mounted = false;
+};
+
+class NothingLost : public ::testing::Test {
+ protected:
+  void SetUp() override { fs::remove(fs::path(getenv("XDG_CONFIG_HOME")) / "Ombrel software/Tarvelin.conf"); }
+  // A start page with `count` pictures of `size` bytes, each with its own bytes.
+  void Pictures(int count, size_t size) {
+    std::string page;
+    for (int i = 0; i < count; ++i) {
+      const std::string name = "p" + std::to_string(i) + ".jpg";
+      std::string body(size, char('a' + i % 26));
+      body.replace(0, std::to_string(i).size(), std::to_string(i));
+      site.File("/" + name, body);
+      bodies[name] = body;
+      page += "<img src='" + name + "'>";
+    }
+    site.Put("/index.htm", {page, "text/html"});
+  }
+  CliRun Run(const fs::path& programFolder, std::vector<std::string> args) {
+    args.insert(args.begin(), {"--folder", programFolder.string()});
+    args.push_back(site.Url("/index.htm"));
+    return CliRun(TARVELIN_CLI, args, logs.Path());
+  }
+  // Every picture is there once, whole, and nothing else but project.cfg.
+  void ExpectEveryPictureOnce(const fs::path& project) {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(project)) names.insert(e.path().filename().string());
+    names.erase("project.cfg");
+    EXPECT_EQ(names.size(), bodies.size());
+    for (const auto& [name, body] : bodies) EXPECT_EQ(ReadFile(project / name), body) << name;
+  }
+
+  TestSite site;
+  TempFolder folder, logs;
+  std::map<std::string, std::string> bodies;
+};
+
+TEST_F(NothingLost, KilledRunsContinueWithoutLossOrDuplicates) {
+  Pictures(400, 30000);
+  const fs::path project = folder.Path() / "127.0.0.1";
+  bool first = true;
+  for (int kills = 0; kills < 3; ++kills) {
+    auto run = Run(folder.Path(), {first ? "--fresh" : "--continue"});
+    first = false;
+    ASSERT_TRUE(run.WaitForOutput(" bytes, ", 40 * (kills + 1))) << run.Err();
+    run.Signal(SIGKILL);
+    run.Wait();
+  }
+  auto last = Run(folder.Path(), {"--continue"});
+  ASSERT_EQ(last.Wait(), 0) << last.Err();
+  ExpectEveryPictureOnce(project);
+  EXPECT_EQ(site.Hits("/index.htm"), 1);
+}
+
+TEST_F(NothingLost, AFullDiskIsToldAndContinuingStoresWhatWasMissing) {
+  SmallDisk disk(folder.Path() / "disk", "1m");
+  if (!disk.Mounted()) GTEST_SKIP() << "no small file system can be made here (needs root and tmpfs)";
+  Pictures(60, 50000);
+  const fs::path project = folder.Path() / "disk/127.0.0.1";
+  auto full = Run(folder.Path() / "disk", {"--fresh"});
+  EXPECT_EQ(full.Wait(), 3);
+  EXPECT_NE(full.Err().find("could not be stored: No space left on device"), std::string::npos) << full.Err();
+  EXPECT_NE(full.Out().find("not stored: No space left on device"), std::string::npos);
+
+  ASSERT_TRUE(disk.Remount("size=16m"));
+  auto more = Run(folder.Path() / "disk", {"--continue"});
+  EXPECT_EQ(more.Wait(), 0) << more.Err();
+  ExpectEveryPictureOnce(project);
+
+  // A read-only disk stores nothing and says so.
+  ASSERT_TRUE(disk.Remount("ro"));
+  auto readOnly = Run(folder.Path() / "disk", {"--continue"});
+  EXPECT_NE(readOnly.Wait(), 0);
+}
+
+TEST_F(NothingLost, PlantedLinksAreNeverFollowed) {
+  Pictures(3, 100);
+  const fs::path project = folder.Path() / "127.0.0.1";
+  // project.cfg planted as a link to a file outside: not read, not sent.
+  TempFolder outside;
+  std::ofstream(outside.Path() / "secret") << "1\r\n0 secret-contents\r\n";
+  fs::create_directories(project);
+  fs::create_symlink(outside.Path() / "secret", project / "project.cfg");
+  auto linked = Run(folder.Path(), {"--continue"});
+  EXPECT_EQ(linked.Wait(), 2);
+  EXPECT_NE(linked.Err().find("project.cfg"), std::string::npos);
+  EXPECT_EQ(site.Hits("/secret-contents"), 0);
+
+  // A dangling link in the folder goes to the trash with everything else.
+  fs::create_symlink(outside.Path() / "gone", project / "dangling");
+  ASSERT_EQ(Run(folder.Path(), {"--fresh"}).Wait(), 0);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(project / "dangling")));
+  ExpectEveryPictureOnce(project);
+  EXPECT_EQ(ReadFile(outside.Path() / "secret"), "1\r\n0 secret-contents\r\n");
+
+  // The project folder itself planted as a link: refused, the target untouched.
+  fs::remove_all(project);
+  std::ofstream(outside.Path() / "mine.txt") << "mine";
+  fs::create_symlink(outside.Path(), project);
+  auto folderLink = Run(folder.Path(), {"--fresh"});
+  EXPECT_EQ(folderLink.Wait(), 2);
+  EXPECT_NE(folderLink.Err().find("Meet some error, sotpped."), std::string::npos);
+  EXPECT_EQ(ReadFile(outside.Path() / "mine.txt"), "mine");
+  EXPECT_FALSE(fs::exists(outside.Path() / "p0.jpg"));
+}
+
+TEST_F(NothingLost, ACraftedPictureCostsNoMemory) {
+  // A truncated progressive JPEG that declares 30000 x 30000 pixels.
+  const char header[] = "\xFF\xD8\xFF\xC2\x00\x11\x08\x75\x30\x75\x30\x03\x01\x22\x00\x02\x11\x01\x03\x11"
+                        "\x01\xFF\xDA\x00\x0C\x03\x01\x00\x02\x11\x03\x11\x00\x3F\x00";
+  const std::string bomb = std::string(header, sizeof header - 1) + std::string(480, '\x55');
+  std::string page;
+  for (int i = 0; i < 5; ++i) {
+    site.File("/bomb" + std::to_string(i) + ".jpg", bomb);
+    page += "<img src='bomb" + std::to_string(i) + ".jpg'>";
+  }
+  site.Put("/index.htm", {page, "text/html"});
+  auto run = Run(folder.Path(), {"--fresh"});
+  ASSERT_EQ(run.Wait(), 0) << run.Err();
+  EXPECT_NE(run.Out().find("Download finish. 0 pictures"), std::string::npos);
+  EXPECT_LT(run.MaxRssKB(), 200 * 1024);
+}
+
+}  // namespace
