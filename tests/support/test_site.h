@@ -17,6 +17,7 @@ class TestSite {
     std::string body;
     std::string type = "image/jpeg";
     int slowPieces = 0;  // sent in this many 1000-byte pieces, 20 ms apart
+    int delayMs = 0;     // the answer waits this long
   };
 
   explicit TestSite(const std::string& address = "127.0.0.1") {
@@ -31,6 +32,7 @@ class TestSite {
         }
         r = it->second;
       }
+      if (r.delayMs > 0 && !m_hurry) std::this_thread::sleep_for(std::chrono::milliseconds(r.delayMs));
       if (r.slowPieces == 0) {
         res.set_content(r.body, r.type.c_str());
         return;
