@@ -1,6 +1,7 @@
 #pragma once
 // Helpers for the window tests: answering modal boxes, reading the settings
 // a program wrote, and running a window program that reports what it shows.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QMap>
