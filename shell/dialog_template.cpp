@@ -17,6 +17,7 @@ namespace shell {
 namespace {
 
 const char* const kIdProperty = "controlId";
+const char* const kHiddenProperty = "hiddenByTemplate";
 
 QWidget* MakeControl(const ControlTemplate& control, QWidget* parent) {
   const QString text = QString::fromUtf8(control.text ? control.text : "");
@@ -26,7 +27,6 @@ QWidget* MakeControl(const ControlTemplate& control, QWidget* parent) {
       label->setTextFormat(Qt::PlainText);
       label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
       label->setWordWrap(control.flags & kWordWrap);
-      label->setAutoFillBackground(control.flags & kOpaque);
       return label;
     }
     case ControlKind::Edit: {
@@ -101,6 +101,8 @@ QRect PixelRect(const ControlTemplate& control, QWidget* widget, BaseUnits units
   if (control.kind == ControlKind::ComboBox)
     rect.setHeight(std::min(rect.height(), widget->sizeHint().height()));
   if (control.kind == ControlKind::Icon) rect.setSize(QSize(32, 32));
+  // The desktop's check mark and font can be wider than the layout allows for.
+  if (control.flags & kFitText) rect.setWidth(std::max(rect.width(), widget->sizeHint().width()));
   return rect;
 }
 
@@ -118,9 +120,18 @@ void BuildControls(QWidget* parent, const DialogTemplate& dialog, BaseUnits unit
     widget->setProperty(kIdProperty, control.id);
     if (control.id != kNoId) widget->setObjectName(QStringLiteral("id%1").arg(control.id));
     widget->setGeometry(PixelRect(control, widget, units));
-    if (control.flags & kHidden) widget->hide();
+    if (control.flags & kHidden) {
+      widget->hide();
+      widget->setProperty(kHiddenProperty, true);
+    }
     made.push_back(widget);
   }
+  // A control widened to fit its text widens the window with it.
+  int width = parent->width();
+  for (size_t i = 0; i < made.size(); ++i)
+    if (dialog.controls[i].flags & kFitText)
+      width = std::max(width, made[i]->geometry().right() + 1 + DluToPixelsX(7, units));
+  parent->setFixedWidth(width);
   // A mnemonic on a label moves the focus to the next control that takes it.
   for (size_t i = 0; i < dialog.controls.size(); ++i) {
     const ControlTemplate& control = dialog.controls[i];
@@ -142,6 +153,8 @@ QWidget* FindControl(const QWidget* root, int id) {
     if (ControlIdOf(child) == id) return child;
   return nullptr;
 }
+
+bool HiddenByTemplate(const QWidget* control) { return control->property(kHiddenProperty).toBool(); }
 
 int ControlIdOf(const QWidget* control) {
   const QVariant id = control->property(kIdProperty);

@@ -36,8 +36,8 @@ enum ControlFlag : unsigned {
   kHidden = 1u << 0,
   kBorder = 1u << 1,
   kWordWrap = 1u << 2,  // a label whose lines the window breaks itself
-  kOpaque = 1u << 3,    // a label that paints its background over what lies below
-  kReadOnly = 1u << 4,  // an edit the user can select and copy from, not change
+  kReadOnly = 1u << 3,  // an edit the user can select and copy from, not change
+  kFitText = 1u << 4,   // a check box that widens to show its whole text
 };
 
 struct ControlTemplate {
@@ -71,6 +71,9 @@ template <typename T>
 T* FindControl(const QWidget* root, int id) {
   return qobject_cast<T*>(FindControl(root, id));
 }
+
+// Whether the template made the control hidden.
+bool HiddenByTemplate(const QWidget* control);
 
 // The id a control was built with, or kNoId.
 int ControlIdOf(const QWidget* control);

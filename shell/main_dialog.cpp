@@ -193,9 +193,9 @@ void MainDialog::EnlargeThumbnails() {
     m_listTop = rect.top();
   } else {
     button->setText(QStringLiteral("&Up"));
-    for (QWidget* child : children) child->show();
-    FindControl(m_client, kTitleLog)->hide();
-    FindControl(m_client, kRunLog)->hide();
+    // Everything comes back but what the layout keeps hidden: the two logs
+    // and the covered label.
+    for (QWidget* child : children) child->setVisible(!HiddenByTemplate(child));
     list->setGeometry(rect.left(), m_listTop, rect.width(), rect.bottom() + 1 - m_listTop);
   }
   list->update();

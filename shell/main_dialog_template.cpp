@@ -30,7 +30,8 @@ using K = ControlKind;
   {kStopButton, K::Button, "&Stop", {81, 362, 50, 14}},                                       \
   {kExitButton, K::Button, "E&xit", {198, 362, 50, 14}}
 
-// Drawn over the "&Analyze result:" label, which it covers.
+// Lies over the "&Analyze result:" label, which therefore stays hidden: in
+// Quorvash the notice lies lower and the label's top would show above it.
 #define SPONSOR_NOTICE                                                                   \
   "Our free tools are sponsored by the below, if you want to pay a visit, can through the " \
   "\nright click popup menu->open in new window."
@@ -39,10 +40,10 @@ const ControlTemplate kTarvelinMain[] = {
     {kNoId, K::Label, "&URL address:", {7, 9, 44, 8}},
     {kAddressEdit, K::Edit, "", {55, 7, 241, 14}},
     {kDownloadButton, K::Button, "&Download", {296, 7, 50, 14}},
-    {kNoId, K::Label, "&Analyze result:", {7, 25, 49, 8}},
+    {kNoId, K::Label, "&Analyze result:", {7, 25, 49, 8}, kHidden},
     {kTitleLog, K::ReadOnlyLog, "", {327, 63, 19, 18}, kHidden},
     WORKER_AND_LIST_ROWS,
-    {kNoId, K::Label, SPONSOR_NOTICE, {7, 25, 314, 16}, kOpaque},
+    {kNoId, K::Label, SPONSOR_NOTICE, {7, 25, 314, 16}},
     {kSponsorPanel, K::Placeholder, nullptr, {7, 42, 314, 39}},
 };
 
@@ -50,10 +51,10 @@ const ControlTemplate kQuorvashMain[] = {
     {kNoId, K::Label, "&Keyword/address:", {7, 9, 60, 8}},
     {kAddressEdit, K::Edit, "", {71, 7, 225, 14}},
     {kDownloadButton, K::Button, "&Download", {296, 7, 50, 14}},
-    {kNoId, K::Label, "&Analyze result:", {7, 25, 49, 8}},
+    {kNoId, K::Label, "&Analyze result:", {7, 25, 49, 8}, kHidden},
     {kTitleLog, K::ReadOnlyLog, "", {326, 56, 20, 25}, kHidden},
     WORKER_AND_LIST_ROWS,
-    {kNoId, K::Label, SPONSOR_NOTICE, {7, 26, 314, 16}, kOpaque},
+    {kNoId, K::Label, SPONSOR_NOTICE, {7, 26, 314, 16}},
     {kSponsorPanel, K::Placeholder, nullptr, {7, 43, 314, 39}},
 };
 

@@ -61,6 +61,8 @@ SettingsSheet::SettingsSheet(const PageContext& context, int startPage, QWidget*
 
   m_tabs = new QTabWidget(this);
   m_tabs->setProperty(kIdProperty, kSheetTabs);
+  // Every tab in sight, as the platform's property sheets show them.
+  m_tabs->setUsesScrollButtons(false);
   // Every tab's holder is as large as the largest page, as the sheet is.
   QSize largest;
   const BaseUnits units = DialogBaseUnits();
@@ -69,7 +71,7 @@ SettingsSheet::SettingsSheet(const PageContext& context, int startPage, QWidget*
     largest = largest.expandedTo(TemplateSize(layout, units));
     m_tabs->addTab(new QWidget, QString::fromUtf8(layout.caption));
   }
-  for (int i = 0; i < m_tabs->count(); ++i) m_tabs->widget(i)->setFixedSize(largest);
+  for (int i = 0; i < m_tabs->count(); ++i) m_tabs->widget(i)->setMinimumSize(largest);
 
   auto* buttons = new QDialogButtonBox(
       QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
@@ -105,6 +107,9 @@ void SettingsSheet::EnsurePage(int index) {
   SettingsPage* page = MakePage(m_kinds[index], m_context, m_tabs->widget(index));
   page->move(0, 0);
   page->show();
+  // A page wider than its template (a text that did not fit) widens the sheet.
+  QWidget* holder = m_tabs->widget(index);
+  holder->setMinimumSize(holder->minimumSize().expandedTo(page->size()));
   m_pages[index] = page;
   page->Load();
   connect(page, &SettingsPage::modified, this, [this, index] {

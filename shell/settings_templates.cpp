@@ -37,15 +37,15 @@ const ControlTemplate kBrowserButton[] = {
      "thus it will be convient for you to run them when you are searching using the web browser.",
      {7, 24, 197, 36}, kWordWrap},
     {kButtonCheck, K::CheckBox, "Enable button on the web browser toolbar and tools menu",
-     {7, 70, 197, 10}},
+     {7, 70, 197, 10}, kFitText},
     {kNoId, K::Label, "Button for the bookmarks toolbar (copy it into a new bookmark's address):",
      {7, 88, 197, 16}, kWordWrap},
     {kBookmarkletEdit, K::Edit, "", {7, 106, 197, 14}, kReadOnly},
 };
 
 const ControlTemplate kStatus[] = {
-    {kShowLinkCheck, K::CheckBox, "Show all of the found link", {7, 25, 96, 10}},
-    {kShowThreadCheck, K::CheckBox, "Show thread infomation", {7, 42, 92, 10}},
+    {kShowLinkCheck, K::CheckBox, "Show all of the found link", {7, 25, 96, 10}, kFitText},
+    {kShowThreadCheck, K::CheckBox, "Show thread infomation", {7, 42, 92, 10}, kFitText},
 };
 
 }  // namespace
