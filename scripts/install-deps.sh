@@ -9,6 +9,8 @@ packages=(
   qt6-base-dev qt6-image-formats-plugins
   googletest libgtest-dev libgmock-dev
   libcpp-httplib-dev openssl ca-certificates
+  xdg-utils desktop-file-utils fonts-dejavu-core
+  xvfb xauth imagemagick xdotool
 )
 
 missing=()

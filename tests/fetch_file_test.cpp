@@ -137,7 +137,7 @@ class FetchFileTest : public ::testing::Test {
   int sent = 0;
   TestServer server;
   RecordingHandler handler;
-  FetchFixture f{ProgramKind::Tarvelin, &handler};
+  FetchFixture f{engine::ProgramKind::Tarvelin, &handler};
 };
 
 TEST_F(FetchFileTest, StoresAPictureUnderItsBareNameWithLogLines) {
@@ -327,7 +327,7 @@ TEST(FetchFileQuorvash, KeepsFoldersButNeverLeavesTheProjectFolder) {
   });
   server.Start();
   RecordingHandler handler;
-  FetchFixture f(ProgramKind::Quorvash, &handler);
+  FetchFixture f(engine::ProgramKind::Quorvash, &handler);
   f.run.site.host = "127.0.0.1";
   f.run.site.port = server.Port();
   f.run.switches.text = true;

@@ -1,0 +1,15 @@
+#pragma once
+// What Quorvash's window brings to the shared shell.
+#include <string>
+
+#include "shell/window_program.h"
+
+namespace quorvash {
+
+// Whether `address` is a result page of the image search: it begins with
+// "http://" + the search host + "/images?".
+bool IsResultPageAddress(const std::string& address, const platform::SettingsStore& store);
+
+shell::WindowProgram QuorvashWindowProgram();
+
+}  // namespace quorvash

@@ -1,0 +1,27 @@
+#pragma once
+// What the window program of Tarvelin or Quorvash brings to the shared shell:
+// the parts that need code only one of them links.
+#include <QString>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "engine/program.h"
+#include "platform/settings_store.h"
+
+namespace shell {
+
+struct WindowProgram {
+  engine::ProgramKind kind = engine::ProgramKind::Tarvelin;
+  // The "history" a clean store reads as: the address field's first text.
+  std::function<std::string(const platform::SettingsStore&)> defaultHistory;
+  // An address the web browser handed over, when the program takes it.
+  std::function<std::optional<std::string>(const std::string& address,
+                                           const platform::SettingsStore& store)>
+      takeBrowserAddress;
+};
+
+// "Tarvelin" or "Quorvash": captions and message boxes.
+QString ProgramTitle(engine::ProgramKind kind);
+
+}  // namespace shell

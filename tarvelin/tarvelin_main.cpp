@@ -1,0 +1,7 @@
+// Tarvelin: crawls a web site and stores its pictures.
+#include "shell/window_app.h"
+#include "tarvelin/tarvelin_window_program.h"
+
+int main(int argc, char** argv) {
+  return shell::RunWindowProgram(argc, argv, tarvelin::TarvelinWindowProgram());
+}

@@ -1,0 +1,12 @@
+#pragma once
+// What Tarvelin's window brings to the shared shell.
+#include "shell/window_program.h"
+
+namespace tarvelin {
+
+// A site's root address: the address field's text before the first project.
+inline constexpr const char* kDefaultHistory = "http://www.example.com/";
+
+shell::WindowProgram TarvelinWindowProgram();
+
+}  // namespace tarvelin
