@@ -58,11 +58,7 @@ HOST2=127.0.0.2
 
 die() { echo "site_bench: $*" >&2; exit 1; }
 # What the benchmark needs beyond the build: Debian's packages, installed when missing.
-if ! command -v nginx >/dev/null || ! command -v wget >/dev/null || [ ! -x /usr/bin/time ]; then
-  if [ "$(id -u)" -eq 0 ]; then
-    DEBIAN_FRONTEND=noninteractive apt-get update -q && apt-get install -y -q nginx-light wget time
-  fi
-fi
+bash "$top/scripts/install-deps.sh" --bench >&2 || true   # a failure shows in the checks below
 for tool in python3 nginx wget; do
   command -v "$tool" >/dev/null || die "$tool is not installed"
 done

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that the build, the tests and the benchmarks need.
+# Installs the Debian packages that the build and the tests need; with --bench
+# also those of the crawl benchmarks (bench/*.sh call it so).
 # Quick when everything is there already.
 set -euo pipefail
 
@@ -11,7 +12,11 @@ packages=(
   libcpp-httplib-dev openssl ca-certificates
   xdg-utils desktop-file-utils fonts-dejavu-core
   xvfb xauth imagemagick xdotool
+  python3
 )
+if [ "${1:-}" = --bench ]; then
+  packages+=(nginx-light wget wget2 time)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

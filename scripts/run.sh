@@ -3,4 +3,4 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
-exec ./build/shell/tarvelin-cli "$@"
+exec ./build/bin/tarvelin-cli "$@"

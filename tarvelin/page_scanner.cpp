@@ -1,5 +1,7 @@
 #include "tarvelin/page_scanner.h"
 
+#include <utility>
+
 #include "links/address.h"
 #include "links/ascii.h"
 #include "links/link_state.h"
@@ -35,6 +37,14 @@ bool HrefValueQuoted(std::string_view text, size_t afterHref) {
   return i < text.size() && IsQuote(text[i]);
 }
 
+// "<a " in any letter case.
+bool IsAnchorStart(std::string_view text, size_t i) {
+  return i + 3 <= text.size() && text[i] == '<' && links::AsciiLower(text[i + 1]) == 'a' && text[i + 2] == ' ';
+}
+
+// A named anchor is never taken; only this spelling of it counts.
+bool IsNamedAnchor(std::string_view text, size_t i) { return text.compare(i, 7, "<a name") == 0; }
+
 bool IsWebAddress(std::string_view value) {
   return links::StartsWithNoCase(value, "http://") || links::StartsWithNoCase(value, "https://");
 }
@@ -64,6 +74,30 @@ size_t LinkWalker::FindQuote(size_t from) {
   return Find(m_quote, from, [&](size_t f) { return m_text.find_first_of("\"'", f); });
 }
 
+bool LinkWalker::TagReaches(size_t anchor, size_t href) {
+  Reach& r = m_reach;
+  if (href != r.href || anchor < r.from || anchor > r.first) {
+    // One pass back from the href marks, for each state a byte can be read in
+    // (outside quotes, inside "...", inside '...'), whether the tag is still
+    // open at the href. Every anchor between gets its answer from this one
+    // pass, so passing over a run of anchors costs no more than the run.
+    bool outside = true, inDouble = true, inSingle = true;
+    r = Reach{href, anchor, npos};
+    for (size_t i = href; i-- > anchor;) {
+      const char c = m_text[i];
+      if (c == '>')
+        outside = false;
+      else if (c == '"')
+        std::swap(outside, inDouble);
+      else if (c == '\'')
+        std::swap(outside, inSingle);
+      if (outside && IsAnchorStart(m_text, i) && !IsNamedAnchor(m_text, i)) r.first = i;
+    }
+    m_examined += href - anchor;
+  }
+  return anchor == r.first;
+}
+
 size_t LinkWalker::FindNextLink(size_t start, int& kind) {
   kind = 0;
   size_t anchor = FindNoCase(m_anchorTag, "<a ", start);
@@ -75,13 +109,15 @@ size_t LinkWalker::FindNextLink(size_t start, int& kind) {
       if (image < anchor) return FindNoCase(m_src, "src", image);  // none ends the scan
     }
     kind = 1;
-    if (m_text.compare(anchor, 7, "<a name") == 0) {
-      start = anchor + 1;
-    } else {
+    start = anchor + 1;
+    if (!IsNamedAnchor(m_text, anchor)) {
+      // Only an href inside the anchor's own tag is the anchor's; an anchor
+      // without one (<a id=...>) is passed over like a named one.
       const size_t href = FindNoCase(m_href, "href", anchor);
-      if (href != npos && HrefValueQuoted(m_text, href + 4)) return href;
-      // With no "href" left in the page, later images may still be taken.
-      start = href == npos ? anchor + 1 : href + 1;
+      if (href != npos && TagReaches(anchor, href)) {
+        if (HrefValueQuoted(m_text, href + 4)) return href;
+        start = href + 1;
+      }
     }
     kind = 0;
     anchor = FindNoCase(m_anchorTag, "<a ", start);

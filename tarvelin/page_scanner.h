@@ -2,6 +2,7 @@
 // Tarvelin's page scanner: a plain text search of a received page for the
 // values of anchor "href" and image "src" attributes. There is no HTML parser
 // on purpose: comments, scripts and base addresses are not understood.
+#include <algorithm>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -45,6 +46,8 @@ class LinkWalker {
   // Position of the next link's "href" or "src" at or after `start`, or npos;
   // `kind` becomes 1 for an anchor, 0 for an image.
   size_t FindNextLink(size_t start, int& kind);
+  // Bytes the searches have gone through so far: a measure of the walk's work.
+  size_t BytesExamined() const { return m_examined; }
 
  private:
   // The answer to the last search: no match lies in [from, found).
@@ -53,21 +56,32 @@ class LinkWalker {
     size_t found = std::string_view::npos;
   };
   template <class Search>
-  static size_t Find(Memo& memo, size_t from, Search search) {
+  size_t Find(Memo& memo, size_t from, Search search) {
     if (from < memo.from || from > memo.found) {
       memo.from = from;
       memo.found = search(from);
+      m_examined += std::min(memo.found, m_text.size()) - std::min(from, m_text.size());
     }
     return memo.found;
   }
   size_t FindNoCase(Memo& memo, std::string_view needle, size_t from);
   size_t FindByte(Memo& memo, char byte, size_t from);
   size_t FindQuote(size_t from);
+  // Whether the tag of the anchor at `anchor` is still open at `href`.
+  bool TagReaches(size_t anchor, size_t href);
 
   std::string_view m_text;
   bool m_image;
   size_t m_pos = 0;
+  size_t m_examined = 0;
   Memo m_anchorTag, m_imageTag, m_src, m_href, m_quote, m_equals, m_blank;
+  // The last TagReaches sweep: of the anchors in [from, href), `first` is the
+  // first whose tag is open at `href` (npos: none).
+  struct Reach {
+    size_t href = std::string_view::npos;
+    size_t from = std::string_view::npos;
+    size_t first = std::string_view::npos;
+  } m_reach;
 };
 
 // Tab, CR and LF go, as browsers drop them; the other-site marker byte is

@@ -123,7 +123,11 @@ TEST(PageScanner, PagesGiveTheseEntries) {
     Entries stored;
   } cases[] = {
       {"A NAME in capitals is no named anchor", "<A NAME='x' href='y.htm'>", {}, {{"gallery/y.htm", N}}},
-      {"A NAME takes the next href anywhere", "<A NAME=top></A><link href='s.css'>", {}, {{"gallery/s.css", N}}},
+      {"an href after the tag is not the anchor's", "<A NAME=top></A><link href='s.css'>", {}, {}},
+      {"anchors without an href hide nothing", "<a id=\"s1\"></a><img src='a.jpg'><a class=\"c\">x</a>"
+       "<img src='b.png'><a id='s2'><a href='n.htm'>", {}, {{"gallery/a.jpg", P}, {"gallery/b.png", P}, {"gallery/n.htm", N}}},
+      {"a quoted > does not close the tag", "<a title='a > b' href='t.htm'><a title=\"it's\" x='>' href=\"u.htm\">",
+       {}, {{"gallery/t.htm", N}, {"gallery/u.htm", N}}},
       {"unquoted src runs to the blank", "<img src=a.jpg><br> x", {}, {{"gallery/a.jpg><br>", P}}},
       {"backslash counts as quoted", "<img src=\\\"b.jpg\\\">", {}, {{"gallery/b.jpg\\", P}}},
       {"img without src ends the scan", "<img alt='x'><a href='a.htm'>", {}, {}},
