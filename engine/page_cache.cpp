@@ -1,8 +1,44 @@
 #include "engine/page_cache.h"
 
+#include <zlib.h>
+
 #include <new>
 
 namespace engine {
+
+namespace {
+
+std::shared_ptr<const KeptAnswer> Pack(const platform::HttpHead& head, const std::string& body) {
+  auto kept = std::make_shared<KeptAnswer>();
+  kept->head = head;
+  kept->size = body.size();
+  if (!body.empty()) {
+    uLongf packedSize = compressBound(uLong(body.size()));
+    kept->packed.resize(packedSize);
+    if (compress2(reinterpret_cast<Bytef*>(kept->packed.data()), &packedSize,
+                  reinterpret_cast<const Bytef*>(body.data()), uLong(body.size()), 1) != Z_OK)
+      return nullptr;
+    kept->packed.resize(packedSize);
+    kept->packed.shrink_to_fit();
+  }
+  return kept;
+}
+
+std::shared_ptr<const CachedAnswer> Unpack(const KeptAnswer& kept) {
+  auto answer = std::make_shared<CachedAnswer>();
+  answer->head = kept.head;
+  if (kept.size > 0) {
+    answer->body.resize(kept.size);
+    uLongf size = uLongf(kept.size);
+    if (uncompress(reinterpret_cast<Bytef*>(answer->body.data()), &size,
+                   reinterpret_cast<const Bytef*>(kept.packed.data()), uLong(kept.packed.size())) != Z_OK ||
+        size != kept.size)
+      return nullptr;
+  }
+  return answer;
+}
+
+}  // namespace
 
 PageCache::Lookup PageCache::Find(const std::string& url, Deferred later) {
   std::unique_lock lock(m_mutex);
@@ -14,22 +50,37 @@ PageCache::Lookup PageCache::Find(const std::string& url, Deferred later) {
   } else {
     m_finished.wait(lock, [&] { return !m_inFlight.count(url); });
   }
-  if (auto it = m_answers.find(url); it != m_answers.end()) return {Found::Answer, it->second};
+  if (auto it = m_answers.find(url); it != m_answers.end()) {
+    const std::shared_ptr<const KeptAnswer> kept = it->second;
+    lock.unlock();
+    try {
+      if (auto answer = Unpack(*kept)) return {Found::Answer, std::move(answer)};
+    } catch (const std::bad_alloc&) {
+    }
+    lock.lock();
+    // Not to be had from memory: fetched again, as if it had never been kept.
+    if (auto again = m_inFlight.find(url); again != m_inFlight.end()) {
+      if (later) {
+        again->second.push_back(std::move(later));
+        return {Found::Deferred, nullptr};
+      }
+      m_finished.wait(lock, [&] { return !m_inFlight.count(url); });
+    }
+  }
   m_inFlight.emplace(url, std::vector<Deferred>());
   return {Found::Fetch, nullptr};
 }
 
 std::vector<PageCache::Deferred> PageCache::Finish(const std::string& url, bool page,
                                                    const platform::HttpHead& head, const std::string& body) {
-  std::shared_ptr<const CachedAnswer> kept;
-  if (IsErrorStatus(head.status) && head.status != 0) {
-    kept = std::make_shared<const CachedAnswer>(CachedAnswer{head, {}});
-  } else if (page && body.size() <= m_maxPageBytes) {
-    try {
-      kept = std::make_shared<const CachedAnswer>(CachedAnswer{head, body});
-    } catch (const std::bad_alloc&) {
-      // Not kept: the page is fetched again when asked for again.
-    }
+  std::shared_ptr<const KeptAnswer> kept;
+  try {
+    if (IsErrorStatus(head.status) && head.status != 0)
+      kept = Pack(head, {});
+    else if (page && body.size() <= m_maxPageBytes)
+      kept = Pack(head, body);
+  } catch (const std::bad_alloc&) {
+    // Not kept: the page is fetched again when asked for again.
   }
   std::vector<Deferred> waiting;
   std::lock_guard guard(m_mutex);
@@ -42,12 +93,12 @@ std::vector<PageCache::Deferred> PageCache::Finish(const std::string& url, bool 
   return waiting;
 }
 
-void PageCache::StoreLocked(const std::string& url, std::shared_ptr<const CachedAnswer> answer) {
+void PageCache::StoreLocked(const std::string& url, std::shared_ptr<const KeptAnswer> answer) {
   if (m_answers.count(url)) return;
-  const size_t size = answer->body.size() + url.size() + sizeof(CachedAnswer);
+  const size_t size = answer->packed.size() + url.size() + sizeof(KeptAnswer);
   while (!m_order.empty() && m_bytes + size > m_maxBytes) {
     auto old = m_answers.find(m_order.front());
-    m_bytes -= old->second->body.size() + old->first.size() + sizeof(CachedAnswer);
+    m_bytes -= old->second->packed.size() + old->first.size() + sizeof(KeptAnswer);
     m_answers.erase(old);
     m_order.pop_front();
   }

@@ -23,6 +23,13 @@ struct CachedAnswer {
   std::string body;  // empty for an error answer
 };
 
+// A kept answer: pages are kept compressed, a fifth of their size or less.
+struct KeptAnswer {
+  platform::HttpHead head;
+  std::string packed;
+  size_t size = 0;
+};
+
 class PageCache {
  public:
   // Work left for the worker that is fetching an address, to be run with
@@ -49,13 +56,13 @@ class PageCache {
                                const std::string& body);
 
  private:
-  void StoreLocked(const std::string& url, std::shared_ptr<const CachedAnswer> answer);
+  void StoreLocked(const std::string& url, std::shared_ptr<const KeptAnswer> answer);
 
   const size_t m_maxBytes, m_maxPageBytes;
   mutable std::mutex m_mutex;  // guards everything below
   std::condition_variable m_finished;
   std::unordered_map<std::string, std::vector<Deferred>> m_inFlight;
-  std::unordered_map<std::string, std::shared_ptr<const CachedAnswer>> m_answers;
+  std::unordered_map<std::string, std::shared_ptr<const KeptAnswer>> m_answers;
   std::deque<std::string> m_order;  // oldest first
   size_t m_bytes = 0;
 };

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  libcurl4-openssl-dev
+  libcurl4-openssl-dev zlib1g-dev
   qt6-base-dev qt6-image-formats-plugins
   googletest libgtest-dev libgmock-dev
   libcpp-httplib-dev openssl ca-certificates
