@@ -22,11 +22,16 @@ QByteArray ThumbnailModel::Pack(const QImage& thumbnail) {
   buffer.open(QIODevice::WriteOnly);
   QImageWriter writer(&buffer, "jpeg");
   writer.setQuality(kPackQuality);
-  if (writer.write(thumbnail)) return bytes;
+  if (writer.write(thumbnail)) {
+    bytes.squeeze();  // the buffer grew by doubling
+    return bytes;
+  }
   // Without the JPEG plugin: PNG is always built in.
   bytes.clear();
   buffer.seek(0);
-  return thumbnail.save(&buffer, "png") ? bytes : QByteArray();
+  if (!thumbnail.save(&buffer, "png")) return {};
+  bytes.squeeze();
+  return bytes;
 }
 
 void ThumbnailModel::Append(ThumbnailItem item) {

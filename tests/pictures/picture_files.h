@@ -1,0 +1,17 @@
+#pragma once
+// Pictures for the tests, written into a temporary folder.
+#include <QColor>
+#include <QImage>
+#include <QTemporaryDir>
+#include <filesystem>
+
+inline std::filesystem::path WritePicture(const QTemporaryDir& dir, const QString& name, QSize size, QColor colour) {
+  QImage image(size, QImage::Format_RGB32);
+  image.fill(colour);
+  image.save(dir.filePath(name));
+  return dir.filePath(name).toStdString();
+}
+
+inline bool Near(QRgb a, QColor b) {
+  return std::abs(qRed(a) - b.red()) < 12 && std::abs(qGreen(a) - b.green()) < 12 && std::abs(qBlue(a) - b.blue()) < 12;
+}
