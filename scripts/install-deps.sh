@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-image-formats-plugins
   googletest libgtest-dev libgmock-dev
   libcpp-httplib-dev openssl ca-certificates
+  dbus-daemon
 )
 
 missing=()
