@@ -109,7 +109,18 @@ void ThumbnailList::InsertPending() {
 void ThumbnailList::Insert(ThumbnailItem&& item) {
   m_model->Append(std::move(item));
   Q_EMIT counterTextChanged(CounterText());
-  if (!m_readNoScroll || m_readNoScroll() == 0) scrollToBottom();
+  if ((!m_readNoScroll || m_readNoScroll() == 0) && !m_scrollPending) {
+    // One scroll for the adds of a pass of the event loop: each scroll lays
+    // the whole list out again, and one per add starves the window.
+    m_scrollPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          m_scrollPending = false;
+          scrollToBottom();
+        },
+        Qt::QueuedConnection);
+  }
 }
 
 void ThumbnailList::ClearPictures() {

@@ -26,8 +26,9 @@ class ThumbnailList : public QListView {
   explicit ThumbnailList(ProgramKind kind, QWidget* parent = nullptr);
   ~ThumbnailList() override;
 
-  // Read for every picture added; 0 brings the newest row into view. Without
-  // a reader the list always scrolls.
+  // Read for every picture added; 0 brings the newest row into view, as soon
+  // as the list's thread has put in what has arrived. Without a reader the
+  // list always scrolls.
   void SetNoScrollReader(std::function<int()> readNoScroll);
 
   // Any thread. Makes the thumbnail on the calling thread, then puts the item
@@ -76,6 +77,7 @@ class ThumbnailList : public QListView {
   PictureViewer* m_viewer;
   std::unique_ptr<PictureActions> m_actions;
   std::function<int()> m_readNoScroll;
+  bool m_scrollPending = false;
 
   // Hands items from the workers to the list's thread. m_handoffMutex guards
   // m_handoff, m_leaving and every PendingAdd's flags.

@@ -143,12 +143,14 @@ class ThumbnailListTest : public QObject {
     int reads = 0, noScroll = 0;
     list.SetNoScrollReader([&] { return ++reads, noScroll; });
     for (int i = 0; i < 5; ++i) QVERIFY(list.AddPicture("p.png", m_red));
+    QCoreApplication::processEvents();
     QScrollBar* bar = list.verticalScrollBar();
     QVERIFY(bar->maximum() > 0);
     QCOMPARE(bar->value(), bar->maximum());
     noScroll = 1;
     bar->setValue(0);
     for (int i = 0; i < 2; ++i) QVERIFY(list.AddPicture("p.png", m_red));
+    QCoreApplication::processEvents();
     QCOMPARE(bar->value(), 0);
     QCOMPARE(reads, 7);
   }
