@@ -1,5 +1,5 @@
 #pragma once
-// Pictures for the tests, written into a temporary folder.
+// Pictures of one colour for the tests, written into a temporary folder.
 #include <QColor>
 #include <QImage>
 #include <QTemporaryDir>
@@ -10,8 +10,4 @@ inline std::filesystem::path WritePicture(const QTemporaryDir& dir, const QStrin
   image.fill(colour);
   image.save(dir.filePath(name));
   return dir.filePath(name).toStdString();
-}
-
-inline bool Near(QRgb a, QColor b) {
-  return std::abs(qRed(a) - b.red()) < 12 && std::abs(qGreen(a) - b.green()) < 12 && std::abs(qBlue(a) - b.blue()) < 12;
 }
