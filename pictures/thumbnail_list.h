@@ -24,6 +24,8 @@ class ThumbnailList : public QListView {
   Q_OBJECT
  public:
   explicit ThumbnailList(ProgramKind kind, QWidget* parent = nullptr);
+  // Destroy the list only once no thread is inside AddPicture any more;
+  // SetLeaving lets waiting workers go first.
   ~ThumbnailList() override;
 
   // Read for every picture added; 0 brings the newest row into view, as soon
