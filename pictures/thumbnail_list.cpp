@@ -46,11 +46,13 @@ ThumbnailList::~ThumbnailList() { SetLeaving(true); }
 
 void ThumbnailList::SetNoScrollReader(std::function<int()> readNoScroll) { m_readNoScroll = std::move(readNoScroll); }
 
+bool ThumbnailList::Leaving() {
+  std::lock_guard lock(m_handoffMutex);
+  return m_leaving;
+}
+
 bool ThumbnailList::AddPicture(const std::string& path, const fs::path& file, const std::string& host) {
-  {
-    std::lock_guard lock(m_handoffMutex);
-    if (m_leaving) return false;
-  }
+  if (Leaving()) return false;
   const QImage thumbnail = MakeThumbnail(file);
   if (thumbnail.isNull()) return false;
   auto pending = std::make_shared<PendingAdd>();
@@ -58,10 +60,7 @@ bool ThumbnailList::AddPicture(const std::string& path, const fs::path& file, co
   if (pending->item.packed.isEmpty()) return false;
 
   if (QThread::currentThread() == thread()) {
-    {
-      std::lock_guard lock(m_handoffMutex);
-      if (m_leaving) return false;
-    }
+    if (Leaving()) return false;
     Insert(std::move(pending->item));
     return true;
   }

@@ -70,6 +70,7 @@ class ThumbnailList : public QListView {
 
  private:
   struct PendingAdd;
+  bool Leaving();
   void InsertPending();
   void Insert(ThumbnailItem&& item);
   void Select(int row);
