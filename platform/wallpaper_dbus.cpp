@@ -69,7 +69,9 @@ Outcome SetByPortal(const QString& uri) {
 
   QDBusMessage call =
       QDBusMessage::createMethodCall(kPortalService, kPortalPath, "org.freedesktop.portal.Wallpaper", "SetWallpaperURI");
-  call << QString() << uri << QVariantMap{{"handle_token", token}, {"show-preview", false}};
+  // The user chose this picture already: no second preview; the desktop only, not the lock screen.
+  call << QString() << uri
+       << QVariantMap{{"handle_token", token}, {"show-preview", false}, {"set-on", QString("background")}};
   const QDBusMessage reply = CallAndWait(bus, call);
   QString handle = expected;
   if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
