@@ -79,6 +79,11 @@ void PictureViewer::LoadPicture() {
 void PictureViewer::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), Qt::black);
+  DrawPicture(painter);
+}
+
+// The picture was decoded at the size it is drawn, in device pixels.
+void PictureViewer::DrawPicture(QPainter& painter) const {
   if (m_picture.isNull()) return;
   const qreal ratio = screen() ? screen()->devicePixelRatio() : 1.0;
   const QRectF target(m_rect.x() / ratio, m_rect.y() / ratio, m_rect.width() / ratio, m_rect.height() / ratio);

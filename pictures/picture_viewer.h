@@ -11,6 +11,7 @@
 
 class QAction;
 class QMenu;
+class QPainter;
 
 namespace pictures {
 
@@ -48,6 +49,7 @@ class PictureViewer : public QDialog {
   QAction* AddCommand(int id, const QString& text);
   void Step(PictureDirection direction);
   void LoadPicture();
+  void DrawPicture(QPainter& painter) const;
   QSize ScreenPixels() const;
 
   ThumbnailList& m_list;

@@ -20,6 +20,7 @@ struct ThumbnailList::PendingAdd {
 
 ThumbnailList::ThumbnailList(ProgramKind kind, QWidget* parent)
     : QListView(parent), m_kind(kind), m_model(new ThumbnailModel(this)) {
+  // What InitList did once the dialog's controls existed.
   setModel(m_model);
   setViewMode(QListView::IconMode);
   setMovement(QListView::Static);
