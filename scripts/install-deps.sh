@@ -13,6 +13,7 @@ packages=(
   xdg-utils desktop-file-utils fonts-dejavu-core
   xvfb xauth imagemagick xdotool
   python3
+  dbus-daemon
 )
 if [ "${1:-}" = --bench ]; then
   packages+=(nginx-light wget wget2 time)

@@ -12,7 +12,7 @@
 #include "engine/settings_table.h"
 #include "platform/folders.h"
 #include "platform/http_client.h"
-#include "platform/picture_probe.h"
+#include "platform/picture_decoder.h"
 #include "shell/console_options.h"
 #include "shell/console_view.h"
 
@@ -84,7 +84,7 @@ int RunConsole(const engine::Program& program, int argc, char** argv) {
   QCoreApplication app(argc, argv);
   platform::HttpGlobalInit();
   // Plugins load once, here, rather than lazily in several workers at once.
-  platform::LoadPictureFormats();
+  platform::LoadPictureDecoders();
 
   // The view outlives the engine, whose destructor ends the engine's threads.
   ConsoleView view(stdout, ::isatty(STDOUT_FILENO));

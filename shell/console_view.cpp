@@ -5,7 +5,7 @@
 #include <chrono>
 #include <iostream>
 
-#include "platform/picture_probe.h"
+#include "platform/picture_decoder.h"
 
 namespace shell {
 
@@ -44,7 +44,8 @@ void ConsoleView::ClearPictures() {
 // A stored file always arrived whole, so a header that reads as a picture
 // of some size is enough to count it; nothing is decoded.
 void ConsoleView::AddPicture(const engine::StoredPicture& picture) {
-  if (!platform::IsReadablePicture(picture.file)) return;
+  const QSize size = platform::ProbePicture(picture.file);
+  if (size.isEmpty() || qint64(size.width()) * size.height() > platform::kMaxPicturePixels) return;
   std::lock_guard g(m_mutex);
   ++m_pictures;
 }

@@ -1,0 +1,48 @@
+#pragma once
+// What a user can do with a downloaded picture outside the program: make it
+// the wallpaper, copy it into the picture gallery, open the gallery, and in
+// Quorvash start Tarvelin on the picture's site. Runs on the list's thread;
+// outcomes are told in message boxes owned by `messageOwner`.
+#include <QMessageBox>
+#include <QString>
+#include <filesystem>
+#include <string>
+
+#include "pictures/picture_types.h"
+
+namespace pictures {
+
+class ThumbnailList;
+
+class PictureActions {
+ public:
+  PictureActions(const ThumbnailList& list, ProgramKind kind, QWidget* messageOwner);
+
+  // SetAsWallpaper: `file` is the picture shown; empty when none.
+  void SetAsWallpaper(const std::filesystem::path& file);
+  // SendToGallery: copies the picture labelled `path` (read from `file`) and
+  // tells how it went.
+  void SendToGallery(const std::string& path, const std::filesystem::path& file);
+  // CopyToGallery: the copy made, or empty; says "No selected file." when
+  // there is no picture.
+  std::filesystem::path CopyToGallery(const std::string& path, const std::filesystem::path& file);
+  // OpenGallery: the gallery in the file manager; nothing is told.
+  void OpenGallery();
+  // DownloadWholeSite (Quorvash): starts the Tarvelin beside this program on
+  // "http://" + the selected picture's host. Without a selection, a host or a
+  // Tarvelin nothing happens. Returns whether it started.
+  bool DownloadWholeSite();
+
+  // Where Tarvelin is looked for; the program's own folder when empty.
+  void SetExecutableFolder(const QString& folder) { m_executableFolder = folder; }
+
+ private:
+  void Tell(QMessageBox::Icon icon, const QString& text);
+
+  const ThumbnailList& m_list;
+  const ProgramKind m_kind;
+  QWidget* const m_messageOwner;
+  QString m_executableFolder;
+};
+
+}  // namespace pictures

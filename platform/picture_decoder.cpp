@@ -1,0 +1,111 @@
+#include "platform/picture_decoder.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+#include <mutex>
+
+namespace platform {
+
+namespace {
+
+// Room for the largest allowed picture at four bytes a pixel: formats that
+// cannot decode at a smaller size allocate the whole picture first.
+constexpr int kAllocationLimitMb = int(kMaxPicturePixels * 4 / (1024 * 1024));
+
+// A picture file mapped into memory and read through a buffer: one mapping
+// instead of thousands of small reads while a decoder hunts through a
+// corrupt file.
+class MappedPicture {
+ public:
+  explicit MappedPicture(const std::filesystem::path& path) {
+    // O_NONBLOCK: a FIFO planted under a picture's name must not hang us.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 ||
+        !m_file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+      ::close(fd);
+      return;
+    }
+    uchar* data = m_file.map(0, st.st_size);
+    if (!data) return;
+    m_bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(st.st_size));
+    m_buffer.setBuffer(&m_bytes);
+    m_buffer.open(QIODevice::ReadOnly);
+    m_reader.setDevice(&m_buffer);
+  }
+  MappedPicture(const MappedPicture&) = delete;
+  MappedPicture& operator=(const MappedPicture&) = delete;
+
+  bool IsOpen() const { return m_buffer.isOpen(); }
+  QImageReader& Reader() { return m_reader; }
+
+ private:
+  QFile m_file;  // unmaps and closes last
+  QByteArray m_bytes;
+  QBuffer m_buffer;
+  QImageReader m_reader;
+};
+
+bool WithinCap(QSize size) {
+  return size.width() > 0 && size.height() > 0 && qint64(size.width()) * size.height() <= kMaxPicturePixels;
+}
+
+}  // namespace
+
+void LoadPictureDecoders() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    QImageReader::setAllocationLimit(kAllocationLimitMb);
+    // Instantiates every image plugin now, not lazily in several workers at once.
+    QImageReader::supportedImageFormats();
+  });
+}
+
+QSize ProbePicture(const std::filesystem::path& file) {
+  LoadPictureDecoders();
+  MappedPicture picture(file);
+  if (!picture.IsOpen()) return {};
+  return picture.Reader().size();
+}
+
+QImage DecodePicture(const std::filesystem::path& file, const DecodeSize& sizeFor) {
+  LoadPictureDecoders();
+  MappedPicture picture(file);
+  if (!picture.IsOpen()) return {};
+  QImageReader& reader = picture.Reader();
+  const QSize declared = reader.size();
+  QSize target;
+  if (declared.isValid()) {
+    if (!WithinCap(declared)) return {};
+    target = sizeFor(declared);
+    if (!WithinCap(target)) return {};
+    if (target != declared) reader.setScaledSize(target);
+  } else if (!reader.canRead()) {
+    return {};
+  }
+  // A format that tells its size only by decoding is held by the allocation limit.
+  QImage image = reader.read();
+  if (image.isNull()) return {};
+  if (!target.isValid()) {
+    if (!WithinCap(image.size())) return {};
+    target = sizeFor(image.size());
+    if (!WithinCap(target)) return {};
+  }
+  if (image.size() != target) image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  return image;
+}
+
+QImage DecodePictureWithin(const std::filesystem::path& file, QSize box) {
+  return DecodePicture(file, [box](QSize declared) {
+    if (declared.width() <= box.width() && declared.height() <= box.height()) return declared;
+    return declared.scaled(box, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+  });
+}
+
+}  // namespace platform

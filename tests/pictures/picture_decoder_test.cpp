@@ -1,0 +1,61 @@
+#include <sys/stat.h>
+
+#include <QBuffer>
+#include <QImageWriter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <fstream>
+
+#include "pictures/thumbnail.h"
+#include "platform/picture_decoder.h"
+
+class PictureDecoderTest : public QObject {
+  Q_OBJECT
+  QTemporaryDir m_dir;
+  std::filesystem::path Path(const char* name) { return m_dir.filePath(name).toStdString(); }
+
+ private Q_SLOTS:
+  // A progressive JPEG of a few hundred bytes that declares 30000 x 30000
+  // pixels and is cut off in its first scan: decoded, it takes 2.7 GB.
+  void refusesPictureDeclaringTooManyPixels() {
+    QImage image(64, 64, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    QVERIFY(writer.write(image));
+    QByteArray bytes = buffer.data();
+    const qsizetype frame = bytes.indexOf("\xff\xc2");
+    for (qsizetype at : {frame + 5, frame + 7}) bytes[at] = char(30000 >> 8), bytes[at + 1] = char(30000 & 0xff);
+    bytes.truncate(bytes.indexOf("\xff\xda") + 60);
+    std::ofstream(Path("bomb.jpg"), std::ios::binary).write(bytes.constData(), bytes.size());
+
+    QCOMPARE(platform::ProbePicture(Path("bomb.jpg")), QSize(30000, 30000));
+    QVERIFY(pictures::MakeThumbnail(Path("bomb.jpg")).isNull());
+    QVERIFY(platform::DecodePictureWithin(Path("bomb.jpg"), {1920, 1080}).isNull());
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line) && line.rfind("VmHWM:", 0) != 0) {
+    }
+    QVERIFY2(std::stol(line.substr(6)) < 200 * 1024, line.c_str());
+  }
+
+  void decodesWithinTheBoxAndRefusesWhatIsNoPicture() {
+    QImage image(640, 480, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    QVERIFY(image.save(m_dir.filePath("big.png")) && image.copy(0, 0, 100, 50).save(m_dir.filePath("small.jpg")));
+    QCOMPARE(platform::DecodePictureWithin(Path("big.png"), {200, 200}).size(), QSize(200, 150));
+    QCOMPARE(platform::DecodePictureWithin(Path("small.jpg"), {1024, 768}).size(), QSize(100, 50));
+    std::ofstream(Path("notes.jpg")) << "some words";
+    std::ofstream(Path("empty.png")).flush();
+    QCOMPARE(::mkfifo(Path("fifo.jpg").c_str(), 0600), 0);  // a reader of it would wait for ever
+    for (const char* name : {"notes.jpg", "empty.png", "gone.png", "fifo.jpg"}) {
+      QVERIFY(!platform::ProbePicture(Path(name)).isValid());
+      QVERIFY(platform::DecodePictureWithin(Path(name), {200, 200}).isNull());
+    }
+  }
+};
+
+QTEST_GUILESS_MAIN(PictureDecoderTest)
+#include "picture_decoder_test.moc"
