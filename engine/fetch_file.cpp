@@ -119,10 +119,15 @@ FetchOutcome Continue(const RunContext& run, int worker, platform::HttpSession& 
   if (run.pages) {
     auto later = [&run, job](int w, platform::HttpSession& s) { Continue(run, w, s, job, true); };
     const PageCache::Lookup found = run.pages->Find(job.requestUrl, later);
-    if (found.found == PageCache::Found::Deferred) return FetchOutcome::Deferred;
+    if (found.found == PageCache::Found::Deferred) {
+      run.counters.leftToOthers.fetch_add(1);
+      return FetchOutcome::Deferred;
+    }
     if (found.found == PageCache::Found::Answer) {
+      run.counters.fromMemory.fetch_add(1);
       http = fetcher.Replay(*found.answer);
     } else {
+      run.counters.requests.fetch_add(1);
       http = fetcher.Fetch(session, job.target);
       waiting = run.pages->Finish(job.requestUrl,
                                   http == platform::HttpOutcome::Completed && fetcher.IsText() &&
@@ -130,6 +135,7 @@ FetchOutcome Continue(const RunContext& run, int worker, platform::HttpSession& 
                                   fetcher.Head(), fetcher.Body());
     }
   } else {
+    run.counters.requests.fetch_add(1);
     http = fetcher.Fetch(session, job.target);
   }
 
@@ -147,6 +153,7 @@ FetchOutcome Continue(const RunContext& run, int worker, platform::HttpSession& 
 
 FetchOutcome FetchFile(const RunContext& run, int worker, platform::HttpSession& session,
                        const std::string& link, int index) {
+  run.counters.filesTaken.fetch_add(1);
   FileJob job;
   job.link = link;
   job.index = index;

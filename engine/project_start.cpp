@@ -143,6 +143,7 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
     summary.projectFileError = error;
     run.Log("project.cfg could not be saved: " + error + "\r\n");
   }
+  summary.counts = run.counters.Read();
   summary.filesNotStored = run.storeFailures.Count();
   summary.storeError = run.storeFailures.First();
   run.store = nullptr;

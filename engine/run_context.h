@@ -39,6 +39,15 @@ class StoreFailures {
   std::string m_first;
 };
 
+// RunCounts while the run goes on: each worker adds to them.
+struct RunCounters {
+  std::atomic<int> filesTaken{0}, requests{0}, fromMemory{0}, leftToOthers{0}, connections{0}, idleWaits{0};
+  RunCounts Read() const {
+    return {filesTaken.load(), requests.load(), fromMemory.load(), leftToOthers.load(), connections.load(),
+            idleWaits.load()};
+  }
+};
+
 struct RunContext {
   const Program& program;
   EngineView& view;
@@ -55,6 +64,7 @@ struct RunContext {
   PageCache* pages = nullptr;  // none: every request goes to the network
   mutable StoreFailures storeFailures;
   mutable std::atomic<int> finishedFiles{0};
+  mutable RunCounters counters;
 
   bool Ask(Question question, const std::string& text) const {
     if (leaving.load()) return false;

@@ -13,6 +13,16 @@ enum class StartResult {
   Abandoned,           // the program left before the run began: nothing was touched
 };
 
+// Where a run's time went, counted as it goes.
+struct RunCounts {
+  int filesTaken = 0;
+  int requests = 0;          // sent to a server
+  int fromMemory = 0;        // pages and error answers given again without a request
+  int leftToOthers = 0;      // addresses another worker was fetching: finished by that worker
+  int connections = 0;       // opened; the other requests reused one
+  int idleWaits = 0;         // times a worker found nothing to take and waited
+};
+
 struct RunSummary {
   StartResult result = StartResult::Ok;
   std::filesystem::path projectFolder;  // empty when the run never made one
@@ -20,6 +30,7 @@ struct RunSummary {
   std::string storeError;               // why the first of them was not written
   bool projectFileSaved = true;
   std::string projectFileError;
+  RunCounts counts;
 };
 
 }  // namespace engine

@@ -39,8 +39,10 @@ void WorkerThreadProc(RunContext& run, int k) {
     // no worker fetches, so no new link can appear.
     signals.SetIdle(k);
     if (signals.AllIdle()) break;
+    run.counters.idleWaits.fetch_add(1);
     signals.WaitForProgress(seen, kIdlePoll);
   }
+  run.counters.connections.fetch_add(session.ConnectionsOpened());
   signals.SetIdle(k);
 }
 

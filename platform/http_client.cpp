@@ -169,6 +169,8 @@ HttpOutcome HttpSession::Get(const HttpTarget& target, HttpReceiver& receiver) {
   curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
 
   const CURLcode code = curl_easy_perform(curl);
+  long connects = 0;
+  if (curl_easy_getinfo(curl, CURLINFO_NUM_CONNECTS, &connects) == CURLE_OK) m_connections += int(connects);
   if (transfer.abandoned) return HttpOutcome::Abandoned;
   if (transfer.refused) return HttpOutcome::Refused;
   if (code != CURLE_OK) {

@@ -64,12 +64,16 @@ class HttpSession {
   HttpOutcome Get(const HttpTarget& target, HttpReceiver& receiver);
   // The layer's message for the last NetworkError.
   const std::string& LastError() const { return m_error; }
+  // Connections this session has opened so far; the rest of its requests
+  // went over connections kept open.
+  int ConnectionsOpened() const { return m_connections; }
 
  private:
   struct Transfer;
   void* m_curl = nullptr;
   std::string m_userAgent;
   std::string m_error;
+  int m_connections = 0;
 };
 
 }  // namespace platform

@@ -125,6 +125,14 @@ int RunConsole(const engine::Program& program, int argc, char** argv) {
       return kExitStartFailed;
   }
   std::printf("Download finish. %d pictures in %s\n", view.Pictures(), run.projectFolder.c_str());
+  if (options.stats) {
+    const engine::RunCounts& c = run.counts;
+    std::fprintf(stderr,
+                 "%s: %d files taken, %d requests, %d answers given again from memory, %d left to the worker "
+                 "already fetching them, %d connections, %d idle waits\n",
+                 command.c_str(), c.filesTaken, c.requests, c.fromMemory, c.leftToOthers, c.connections,
+                 c.idleWaits);
+  }
   int status = kExitOk;
   if (run.filesNotStored > 0) {
     std::fprintf(stderr, "%s: %d %s could not be stored: %s\n", command.c_str(), run.filesNotStored,

@@ -60,6 +60,8 @@ ParseResult ParseConsoleOptions(const std::vector<std::string>& args, ProgramKin
       o.resume = choice;
     } else if (a == "--save") {
       o.save = true;
+    } else if (a == "--stats") {
+      o.stats = true;
     } else if (a == "--set" || a.rfind("--set=", 0) == 0) {
       auto v = value("--set");
       if (!v) return {std::nullopt, "--set needs KEY=VALUE"};
@@ -91,6 +93,8 @@ std::string ConsoleUsage(const std::string& command, ProgramKind kind) {
   const std::string common =
       "  --set KEY=VALUE   a setting for this run only, e.g. --set \"MaxCount=50\"\n"
       "  --save            also keep the --set values in the settings store\n"
+      "  --stats           at the end, count requests, answers given again from\n"
+      "                    memory, connections opened and waits, on standard error\n"
       "  --help            this text\n"
       "\n"
       "Settings keys, with their defaults here (the window's Settings sheet\n"

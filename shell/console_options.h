@@ -16,6 +16,7 @@ struct ConsoleOptions {
   ResumeChoice resume = ResumeChoice::Ask;                    // --continue / --fresh (Tarvelin)
   std::vector<std::pair<std::string, std::string>> settings;  // --set KEY=VALUE, checked
   bool save = false;                                          // --save: keep the --set values
+  bool stats = false;                                         // --stats: where the run's time went
   std::string address;                                        // ADDRESS or KEYWORD-OR-ADDRESS
   bool help = false;
 };
