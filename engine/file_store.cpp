@@ -165,10 +165,6 @@ StoreResult FileStore::Commit(PendingFile& file, const std::string& localPath) {
     result.error = ErrorText(file.m_error);
     return result;
   }
-  if (::fsync(file.m_fd) != 0 && errno != EINVAL) {
-    result.error = ErrorText(errno);
-    return result;
-  }
   int error = 0;
   const size_t slash = localPath.rfind('/');
   for (int n = 0; n < 100000; ++n) {

@@ -116,6 +116,9 @@ std::optional<LoadedProject> ReadProjectFile(int dirFd) {
 }
 
 std::string SaveProjectFile(int dirFd, const links::ProjectRecord& record) {
+  // The files the record calls taken reach the disk first; one sync of the
+  // file system here is far cheaper than one for every file.
+  ::syncfs(dirFd);
   static thread_local std::mt19937 random{std::random_device{}()};
   static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   std::string temp;

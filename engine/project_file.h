@@ -33,7 +33,8 @@ bool ReadProjectLine(std::string_view text, size_t& at, std::string_view& line);
 std::optional<LoadedProject> ReadProjectFile(int dirFd);
 
 // `SaveProjectFile`: writes the record through a temporary file renamed over
-// the old one, so the last good file survives a crash or a full disk.
+// the old one, so the last good file survives a crash or a full disk. What
+// was written to the folder before reaches the disk first.
 // Returns an empty text, or why it could not be written.
 std::string SaveProjectFile(int dirFd, const links::ProjectRecord& record);
 

@@ -71,7 +71,8 @@ bool TrashSymlink(const fs::path& trash, const fs::path& link) {
       if (errno == EEXIST) continue;
       return false;
     }
-    const QByteArray path = QUrl::toPercentEncoding(Native(link), "/");
+    // The record holds the path's own bytes, percent-encoded, whatever their encoding.
+    const QByteArray path = QByteArray(link.c_str()).toPercentEncoding("/");
     const std::string record = "[Trash Info]\nPath=" + path.toStdString() + "\nDeletionDate=" + TrashDate() + "\n";
     const bool written = ::write(fd, record.data(), record.size()) == ssize_t(record.size());
     ::close(fd);
