@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "engine/project_file.h"
@@ -18,9 +19,12 @@ namespace fs = std::filesystem;
 namespace {
 
 // project.cfg is written during the run too, so that a crash loses at most
-// the last few files' states.
-constexpr int kSaveEveryFiles = 16;
-constexpr std::chrono::seconds kSaveEvery(2);
+// the last few files' states: after every few files, but never taking more
+// than a tenth of the time (a large project's file is megabytes), and every
+// second while files finish.
+constexpr int kSaveEveryFiles = 8;
+constexpr std::chrono::milliseconds kSaveAtMost(250);
+constexpr std::chrono::seconds kSaveEvery(1);
 
 // Makes the folder, which must then be a real directory and not a link.
 bool MakeProjectFolder(const fs::path& folder) {
@@ -38,10 +42,13 @@ class PeriodicSave {
     const int finished = m_run.finishedFiles.load();
     if (finished == m_savedAt) return;
     const auto now = std::chrono::steady_clock::now();
-    if (finished - m_savedAt < kSaveEveryFiles && now - m_last < kSaveEvery) return;
+    const auto since = now - m_last;
+    const auto gap = std::max<std::chrono::steady_clock::duration>(kSaveAtMost, 10 * m_lastCost);
+    if (!(finished - m_savedAt >= kSaveEveryFiles && since >= gap) && since < std::max<std::chrono::steady_clock::duration>(kSaveEvery, gap)) return;
     m_savedAt = finished;
-    m_last = now;
     const std::string error = SaveProjectFile(m_run.store->FolderFd(), m_run.links.RecordForSaving());
+    m_last = std::chrono::steady_clock::now();
+    m_lastCost = m_last - now;
     if (!error.empty() && !m_reported) {
       m_reported = true;
       m_run.Log(std::string("project.cfg could not be saved: ") + error + "\r\n");
@@ -52,6 +59,7 @@ class PeriodicSave {
   RunContext& m_run;
   int m_savedAt = 0;
   std::chrono::steady_clock::time_point m_last;
+  std::chrono::steady_clock::duration m_lastCost{};
   bool m_reported = false;
 };
 

@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <algorithm>
 #include <mutex>
 
 namespace platform {
@@ -69,9 +70,28 @@ void LoadPictureDecoders() {
 
 QSize ProbePicture(const std::filesystem::path& file) {
   LoadPictureDecoders();
+  // A header lies in the first bytes: one read of them costs less than a
+  // mapping, whose removal interrupts every core. Only a header pushed far
+  // back (large metadata first) needs the whole file.
+  constexpr qsizetype kHeadBytes = 256 * 1024;
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return {};
+  struct stat st {};
+  QByteArray head;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    head.resize(qsizetype(std::min<off_t>(st.st_size, kHeadBytes)));
+    const ssize_t got = ::pread(fd, head.data(), size_t(head.size()), 0);
+    head.resize(got > 0 ? qsizetype(got) : 0);
+  }
+  ::close(fd);
+  if (head.isEmpty()) return {};
+  QBuffer buffer(&head);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
+  const QSize size = reader.size();
+  if (size.isValid() || st.st_size <= kHeadBytes) return size;
   MappedPicture picture(file);
-  if (!picture.IsOpen()) return {};
-  return picture.Reader().size();
+  return picture.IsOpen() ? picture.Reader().size() : QSize();
 }
 
 QImage DecodePicture(const std::filesystem::path& file, const DecodeSize& sizeFor) {

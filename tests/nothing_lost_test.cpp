@@ -83,7 +83,7 @@ TEST_F(NothingLost, KilledRunsContinueWithoutLossOrDuplicates) {
   for (int kills = 0; kills < 3; ++kills) {
     auto run = Run(folder.Path(), {first ? "--fresh" : "--continue"});
     first = false;
-    ASSERT_TRUE(run.WaitForOutput(" bytes, ", 40)) << run.Err();
+    ASSERT_TRUE(run.WaitForOutput(" bytes, ", 100)) << run.Err();
     run.Signal(SIGKILL);
     run.Wait();
   }
