@@ -8,6 +8,7 @@
 #include <fstream>
 #include <thread>
 
+#include "engine/page_cache.h"
 #include "tests/support/fetch_fixture.h"
 #include "tests/support/raw_server.h"
 #include "tests/support/test_server.h"
@@ -229,6 +230,28 @@ TEST_F(FetchFileTest, AnswersWithoutTypeOrWithALyingLength) {
   EXPECT_EQ(f.links.Copy().states[5], LinkState::Taken);
   // Nothing of the refused or cut bodies is left in the folder.
   EXPECT_EQ(std::distance(fs::directory_iterator(f.folder.Path()), {}), 2);
+}
+
+TEST_F(FetchFileTest, AFailingAddressIsAskedOnceAndKeepsTheConnection) {
+  server.Http().Get("/big-missing.jpg", [](const httplib::Request&, httplib::Response& res) {
+    res.status = 404;
+    res.set_content(std::string(200000, 'e'), "text/html");
+  });
+  engine::PageCache pages;
+  f.run.pages = &pages;
+  // Every spelling gets its turn and its lines, but one request.
+  for (const std::string link : {"missing.jpg#a", "missing.jpg#b", "x/../missing.jpg", "missing.jpg"}) {
+    EXPECT_EQ(Fetch(link, 10), FetchOutcome::Refused);
+    EXPECT_NE(Log().rfind("-------------10:(0 bytes, "), std::string::npos);
+  }
+  EXPECT_EQ(server.Hits("/missing.jpg"), 1);
+  // A small error body is read to its end: the connection serves the next file.
+  Fetch("a.jpg", 11);
+  EXPECT_EQ(server.Connections(), 1);
+  // A large one is not worth reading: that connection is given up.
+  Fetch("big-missing.jpg", 12);
+  Fetch("a.jpg?again", 13);
+  EXPECT_EQ(server.Connections(), 2);
 }
 
 TEST_F(FetchFileTest, TextPagesAreScannedNotStoredAndTitlesAreCaptured) {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -25,6 +26,7 @@ class TestServer {
     m_server.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response&) {
       std::lock_guard g(m_mutex);
       ++m_hits[req.path];
+      m_ports.insert(req.remote_port);
       m_targets.push_back(req.target);
       m_agents.push_back(req.get_header_value("User-Agent"));
       return httplib::Server::HandlerResponse::Unhandled;
@@ -60,6 +62,11 @@ class TestServer {
     std::lock_guard g(m_mutex);
     return m_targets;
   }
+  // Connections that carried requests: one client port each.
+  int Connections() const {
+    std::lock_guard g(m_mutex);
+    return int(m_ports.size());
+  }
   std::vector<std::string> Agents() const {
     std::lock_guard g(m_mutex);
     return m_agents;
@@ -72,6 +79,7 @@ class TestServer {
   std::string m_address;
   mutable std::mutex m_mutex;
   std::map<std::string, int> m_hits;
+  std::set<int> m_ports;
   std::vector<std::string> m_targets;
   std::vector<std::string> m_agents;
 };
