@@ -1,0 +1,96 @@
+#include "pictures/web_page_view.h"
+
+#include <unistd.h>
+
+#include <QDesktopServices>
+#include <QVBoxLayout>
+#include <QWebEngineNewWindowRequest>
+#include <QWebEnginePage>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include "pictures/page_view.h"
+
+namespace pictures {
+
+namespace {
+
+// Chromium refuses to start as root with its sandbox on; it reads this when
+// the first page is made.
+void AllowRunningAsRoot() {
+  if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+}
+
+// Only web addresses: a page must not start whatever handles other schemes.
+void OpenInDesktopBrowser(const QUrl& url) {
+  if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"))
+    QDesktopServices::openUrl(url);
+}
+
+// Keeps the panel on the page it was sent to: what the user opens from it
+// goes to the desktop's browser.
+class PanelPage : public QWebEnginePage {
+ public:
+  explicit PanelPage(QObject* parent) : QWebEnginePage(parent) {
+    // Chromium's "This site can't be reached" would fill the little panel.
+    settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    // Pop-ups need a click, so a reload never opens the desktop's browser.
+    settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    connect(this, &QWebEnginePage::newWindowRequested, this,
+            [](QWebEngineNewWindowRequest& request) { OpenInDesktopBrowser(request.requestedUrl()); });
+  }
+
+  // The panel's own loads come as typed navigations, as does "open in this
+  // window" from the page's menu; only the former stay in the panel.
+  void ExpectLoad() { ++m_ownLoads; }
+
+ protected:
+  bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
+    if (!isMainFrame) return true;
+    if (type == NavigationTypeTyped && m_ownLoads > 0) {
+      --m_ownLoads;
+      return true;
+    }
+    if (type != NavigationTypeLinkClicked && type != NavigationTypeTyped) return true;
+    // A place on the same page.
+    if (url.adjusted(QUrl::RemoveFragment) == this->url().adjusted(QUrl::RemoveFragment)) return true;
+    OpenInDesktopBrowser(url);
+    return false;
+  }
+
+ private:
+  int m_ownLoads = 0;
+};
+
+class WebPageView : public PageView {
+ public:
+  explicit WebPageView(QWidget* panel)
+      : PageView(panel), m_view(new QWebEngineView(this)), m_page(new PanelPage(m_view)) {
+    m_view->setPage(m_page);
+    auto* box = new QVBoxLayout(this);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->addWidget(m_view);
+    // Empty until a page has loaded, and again after a load fails.
+    m_view->hide();
+    connect(m_view, &QWebEngineView::loadFinished, m_view, &QWidget::setVisible);
+  }
+
+  void Navigate(const QUrl& address) override {
+    m_page->ExpectLoad();
+    m_view->load(address);
+  }
+
+ private:
+  QWebEngineView* m_view;
+  PanelPage* m_page;
+};
+
+}  // namespace
+
+PageView* MakeWebPageView(QWidget* panel) {
+  AllowRunningAsRoot();
+  return new WebPageView(panel);
+}
+
+}  // namespace pictures
