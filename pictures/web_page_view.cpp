@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QEvent>
 #include <QVBoxLayout>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
@@ -44,6 +46,9 @@ class PanelPage : public QWebEnginePage {
   // The panel's own loads come as typed navigations, as does "open in this
   // window" from the page's menu; only the former stay in the panel.
   void ExpectLoad() { ++m_ownLoads; }
+  // A click or a key in the view. A page that follows a link on its own,
+  // without the user, must not open the desktop's browser at every reload.
+  void UserActed() { m_lastInput.start(); }
 
  protected:
   bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
@@ -55,12 +60,16 @@ class PanelPage : public QWebEnginePage {
     if (type != NavigationTypeLinkClicked && type != NavigationTypeTyped) return true;
     // A place on the same page.
     if (url.adjusted(QUrl::RemoveFragment) == this->url().adjusted(QUrl::RemoveFragment)) return true;
-    OpenInDesktopBrowser(url);
+    if (m_lastInput.isValid() && m_lastInput.elapsed() < kUserActivationMs) OpenInDesktopBrowser(url);
     return false;
   }
 
  private:
+  // As long as a browser lets a click open a pop-up.
+  static constexpr qint64 kUserActivationMs = 5000;
+
   int m_ownLoads = 0;
+  QElapsedTimer m_lastInput;
 };
 
 class WebPageView : public PageView {
@@ -74,11 +83,21 @@ class WebPageView : public PageView {
     // Empty until a page has loaded, and again after a load fails.
     m_view->hide();
     connect(m_view, &QWebEngineView::loadFinished, m_view, &QWidget::setVisible);
+    // The widget that takes the user's input comes with the first page.
+    connect(m_view, &QWebEngineView::loadFinished, this, [this] {
+      if (QWidget* input = m_view->focusProxy()) input->installEventFilter(this);
+    });
   }
 
   void Navigate(const QUrl& address) override {
     m_page->ExpectLoad();
     m_view->load(address);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress) m_page->UserActed();
+    return PageView::eventFilter(watched, event);
   }
 
  private:
