@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "pictures/page_view.h"
-
 namespace pictures {
 
 BrowserPanel::BrowserPanel(ViewMaker maker, QWidget* parent, std::chrono::milliseconds secondLength)

@@ -12,9 +12,9 @@
 #include <chrono>
 #include <functional>
 
-namespace pictures {
+#include "pictures/page_view.h"
 
-class PageView;
+namespace pictures {
 
 class BrowserPanel : public QWidget {
   Q_OBJECT

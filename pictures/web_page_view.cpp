@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QVBoxLayout>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
@@ -16,6 +17,10 @@
 namespace pictures {
 
 namespace {
+
+// Chromium's net::ERR_ABORTED: the load was stopped (a link sent to the
+// desktop's browser, a download) and the page shown stays as it was.
+constexpr int kLoadAborted = -3;
 
 // Chromium refuses to start as root with its sandbox on; it reads this when
 // the first page is made.
@@ -82,7 +87,12 @@ class WebPageView : public PageView {
     box->addWidget(m_view);
     // Empty until a page has loaded, and again after a load fails.
     m_view->hide();
-    connect(m_view, &QWebEngineView::loadFinished, m_view, &QWidget::setVisible);
+    connect(m_page, &QWebEnginePage::loadingChanged, m_view, [this](const QWebEngineLoadingInfo& load) {
+      if (load.status() == QWebEngineLoadingInfo::LoadSucceededStatus)
+        m_view->show();
+      else if (load.status() == QWebEngineLoadingInfo::LoadFailedStatus && load.errorCode() != kLoadAborted)
+        m_view->hide();
+    });
     // The widget that takes the user's input comes with the first page.
     connect(m_view, &QWebEngineView::loadFinished, this, [this] {
       if (QWidget* input = m_view->focusProxy()) input->installEventFilter(this);
