@@ -8,7 +8,7 @@ namespace {
 
 constexpr std::string_view kAtStart = "at every project start";
 
-constexpr std::array<SettingDef, 14> kTable = {{
+constexpr std::array<SettingDef, 15> kTable = {{
     {kHistoryKey, SettingType::String, 0, 0, true, true,
      "the start address of the last project; the address field shows it at start-up",
      "at start-up"},
@@ -36,6 +36,8 @@ constexpr std::array<SettingDef, 14> kTable = {{
      kAtStart},
     {"search host", SettingType::String, 0, 0, false, true,
      "host or host:port that takes the place of the image-search service", kAtStart},
+    {"sponsor host", SettingType::String, 0, 0, true, true,
+     "host or host:port of the sponsor page that the window's panel shows", "at start-up"},
 }};
 
 }  // namespace

@@ -8,6 +8,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   libcurl4-openssl-dev zlib1g-dev
   qt6-base-dev qt6-image-formats-plugins
+  qt6-webengine-dev
   googletest libgtest-dev libgmock-dev
   libcpp-httplib-dev openssl ca-certificates
   xdg-utils desktop-file-utils fonts-dejavu-core

@@ -9,8 +9,30 @@ cmake -S . -B build -G Ninja >/dev/null
 cmake --build build --target Tarvelin Quorvash
 mkdir -p "$out"
 home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
+server=""
+trap '[ -n "$server" ] && kill "$server"; rm -rf "$home"' EXIT
 export XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" OUT="$out"
+
+# The sponsor panels show a page of a loopback server rather than going out.
+mkdir -p "$home/site" "$XDG_CONFIG_HOME/Ombrel software"
+for program in Tarvelin Quorvash; do
+  printf '<body style="margin:0;padding:4px 8px;background:#fff3c4;font:13px sans-serif">
+<b>Sponsor page</b> of %s, served on loopback. <a href="http://127.0.0.1:9/">A sponsor link</a>
+</body>\n' "$program" >"$home/site/p-net-$program.asp"
+done
+python3 -c '
+import functools, http.server, sys
+handler = http.server.SimpleHTTPRequestHandler
+handler.extensions_map[".asp"] = "text/html"
+server = http.server.HTTPServer(("127.0.0.1", 0), functools.partial(handler, directory=sys.argv[1]))
+print(server.server_port, flush=True)
+server.serve_forever()' "$home/site" >"$home/port" 2>/dev/null &
+server=$!
+for _ in $(seq 50); do [ -s "$home/port" ] && break; sleep 0.1; done
+for program in Tarvelin Quorvash; do
+  printf '[Settings]\nsponsor%%20host=127.0.0.1:%s\n' "$(cat "$home/port")" \
+    >"$XDG_CONFIG_HOME/Ombrel software/$program.conf"
+done
 
 xvfb-run -a -s "-screen 0 1100x1000x24" bash -euo pipefail -c '
   # Starts a program, waits for its window, runs the shots, ends the program.
@@ -20,7 +42,7 @@ xvfb-run -a -s "-screen 0 1100x1000x24" bash -euo pipefail -c '
     local window
     window=$(xdotool search --sync --onlyvisible --name "^$program\$" | head -1)
     xdotool windowfocus --sync "$window"
-    sleep 0.5
+    sleep 3  # the sponsor panel loads its page
     import -window root "$OUT/${program,,}-main.png"
     for step in "$@"; do
       if [ "${step%%=*}" = up-button ]; then

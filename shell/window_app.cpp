@@ -5,6 +5,7 @@
 #include <QIcon>
 
 #include "shell/main_dialog.h"
+#include "shell/sponsor_panel.h"
 #include "shell/start_up.h"
 #include "shell/test_report.h"
 
@@ -27,6 +28,7 @@ int RunWindowProgram(int argc, char** argv, const WindowProgram& program) {
   // The engine is wired in here: dialog.SetRunControl(...), the worker-row
   // timer and the view's calls into the dialog.
   InstallTestReport(dialog);
+  AddSponsorPanel(dialog, store);
   dialog.exec();
   return 0;
 }

@@ -17,6 +17,7 @@
 #include "shell/main_dialog_template.h"
 #include "shell/main_menu.h"
 #include "shell/settings_sheet.h"
+#include "shell/sponsor_panel.h"
 #include "support/window_test_support.h"
 #include "tarvelin/tarvelin_window_program.h"
 
@@ -196,6 +197,26 @@ class MainDialogTest : public QObject {
     dialog.close();
     QVERIFY(!dialog.isVisible());
     QVERIFY(none.texts.isEmpty());
+  }
+
+  void sponsorPanelTakesPlace1006WithTheProgramsPage() {
+    platform::SettingsStore store("sponsor");
+    const auto noView = [](QWidget*) -> pictures::PageView* { return nullptr; };
+    MainDialog quorvash(ProgramOf(engine::ProgramKind::Quorvash), store, {});
+    pictures::BrowserPanel* panel = AddSponsorPanel(quorvash, store, noView);
+    QCOMPARE(FindControl(&quorvash, kSponsorPanel), panel);
+    QCOMPARE(panel->Address(), QUrl("http://sponsor.example.com/p-net-Quorvash.asp?adpos=0"));
+    // Without a view the panel stays empty and no timer runs.
+    QVERIFY(panel->children().isEmpty() && panel->ReloadPeriod().count() == 0);
+    const StartUp started = ReadCommandLine(engine::ProgramKind::Tarvelin, {"http://127.0.0.1:9/"});
+    for (const char* host : {" 127.0.0.1:8123 ", "127.0.0.1:8123/x?", "me@127.0.0.1:8123", ""}) {
+      store.WriteSettingString(platform::kSettingsSection, kSponsorHostKey, host);
+      MainDialog tarvelin(ProgramOf(engine::ProgramKind::Tarvelin), store, started);
+      panel = AddSponsorPanel(tarvelin, store, noView);
+      QCOMPARE(panel->Address().toString(), QString("http://%1/p-net-Tarvelin.asp?adpos=0")
+                   .arg(host[0] == ' ' ? "127.0.0.1:8123" : kDefaultSponsorHost));
+      QCOMPARE(panel->RefreshSeconds(), 60);
+    }
   }
 
   void menuOpensSheetAtItsPageAndAbout() {
