@@ -4,9 +4,9 @@
 #include <QFileInfo>
 #include <QIcon>
 
-#include "shell/main_dialog.h"
 #include "shell/start_up.h"
 #include "shell/test_report.h"
+#include "shell/window_session.h"
 
 namespace shell {
 
@@ -19,16 +19,14 @@ int RunWindowProgram(int argc, char** argv, const WindowProgram& program) {
   const QString title = ProgramTitle(program.kind);
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/%1.png").arg(title.toLower())));
   QGuiApplication::setDesktopFileName(title.toLower());
+  // Message boxes of the picture actions are captioned with it.
+  QGuiApplication::setApplicationDisplayName(title);
 
   QStringList arguments = QCoreApplication::arguments();
   arguments.removeFirst();
-  platform::SettingsStore store(QCoreApplication::applicationName().toStdString());
-  MainDialog dialog(program, store, ReadCommandLine(program.kind, arguments));
-  // The engine is wired in here: dialog.SetRunControl(...), the worker-row
-  // timer and the view's calls into the dialog.
-  InstallTestReport(dialog);
-  dialog.exec();
-  return 0;
+  WindowSession session(program, QCoreApplication::applicationName(), ReadCommandLine(program.kind, arguments));
+  InstallTestReport(session.Dialog());
+  return session.Exec();
 }
 
 }  // namespace shell
