@@ -44,7 +44,12 @@ EngineControl::EngineControl(const engine::Program& program, MainDialog& dialog,
 EngineControl::~EngineControl() { Finish(); }
 
 void EngineControl::Download(const std::string& address) {
-  if (m_engine.Download(address)) m_timer.start();
+  // Not before the last run's thread is through: the engine takes a new run
+  // once the old one is idle, a moment before that thread has ended, and
+  // would then lose track of which thread is still running.
+  if (m_runsEnded < m_runsStarted || !m_engine.Download(address)) return;
+  ++m_runsStarted;
+  m_timer.start();
 }
 
 void EngineControl::Stop() { m_engine.Stop(); }
@@ -57,20 +62,23 @@ bool EngineControl::Leave() {
 }
 
 void EngineControl::Finish() {
-  if (!Leave()) return;
-  QEventLoop loop;
-  connect(&m_view, &WindowView::runEnded, &loop, &QEventLoop::quit);
-  loop.exec();
+  // Each pass waits for the end of a run; one that ended before may still
+  // be on its way.
+  while (Leave()) {
+    QEventLoop loop;
+    connect(&m_view, &WindowView::runEnded, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
 }
 
 void EngineControl::OnStateChanged(engine::EngineState state) {
-  if (state != engine::EngineState::Idle) return;
-  // What the run wrote last is shown before the timer rests.
-  m_timer.stop();
-  Refresh();
+  // What the run wrote last is shown at once.
+  if (state == engine::EngineState::Idle) Refresh();
 }
 
 void EngineControl::OnRunEnded() {
+  // The end of a run before the one going on may arrive after its start.
+  if (++m_runsEnded < m_runsStarted) return;
   m_timer.stop();
   Refresh();
   m_dialog.RunEnded();

@@ -48,7 +48,9 @@ class EngineControl : public QObject, public RunControl {
   MainDialog& m_dialog;
   WindowView m_view;  // outlives the engine, which calls it
   engine::DownloadEngine m_engine;
-  QTimer m_timer;
+  QTimer m_timer;  // runs while a run started here has not ended
+  int m_runsStarted = 0;
+  int m_runsEnded = 0;
   std::array<std::string, engine::kWorkerCount> m_labels;
   std::array<QString, engine::kWorkerCount> m_shownLabels;
   engine::LogCursor m_runCursor, m_titleCursor;

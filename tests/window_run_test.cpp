@@ -95,12 +95,13 @@ class WindowRunTest : public QObject {
     QCOMPARE(scroll->value(), 0);  // "No scroll"
     Control<QPushButton>(session, kFirstCancelButton + row)->click();
     QTRY_VERIFY(session.Dialog().RunLog().contains("-------------1:("));  // slow1 closed
+    QSignalSpy ended(&session.Control().View(), &WindowView::runEnded);
     Control<QPushButton>(session, kStopButton)->click();
-    QTRY_VERIFY_WITH_TIMEOUT(session.Control().Engine().State() == engine::EngineState::Idle && !asked.empty(),
-                             30000);
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 30000);
     QCOMPARE(asked.back().icon, QMessageBox::Information);
     QVERIFY(asked.back().yesNo);
     QCOMPARE(asked.back().caption, QString("Tarvelin"));
+    QCOMPARE(asked.size(), size_t(1));
     QVERIFY(asked.back().text.startsWith("Download finish.") && asked.back().text.endsWith("view the download files?"));
     QCOMPARE(asked.back().owner, &session.Dialog());
     const std::string saved = ReadFile(project / "project.cfg");
