@@ -16,7 +16,16 @@ bool ShowMessageBox(const MessageRequest& request) {
   return box.exec() == QMessageBox::Yes;
 }
 
-WindowView::WindowView(MainDialog& dialog, pictures::ThumbnailList& list) : m_dialog(dialog), m_list(list) {}
+namespace {
+
+// Decoding is the heaviest work of a run; five workers decoding at once on a
+// machine of few cores would leave the window waiting for a turn.
+std::ptrdiff_t ThumbnailersFor(int cores) { return std::max(1, cores - 1); }
+
+}  // namespace
+
+WindowView::WindowView(MainDialog& dialog, pictures::ThumbnailList& list)
+    : m_dialog(dialog), m_list(list), m_thumbnailers(ThumbnailersFor(QThread::idealThreadCount())) {}
 
 void WindowView::SetLeaving() {
   m_leaving = true;
@@ -46,7 +55,9 @@ bool WindowView::Put(MessageRequest request) {
 }
 
 void WindowView::AddPicture(const engine::StoredPicture& picture) {
+  m_thumbnailers.acquire();
   m_list.AddPicture(picture.path, picture.file, picture.host);
+  m_thumbnailers.release();
 }
 
 bool WindowView::Ask(engine::Question question, const std::string& text) {
