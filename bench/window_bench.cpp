@@ -10,6 +10,7 @@
 // thumbnails. The end question is answered No; the program ends with the run.
 // Prints one line of "key=value" figures (times in ms, memory in MB).
 #include <QApplication>
+#include <algorithm>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <cstdio>
@@ -52,6 +53,8 @@ class StallMeter : public QObject {
   }
   double Worst() const { return m_worst; }
   double WorstCpu() const { return m_worstCpu; }
+  // The most work the window's thread did between two ticks.
+  double Busiest() const { return m_busiest; }
   int Over16() const { return m_over16; }
   int Over50() const { return m_over50; }
 
@@ -72,6 +75,7 @@ class StallMeter : public QObject {
       m_worst = late;
       m_worstCpu = used;
     }
+    m_busiest = std::max(m_busiest, used);
     m_over16 += late > 16;
     m_over50 += late > 50;
     if (late > 30 && m_print) std::fprintf(stderr, "stall %.0f ms at %.0f ms, %.1f ms of it working\n", late, now, used);
@@ -80,7 +84,7 @@ class StallMeter : public QObject {
   const bool m_print = qEnvironmentVariableIsSet("STALLS");
   QElapsedTimer m_clock;
   QTimer m_timer;
-  double m_last = 0, m_cpu = 0, m_worst = 0, m_worstCpu = 0;
+  double m_last = 0, m_cpu = 0, m_worst = 0, m_worstCpu = 0, m_busiest = 0;
   int m_over16 = 0, m_over50 = 0;
 };
 
@@ -123,10 +127,11 @@ int main(int argc, char** argv) {
     }
   });
   QObject::connect(&session.Control().View(), &shell::WindowView::runEnded, &app, [&] {
-    std::printf("wall_ms=%lld thumbnails=%d worst_stall_ms=%.1f worst_stall_working_ms=%.1f stalls_over_16ms=%d "
+    std::printf("wall_ms=%lld thumbnails=%d worst_stall_ms=%.1f worst_stall_working_ms=%.1f busiest_ms=%.1f "
+                "stalls_over_16ms=%d "
                 "stalls_over_50ms=%d peak_mb=%.1f rss_end_mb=%.1f mark=%d mark_peak_mb=%.1f mark_ms=%.0f\n",
                 static_cast<long long>(wall.elapsed()), session.List().Count(), stalls.Worst(), stalls.WorstCpu(),
-                stalls.Over16(), stalls.Over50(), StatusMb("VmHWM:"), StatusMb("VmRSS:"), mark, markMb, markMs);
+                stalls.Busiest(), stalls.Over16(), stalls.Over50(), StatusMb("VmHWM:"), StatusMb("VmRSS:"), mark, markMb, markMs);
     std::fflush(stdout);
     app.quit();
   });

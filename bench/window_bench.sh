@@ -259,6 +259,8 @@ print("| longest stall of the window's event loop (ms), each run | | %s | |" % "
 print("| &nbsp;&nbsp;of which the window's thread was working (ms) | | %s | |" %
       ", ".join("%.1f" % float(r["f"].get("worst_stall_working_ms", "nan")) for r in win))
 print("| stalls over 50 ms, each run | | %s | |" % ", ".join(r["f"].get("stalls_over_50ms", "?") for r in win))
+print("| most work of the window's thread between two ticks (ms), each run | | %s | |" %
+      ", ".join(r["f"].get("busiest_ms", "?") for r in win))
 print("| thumbnails in the list at the end | | %s | |" % ", ".join(r["f"].get("thumbnails", "?") for r in win))
 print()
 print("Exit status: cli %s; window %s" % (",".join(r["status"] for r in cli), ",".join(r["status"] for r in win)))
@@ -275,6 +277,7 @@ if rc and rw:
         print("| %s | %s | %s | %.2f |" % (label, fmt % c[key], fmt % w[key], w[key] / c[key] if c[key] else float("nan")))
     print("| longest stall of the window's event loop (ms) | | %s | |" % w["f"].get("worst_stall_ms", "?"))
     print("| &nbsp;&nbsp;of which the window's thread was working (ms) | | %s | |" % w["f"].get("worst_stall_working_ms", "?"))
+    print("| most work of the window's thread between two ticks (ms) | | %s | |" % w["f"].get("busiest_ms", "?"))
     print()
     print("Exit status: cli %s; window %s" % (c["status"], w["status"]))
 mw, mc = pick("many", "window"), pick("many", "cli")
@@ -294,6 +297,7 @@ if mw:
     print("| longest stall of the window's event loop (ms) | | %s |" % r["f"].get("worst_stall_ms", "?"))
     print("| &nbsp;&nbsp;of which the window's thread was working (ms) | | %s |" % r["f"].get("worst_stall_working_ms", "?"))
     print("| stalls over 50 ms | | %s |" % r["f"].get("stalls_over_50ms", "?"))
+    print("| most work of the window's thread between two ticks (ms) | | %s |" % r["f"].get("busiest_ms", "?"))
     print()
     print("Exit status: cli %s; window %s" % (c["status"] if c else "-", r["status"]))
 EOF

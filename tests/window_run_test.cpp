@@ -82,6 +82,14 @@ class WindowRunTest : public QObject {
       return false;
     });
     session.Dialog().show();
+    QSignalSpy ended(&session.Control().View(), &WindowView::runEnded);
+    Control<QLineEdit>(session, kAddressEdit)->setText("127.0.0.1/start.htm");  // no scheme
+    Control<QPushButton>(session, kDownloadButton)->click();
+    QTRY_COMPARE(ended.count(), 1);
+    QCOMPARE(asked.size(), size_t(1));
+    QVERIFY(asked[0].icon == QMessageBox::Warning && !asked[0].yesNo && asked[0].text == "Meet some error, sotpped.");
+    asked.clear();
+
     QScrollBar* scroll = session.List().verticalScrollBar();
     Control<QCheckBox>(session, kNoScrollCheck)->click();
     Control<QLineEdit>(session, kAddressEdit)->setText(QString::fromStdString(site.Url("/start.htm")));
@@ -95,9 +103,8 @@ class WindowRunTest : public QObject {
     QCOMPARE(scroll->value(), 0);  // "No scroll"
     Control<QPushButton>(session, kFirstCancelButton + row)->click();
     QTRY_VERIFY(session.Dialog().RunLog().contains("-------------1:("));  // slow1 closed
-    QSignalSpy ended(&session.Control().View(), &WindowView::runEnded);
     Control<QPushButton>(session, kStopButton)->click();
-    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 2, 30000);
     QCOMPARE(asked.back().icon, QMessageBox::Information);
     QVERIFY(asked.back().yesNo);
     QCOMPARE(asked.back().caption, QString("Tarvelin"));
