@@ -16,9 +16,9 @@
 #                 at this round-trip time in ms (20); 0 leaves that out
 #   MANY          pictures of the large site (10000)
 #   XVFB=1        the window on an Xvfb display instead of the offscreen platform
-#   BENCH_PORT    nginx listens here on 127.0.0.1 and 127.0.0.2, and on the
-#                 next port for the large site (18431, shared with site_bench.sh,
-#                 whose main site this reuses)
+#   BENCH_PORT    the main site's port on 127.0.0.1 and 127.0.0.2 (18431, as in
+#                 site_bench.sh, whose main site this reuses); the large site is
+#                 served on the next port, and nginx behind the proxies on port + 5
 #   BENCH_OUT     where runs store their files (/dev/shm when it has room)
 #   KEEP=1        keep the temporary folder (logs)
 #

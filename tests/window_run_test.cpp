@@ -178,6 +178,7 @@ class WindowRunTest : public QObject {
       });
       return ShowMessageBox(r);
     });
+    QSignalSpy folders(&session.Control().View(), &WindowView::projectFolderChanged);
     session.Dialog().show();
     viewer.Open();  // the end message then belongs to it
     session.Control().Download("cats");
@@ -191,7 +192,10 @@ class WindowRunTest : public QObject {
     QCOMPARE(asked[0].text, QString("google has a suggested keyword for you, did you mean: kats ?"));
     QCOMPARE(shown, QStringList({"Quorvash", "Download finish. Do you want to view the download files?",
                                  QString::number(QMessageBox::Information), "1"}));
-    QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString((folder.Path() / "127.0.0.1").string()))});
+    const QString project = QString::fromStdString((folder.Path() / "127.0.0.1").string());
+    QCOMPARE(folders.size(), 1);
+    QCOMPARE(folders[0][0].toString(), project);
+    QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(project)});
     bool linkShown = false;
     for (int k = 0; k < kWorkerCount; ++k)
       linkShown |= Control<QLabel>(session, kFirstFileLabel + k)->text().startsWith("http://127.0.0.");
