@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QThread>
+#include <algorithm>
 
 #include "pictures/picture_viewer.h"
 #include "pictures/thumbnail_list.h"
@@ -10,12 +11,6 @@
 
 namespace shell {
 
-bool ShowMessageBox(const MessageRequest& request) {
-  const auto buttons = request.yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
-  QMessageBox box(request.icon, request.caption, request.text, buttons, request.owner);
-  return box.exec() == QMessageBox::Yes;
-}
-
 namespace {
 
 // Decoding is the heaviest work of a run; five workers decoding at once on a
@@ -23,6 +18,12 @@ namespace {
 std::ptrdiff_t ThumbnailersFor(int cores) { return std::max(1, cores - 1); }
 
 }  // namespace
+
+bool ShowMessageBox(const MessageRequest& request) {
+  const auto buttons = request.yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
+  QMessageBox box(request.icon, request.caption, request.text, buttons, request.owner);
+  return box.exec() == QMessageBox::Yes;
+}
 
 WindowView::WindowView(MainDialog& dialog, pictures::ThumbnailList& list)
     : m_dialog(dialog), m_list(list), m_thumbnailers(ThumbnailersFor(QThread::idealThreadCount())) {}
