@@ -1,5 +1,6 @@
 #include "quorvash/quorvash_window_program.h"
 
+#include "quorvash/result_page.h"
 #include "quorvash/search_address.h"
 
 namespace quorvash {
@@ -21,6 +22,9 @@ shell::WindowProgram QuorvashWindowProgram() {
     if (!IsResultPageAddress(address, store)) return std::nullopt;
     return address;
   };
+  static ResultPageReader reader;
+  program.pageHandler = &reader;
+  program.prepareAddress = PrepareSearchAddress;
   return program;
 }
 

@@ -1,17 +1,53 @@
 #!/usr/bin/env bash
-# Starts both window programs under Xvfb, with settings of their own, and
-# saves screenshots into a folder (build/screenshots unless one is given).
+# Starts both window programs under Xvfb, with settings of their own, during a
+# run against a slow picture site served here on loopback, and saves
+# screenshots into a folder (build/screenshots unless one is given): the main
+# window while thumbnails arrive, the enlarged list, the full-screen viewer,
+# the Setting menu and sheet.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-build/screenshots}")
+port=${SCREENSHOT_PORT:-18471}
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build --target Tarvelin Quorvash
 mkdir -p "$out"
 home=$(mktemp -d)
+site_pid=""
 server=""
-trap '[ -n "$server" ] && kill "$server"; rm -rf "$home"' EXIT
-export XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" OUT="$out"
+cleanup() {
+  if [ -n "$server" ]; then
+    kill "$server" 2>/dev/null || true
+    wait "$server" 2>/dev/null || true
+  fi
+  if [ -n "$site_pid" ]; then
+    kill "$site_pid" 2>/dev/null || true
+    wait "$site_pid" 2>/dev/null || true
+  fi
+  rm -rf "$home"
+}
+trap cleanup EXIT
+
+# Forty pictures of plasma clouds in the colours of a few scenes.
+mkdir -p "$home/site/pics"
+colours=(orange-navy skyblue-seagreen gold-firebrick lavender-teal wheat-sienna pink-purple)
+for i in $(seq -w 1 40); do
+  c=${colours[$((10#$i % ${#colours[@]}))]}
+  convert -seed "$i" -size "$((300 + 10#$i * 7))x$((220 + 10#$i * 3))" "plasma:$c" \
+    -quality 85 "$home/site/pics/scene-$i.jpg"
+done
+python3 scripts/screenshot_site.py "$home/site" "$port" &
+site_pid=$!
+for _ in $(seq 100); do
+  (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
+  sleep 0.1
+done
+
+export XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" OUT="$out" PROJECTS="$home/projects"
+# Quorvash asks the stand-in search service; projects go to a folder of their own.
+mkdir -p "$XDG_CONFIG_HOME/Ombrel software" "$PROJECTS"
+printf '[Settings]\nsearch host=127.0.0.1:%s\n' "$port" >"$XDG_CONFIG_HOME/Ombrel software/Quorvash.conf"
+cp build/bin/Tarvelin build/bin/Quorvash "$PROJECTS/"
 
 # The sponsor panels show a page of a loopback server rather than going out.
 mkdir -p "$home/site" "$XDG_CONFIG_HOME/Ombrel software"
@@ -30,37 +66,49 @@ server.serve_forever()' "$home/site" >"$home/port" 2>/dev/null &
 server=$!
 for _ in $(seq 50); do [ -s "$home/port" ] && break; sleep 0.1; done
 for program in Tarvelin Quorvash; do
-  printf '[Settings]\nsponsor%%20host=127.0.0.1:%s\n' "$(cat "$home/port")" \
-    >"$XDG_CONFIG_HOME/Ombrel software/$program.conf"
+  conf="$XDG_CONFIG_HOME/Ombrel software/$program.conf"
+  [ -f "$conf" ] || printf '[Settings]\n' >"$conf"
+  printf 'sponsor%%20host=127.0.0.1:%s\n' "$(cat "$home/port")" >>"$conf"
 done
 
 xvfb-run -a -s "-screen 0 1100x1000x24" bash -euo pipefail -c '
   # Starts a program, waits for its window, runs the shots, ends the program.
+  # A step is KEYS=NAME, up-button=NAME (the enlarge button), viewer=NAME (a
+  # double click on the list, which must show the enlarged list), menu=NAME
+  # (a right click), or wait=SECONDS.
   shoot() {
-    local program=$1; shift
-    "build/bin/$program" & local pid=$!
+    local program=$1 arguments=$2; shift 2
+    # shellcheck disable=SC2086
+    "$PROJECTS/$program" $arguments & local pid=$!
     local window
     window=$(xdotool search --sync --onlyvisible --name "^$program\$" | head -1)
     xdotool windowfocus --sync "$window"
-    sleep 3  # the sponsor panel loads its page
-    import -window root "$OUT/${program,,}-main.png"
+    sleep 0.5
     for step in "$@"; do
-      if [ "${step%%=*}" = up-button ]; then
+      local what=${step%%=*} name=${step#*=}
+      eval "$(xdotool getwindowgeometry --shell "$window")"
+      case $what in
+        wait) sleep "$name"; continue ;;
         # "&Up" shares its mnemonic with "&URL address:", so it is clicked:
         # its centre lies this far from the window'"'"'s lower right corner.
-        eval "$(xdotool getwindowgeometry --shell "$window")"
-        xdotool mousemove --window "$window" $((WIDTH - 37)) $((HEIGHT - 49)) click 1
-      else
-        xdotool key --clearmodifiers ${step%%=*}
-      fi
-      sleep 0.7
-      import -window root "$OUT/${program,,}-${step#*=}.png"
+        up-button) xdotool mousemove --window "$window" $((WIDTH - 37)) $((HEIGHT - 49)) click 1 ;;
+        viewer) xdotool mousemove --window "$window" 120 140 click --repeat 2 --delay 80 1 ;;
+        menu) xdotool mousemove 550 500 click 3 ;;
+        shot) ;;
+        *) xdotool key --clearmodifiers $what ;;
+      esac
+      sleep 0.8
+      import -window root "$OUT/${program,,}-$name.png"
     done
     kill "$pid"
     wait "$pid" 2>/dev/null || true
   }
-  shoot Tarvelin "up-button=enlarged" "alt+w=restored" "alt+e=setting-menu" "Return=settings"
-  shoot Quorvash "alt+e=setting-menu" "Down Return=browser-button"
+  shoot Tarvelin "http://127.0.0.1:'"$port"'/gallery/" "wait=7" "shot=main" "up-button=enlarged" \
+    "viewer=viewer" "Escape=back" "up-button=restored"
+  shoot Tarvelin "" "alt+e=setting-menu" "Return=settings"
+  shoot Quorvash "" "Return=started" "wait=7" "shot=main" "up-button=enlarged" "viewer=viewer" \
+    "menu=viewer-menu" "Escape Escape=back"
+  shoot Quorvash "" "alt+e=setting-menu" "Down Return=browser-button"
 '
 echo "screenshots in $out"
 ls "$out"

@@ -4,10 +4,10 @@
 #include <QFileInfo>
 #include <QIcon>
 
-#include "shell/main_dialog.h"
 #include "shell/sponsor_panel.h"
 #include "shell/start_up.h"
 #include "shell/test_report.h"
+#include "shell/window_session.h"
 
 namespace shell {
 
@@ -20,17 +20,15 @@ int RunWindowProgram(int argc, char** argv, const WindowProgram& program) {
   const QString title = ProgramTitle(program.kind);
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/%1.png").arg(title.toLower())));
   QGuiApplication::setDesktopFileName(title.toLower());
+  // Message boxes of the picture actions are captioned with it.
+  QGuiApplication::setApplicationDisplayName(title);
 
   QStringList arguments = QCoreApplication::arguments();
   arguments.removeFirst();
-  platform::SettingsStore store(QCoreApplication::applicationName().toStdString());
-  MainDialog dialog(program, store, ReadCommandLine(program.kind, arguments));
-  // The engine is wired in here: dialog.SetRunControl(...), the worker-row
-  // timer and the view's calls into the dialog.
-  InstallTestReport(dialog);
-  AddSponsorPanel(dialog, store);
-  dialog.exec();
-  return 0;
+  WindowSession session(program, QCoreApplication::applicationName(), ReadCommandLine(program.kind, arguments));
+  InstallTestReport(session.Dialog());
+  AddSponsorPanel(session.Dialog(), platform::SettingsStore(QCoreApplication::applicationName().toStdString()));
+  return session.Exec();
 }
 
 }  // namespace shell

@@ -19,7 +19,16 @@ struct WindowProgram {
   std::function<std::optional<std::string>(const std::string& address,
                                            const platform::SettingsStore& store)>
       takeBrowserAddress;
+  // What the engine runs with: the reader of received pages (shared by the
+  // five workers, so it lives as long as the program) and, in Quorvash, the
+  // keyword's turn into a search address.
+  engine::PageHandler* pageHandler = nullptr;
+  std::function<std::string(const std::string& input, const platform::SettingsStore& store)> prepareAddress;
 };
+
+// The engine's Program for `program`, named `name` (settings root and user
+// agent).
+engine::Program EngineProgramOf(const WindowProgram& program, const std::string& name);
 
 // "Tarvelin" or "Quorvash": captions and message boxes.
 QString ProgramTitle(engine::ProgramKind kind);

@@ -1,5 +1,7 @@
 #include "tarvelin/tarvelin_window_program.h"
 
+#include "tarvelin/page_scanner.h"
+
 namespace tarvelin {
 
 shell::WindowProgram TarvelinWindowProgram() {
@@ -10,6 +12,8 @@ shell::WindowProgram TarvelinWindowProgram() {
   program.takeBrowserAddress = [](const std::string& address, const platform::SettingsStore&) {
     return std::optional<std::string>(address);
   };
+  static PageScanner scanner;
+  program.pageHandler = &scanner;
   return program;
 }
 
