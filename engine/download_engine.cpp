@@ -32,7 +32,7 @@ bool DownloadEngine::Download(const std::string& typed) {
   std::lock_guard guard(m_stateMutex);
   // The thread of the run before may still be showing its end message.
   if (m_downloadThread.joinable()) m_finishedThreads.push_back(std::move(m_downloadThread));
-  m_threadRunning = true;
+  ++m_threadsRunning;
   m_downloadThread = std::thread(&DownloadEngine::DownloadThreadProc, this, std::move(address));
   return true;
 }
@@ -60,7 +60,7 @@ bool DownloadEngine::Leave() {
   m_leaving = true;
   Stop();
   std::lock_guard guard(m_stateMutex);
-  return m_threadRunning;
+  return m_threadsRunning > 0;
 }
 
 void DownloadEngine::SetState(EngineState state) {
@@ -126,7 +126,7 @@ void DownloadEngine::DownloadThreadProc(std::string address) {
   }
   {
     std::lock_guard guard(m_stateMutex);
-    m_threadRunning = false;
+    --m_threadsRunning;
     m_runDone.notify_all();
   }
   m_view.RunEnded(summary);
@@ -134,7 +134,7 @@ void DownloadEngine::DownloadThreadProc(std::string address) {
 
 void DownloadEngine::WaitForRun() {
   std::unique_lock lock(m_stateMutex);
-  m_runDone.wait(lock, [&] { return !m_threadRunning; });
+  m_runDone.wait(lock, [&] { return m_threadsRunning == 0; });
 }
 
 void DownloadEngine::Shutdown() {

@@ -41,11 +41,11 @@ class DownloadEngine {
   void Cancel(int worker);
   // Asks a run in progress to end, without waiting: from now on questions
   // count as No and no picture is handed to the view. Returns whether a run
-  // is still ending; RunEnded comes when it has.
+  // is still ending; RunEnded comes when it has (once for every run).
   bool Leave();
   // Leave() and wait for the threads (console and tests).
   void Shutdown();
-  // Blocks until the download thread of the last run is done. Not from a
+  // Blocks until the download threads of all runs are done. Not from a
   // thread the view makes workers wait for.
   void WaitForRun();
 
@@ -89,7 +89,7 @@ class DownloadEngine {
   EngineState m_state = EngineState::Idle;
   std::thread m_downloadThread;
   std::vector<std::thread> m_finishedThreads;
-  bool m_threadRunning = false;
+  int m_threadsRunning = 0;  // a run's thread may still ask its end question as the next run starts
   std::filesystem::path m_projectFolder;
   RunSummary m_lastRun;
 };

@@ -169,6 +169,21 @@ TEST_F(EngineSeam, LeavingDuringAQuestionAnswersNoAndTouchesNothing) {
   EXPECT_EQ(size_t(std::distance(std::filesystem::directory_iterator(folder.Path() / "127.0.0.1"), {})), files);
 }
 
+TEST_F(EngineSeam, ARunStartedWhileTheLastOneAsksItsEndQuestionIsStillOneToLeave) {
+  site.Hurry();
+  bool started = false;
+  view.answer = [&](Question q) {
+    // The end question stands; the engine is idle, so Download starts a run.
+    if (q == Question::ViewFiles && !started) started = engine->Download(site.Url("/start.txt"));
+    return false;
+  };
+  ASSERT_TRUE(engine->Download(site.Url("/start.txt")));
+  LoopUntilRunEnded();
+  ASSERT_TRUE(started);
+  EXPECT_TRUE(engine->Leave());  // the second run is still going
+  LoopUntilRunEnded([&] { engine.reset(); });
+}
+
 TEST_F(EngineSeam, LeavingDuringAPictureOrASlowBodyEndsTheRun) {
   for (const bool duringPicture : {true, false}) {
     SCOPED_TRACE(duringPicture);
