@@ -11,7 +11,7 @@ packages=(
   qt6-webengine-dev
   googletest libgtest-dev libgmock-dev
   libcpp-httplib-dev openssl ca-certificates
-  xdg-utils desktop-file-utils fonts-dejavu-core
+  xdg-utils desktop-file-utils fonts-dejavu-core fonts-liberation2
   xvfb xauth imagemagick xdotool
   python3
   dbus-daemon

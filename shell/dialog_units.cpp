@@ -1,6 +1,7 @@
 #include "shell/dialog_units.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QFontMetrics>
 
 namespace shell {
@@ -28,6 +29,16 @@ BaseUnits BaseUnitsOf(const QFont& font) {
 }
 
 BaseUnits DialogBaseUnits() { return BaseUnitsOf(QApplication::font()); }
+
+QFont DialogFont(const QFont& desktop) {
+  for (const QString& family : {QStringLiteral("Liberation Sans"), QStringLiteral("Arial")}) {
+    if (!QFontDatabase::hasFamily(family)) continue;
+    QFont font = desktop;
+    font.setFamily(family);
+    return font;
+  }
+  return desktop;
+}
 
 int DluToPixelsX(int dlu, BaseUnits units) { return MulDiv(dlu, units.width, 4); }
 int DluToPixelsY(int dlu, BaseUnits units) { return MulDiv(dlu, units.height, 8); }

@@ -19,6 +19,11 @@ BaseUnits BaseUnitsOf(const QFont& font);
 // The base units of the desktop's default user-interface font.
 BaseUnits DialogBaseUnits();
 
+// The font the layouts were written for had the widths of Arial; a font of
+// those widths at the desktop's size keeps every text within its control.
+// The desktop's own font when none is installed.
+QFont DialogFont(const QFont& desktop);
+
 int DluToPixelsX(int dlu, BaseUnits units);
 int DluToPixelsY(int dlu, BaseUnits units);
 QRect DluToPixels(const QRect& dlu, BaseUnits units);

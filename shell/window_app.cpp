@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QIcon>
 
+#include "shell/dialog_units.h"
 #include "shell/sponsor_panel.h"
 #include "shell/start_up.h"
 #include "shell/test_report.h"
@@ -15,6 +16,7 @@ QString ProgramNameOf(const QString& executablePath) { return QFileInfo(executab
 
 int RunWindowProgram(int argc, char** argv, const WindowProgram& program) {
   QApplication app(argc, argv);
+  QApplication::setFont(DialogFont(QApplication::font()));
   QCoreApplication::setOrganizationName(QString::fromLatin1(kOrganisation));
   QCoreApplication::setApplicationName(ProgramNameOf(QCoreApplication::applicationFilePath()));
   const QString title = ProgramTitle(program.kind);
