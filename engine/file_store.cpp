@@ -85,7 +85,37 @@ std::string NumberedName(const std::string& name, int n) {
 PendingFile::~PendingFile() { Discard(); }
 
 bool PendingFile::Write(const char* data, size_t size) {
+  constexpr size_t kGather = 64 * 1024;
   if (m_error) return false;
+  if (m_pending.size() + size < kGather) {
+    m_pending.append(data, size);
+    return true;
+  }
+  if (!Flush()) return false;
+  if (size < kGather) {
+    m_pending.assign(data, size);
+    return true;
+  }
+  while (size > 0) {
+    const ssize_t n = ::write(m_fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      m_error = errno;
+      return false;
+    }
+    data += n;
+    size -= size_t(n);
+    m_size += n;
+  }
+  return true;
+}
+
+bool PendingFile::Flush() {
+  if (m_error) return false;
+  const std::string gathered = std::move(m_pending);
+  m_pending.clear();
+  const char* data = gathered.data();
+  size_t size = gathered.size();
   while (size > 0) {
     const ssize_t n = ::write(m_fd, data, size);
     if (n < 0) {
@@ -161,7 +191,7 @@ bool FileStore::SameBytesAsEarlier(int dirFd, const std::string& leaf, const std
 
 StoreResult FileStore::Commit(PendingFile& file, const std::string& localPath) {
   StoreResult result;
-  if (file.m_error) {
+  if (!file.Flush() || file.m_error) {
     result.error = ErrorText(file.m_error);
     return result;
   }

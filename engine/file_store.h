@@ -22,8 +22,11 @@ class PendingFile {
   PendingFile(const PendingFile&) = delete;
   PendingFile& operator=(const PendingFile&) = delete;
 
-  // False once a write has failed; the error stays.
+  // False once a write has failed; the error stays. Bytes are gathered and
+  // written in large pieces.
   bool Write(const char* data, size_t size);
+  // Writes what is gathered; false when that fails.
+  bool Flush();
   int64_t Size() const { return m_size; }
   int Error() const { return m_error; }
 
@@ -33,6 +36,7 @@ class PendingFile {
   void Discard();
 
   int m_fd;
+  std::string m_pending;   // gathered, not yet written
   std::string m_tempName;  // empty for a file the kernel keeps nameless
   int m_dirFd;
   int64_t m_size = 0;

@@ -118,7 +118,7 @@ std::optional<LoadedProject> ReadProjectFile(int dirFd) {
 std::string SaveProjectFile(int dirFd, const links::ProjectRecord& record) {
   // The files the record calls taken reach the disk first; one sync of the
   // file system here is far cheaper than one for every file.
-  ::syncfs(dirFd);
+  if (::syncfs(dirFd) != 0 && errno != EBADF) return std::strerror(errno);
   static thread_local std::mt19937 random{std::random_device{}()};
   static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   std::string temp;
@@ -149,6 +149,8 @@ std::string SaveProjectFile(int dirFd, const links::ProjectRecord& record) {
   if (::close(fd) != 0 && ok) error = errno, ok = false;
   // renameat replaces a link named project.cfg itself, never what it points at.
   if (ok && ::renameat(dirFd, temp.c_str(), dirFd, kProjectFileName) != 0) error = errno, ok = false;
+  // The new name itself is on disk only once the folder is.
+  if (ok) ::fsync(dirFd);
   if (!ok) {
     ::unlinkat(dirFd, temp.c_str(), 0);
     return std::strerror(error ? error : EIO);

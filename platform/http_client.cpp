@@ -153,8 +153,8 @@ HttpOutcome HttpSession::Get(const HttpTarget& target, HttpReceiver& receiver) {
   curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
   /* only allow redirects to HTTP and HTTPS URLs */
   curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  /* reads of at most 1024 bytes */
-  curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 1024L);
+  /* large reads from the socket; the body is still handed on 1024 bytes at a time */
+  curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 64L * 1024);
   /* a receive time-out of 5 s: less than one byte in five seconds ends it */
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 5L);
