@@ -14,4 +14,9 @@ void RaiseThreadPriority() {
     if (::setpriority(PRIO_PROCESS, id_t(tid), nice) == 0) return;
 }
 
+void LowerThreadPriority() {
+  const pid_t tid = pid_t(::syscall(SYS_gettid));
+  ::setpriority(PRIO_PROCESS, id_t(tid), 10);
+}
+
 }  // namespace platform

@@ -7,15 +7,22 @@
 #include "pictures/picture_viewer.h"
 #include "pictures/thumbnail_list.h"
 #include "platform/folders.h"
+#include "platform/thread_priority.h"
 #include "shell/main_dialog.h"
 
 namespace shell {
 
 namespace {
 
-// Decoding is the heaviest work of a run; five workers decoding at once on a
-// machine of few cores would leave the window waiting for a turn.
-std::ptrdiff_t ThumbnailersFor(int cores) { return std::max(1, cores - 1); }
+// Decoding is the heaviest work of a run: a worker that makes thumbnails
+// does so at a lower priority than the window's thread, so the window never
+// waits for a turn while all cores decode.
+void MakeThumbnailsAtLowPriority() {
+  static thread_local bool lowered = false;
+  if (lowered) return;
+  platform::LowerThreadPriority();
+  lowered = true;
+}
 
 }  // namespace
 
@@ -26,7 +33,7 @@ bool ShowMessageBox(const MessageRequest& request) {
 }
 
 WindowView::WindowView(MainDialog& dialog, pictures::ThumbnailList& list)
-    : m_dialog(dialog), m_list(list), m_thumbnailers(ThumbnailersFor(QThread::idealThreadCount())) {}
+    : m_dialog(dialog), m_list(list) {}
 
 void WindowView::SetLeaving() {
   m_leaving = true;
@@ -56,9 +63,8 @@ bool WindowView::Put(MessageRequest request) {
 }
 
 void WindowView::AddPicture(const engine::StoredPicture& picture) {
-  m_thumbnailers.acquire();
+  MakeThumbnailsAtLowPriority();
   m_list.AddPicture(picture.path, picture.file, picture.host);
-  m_thumbnailers.release();
 }
 
 bool WindowView::Ask(engine::Question question, const std::string& text) {

@@ -8,7 +8,6 @@
 #include <QObject>
 #include <QString>
 #include <functional>
-#include <semaphore>
 
 #include "engine/engine_view.h"
 
@@ -71,8 +70,6 @@ class WindowView : public QObject, public engine::EngineView {
   pictures::ThumbnailList& m_list;
   Asker m_asker = ShowMessageBox;
   bool m_leaving = false;
-  // Workers making thumbnails at once: a core is left to the window.
-  std::counting_semaphore<> m_thumbnailers;
 };
 
 }  // namespace shell
