@@ -96,26 +96,17 @@ bool PendingFile::Write(const char* data, size_t size) {
     m_pending.assign(data, size);
     return true;
   }
-  while (size > 0) {
-    const ssize_t n = ::write(m_fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      m_error = errno;
-      return false;
-    }
-    data += n;
-    size -= size_t(n);
-    m_size += n;
-  }
-  return true;
+  return WriteOut(data, size);
 }
 
 bool PendingFile::Flush() {
   if (m_error) return false;
   const std::string gathered = std::move(m_pending);
   m_pending.clear();
-  const char* data = gathered.data();
-  size_t size = gathered.size();
+  return WriteOut(gathered.data(), gathered.size());
+}
+
+bool PendingFile::WriteOut(const char* data, size_t size) {
   while (size > 0) {
     const ssize_t n = ::write(m_fd, data, size);
     if (n < 0) {

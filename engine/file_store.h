@@ -34,6 +34,7 @@ class PendingFile {
   friend class FileStore;
   PendingFile(int fd, std::string tempName, int dirFd) : m_fd(fd), m_tempName(std::move(tempName)), m_dirFd(dirFd) {}
   void Discard();
+  bool WriteOut(const char* data, size_t size);
 
   int m_fd;
   std::string m_pending;   // gathered, not yet written
