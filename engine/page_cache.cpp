@@ -8,11 +8,14 @@ namespace engine {
 
 namespace {
 
-std::shared_ptr<const KeptAnswer> Pack(const platform::HttpHead& head, const std::string& body) {
+std::shared_ptr<const KeptAnswer> Pack(const platform::HttpHead& head, const std::string& body, bool compress) {
   auto kept = std::make_shared<KeptAnswer>();
   kept->head = head;
   kept->size = body.size();
-  if (!body.empty()) {
+  if (!compress) {
+    kept->packed = body;
+  } else if (!body.empty()) {
+    kept->compressed = true;
     uLongf packedSize = compressBound(uLong(body.size()));
     kept->packed.resize(packedSize);
     if (compress2(reinterpret_cast<Bytef*>(kept->packed.data()), &packedSize,
@@ -27,7 +30,9 @@ std::shared_ptr<const KeptAnswer> Pack(const platform::HttpHead& head, const std
 std::shared_ptr<const CachedAnswer> Unpack(const KeptAnswer& kept) {
   auto answer = std::make_shared<CachedAnswer>();
   answer->head = kept.head;
-  if (kept.size > 0) {
+  if (!kept.compressed) {
+    answer->body = kept.packed;
+  } else if (kept.size > 0) {
     answer->body.resize(kept.size);
     uLongf size = uLongf(kept.size);
     if (uncompress(reinterpret_cast<Bytef*>(answer->body.data()), &size,
@@ -74,11 +79,16 @@ PageCache::Lookup PageCache::Find(const std::string& url, Deferred later) {
 std::vector<PageCache::Deferred> PageCache::Finish(const std::string& url, bool page,
                                                    const platform::HttpHead& head, const std::string& body) {
   std::shared_ptr<const KeptAnswer> kept;
+  bool compress;
+  {
+    std::lock_guard guard(m_mutex);
+    compress = m_bytes + body.size() > m_plainBytes;
+  }
   try {
     if (IsErrorStatus(head.status) && head.status != 0)
-      kept = Pack(head, {});
+      kept = Pack(head, {}, false);
     else if (page && body.size() <= m_maxPageBytes)
-      kept = Pack(head, body);
+      kept = Pack(head, body, compress);
   } catch (const std::bad_alloc&) {
     // Not kept: the page is fetched again when asked for again.
   }

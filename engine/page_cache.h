@@ -23,11 +23,14 @@ struct CachedAnswer {
   std::string body;  // empty for an error answer
 };
 
-// A kept answer: pages are kept compressed, a fifth of their size or less.
+// A kept answer. Past the first two megabytes pages are kept compressed, a
+// fifth of their size or less: small sites pay no time for it, large ones
+// keep many more pages.
 struct KeptAnswer {
   platform::HttpHead head;
   std::string packed;
   size_t size = 0;
+  bool compressed = false;
 };
 
 class PageCache {
@@ -42,8 +45,8 @@ class PageCache {
     std::shared_ptr<const CachedAnswer> answer;  // with Found::Answer
   };
 
-  explicit PageCache(size_t maxBytes = 64u << 20, size_t maxPageBytes = 4u << 20)
-      : m_maxBytes(maxBytes), m_maxPageBytes(maxPageBytes) {}
+  explicit PageCache(size_t maxBytes = 64u << 20, size_t maxPageBytes = 4u << 20, size_t plainBytes = 2u << 20)
+      : m_maxBytes(maxBytes), m_maxPageBytes(maxPageBytes), m_plainBytes(plainBytes) {}
 
   // The kept answer for `url`; else Fetch, and the caller now fetches it and
   // must call Finish. While another worker fetches the same address, `later`
@@ -58,7 +61,7 @@ class PageCache {
  private:
   void StoreLocked(const std::string& url, std::shared_ptr<const KeptAnswer> answer);
 
-  const size_t m_maxBytes, m_maxPageBytes;
+  const size_t m_maxBytes, m_maxPageBytes, m_plainBytes;
   mutable std::mutex m_mutex;  // guards everything below
   std::condition_variable m_finished;
   std::unordered_map<std::string, std::vector<Deferred>> m_inFlight;

@@ -73,7 +73,7 @@ QSize ProbePicture(const std::filesystem::path& file) {
   // A header lies in the first bytes: one read of them costs less than a
   // mapping, whose removal interrupts every core. Only a header pushed far
   // back (large metadata first) needs the whole file.
-  constexpr qsizetype kHeadBytes = 256 * 1024;
+  constexpr qsizetype kHeadBytes = 64 * 1024;
   const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return {};
   struct stat st {};

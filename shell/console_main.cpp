@@ -1,5 +1,6 @@
 #include "shell/console_main.h"
 
+#include <malloc.h>
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
@@ -78,6 +79,8 @@ int RunConsole(const engine::Program& program, int argc, char** argv) {
     return kExitOk;
   }
 
+  // Eight threads would each keep a heap of their own; two serve as well.
+  mallopt(M_ARENA_MAX, 2);
   const sigset_t stopSignals = StopOnSignals::BlockSignals();
   // Output into a closed pipe (`| head`) must not end the run unsaved.
   signal(SIGPIPE, SIG_IGN);

@@ -4,6 +4,7 @@
 #include <climits>
 #include <atomic>
 #include <optional>
+#include <random>
 #include <set>
 #include <string>
 #include <thread>
@@ -192,6 +193,31 @@ TEST(AddLink, ConcurrentAddsListEveryDistinctLinkOnce) {
       EXPECT_EQ(record.links[size_t(index)], link);
     }
   EXPECT_TRUE(std::all_of(seen.begin(), seen.end(), [](int n) { return n == 1; }));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FindNoCase, AgreesWithAPlainSearchOnRandomText) {
+  std::mt19937 random(7);
+  const std::string alphabet = "aAbB<>'\" ";
+  auto text = [&](size_t n) {
+    std::string s;
+    for (size_t i = 0; i < n; ++i) s += alphabet[random() % alphabet.size()];
+    return s;
+  };
+  for (int i = 0; i < 20000; ++i) {
+    const std::string haystack = text(random() % 24), needle = text(random() % 4);
+    const size_t from = random() % (haystack.size() + 2);
+    size_t expected = std::string_view::npos;
+    if (from <= haystack.size()) {
+      auto it = std::search(haystack.begin() + long(from), haystack.end(), needle.begin(), needle.end(),
+                            [](char a, char b) { return links::AsciiLower(a) == links::AsciiLower(b); });
+      if (it != haystack.end() || needle.empty()) expected = size_t(it - haystack.begin());
+    }
+    ASSERT_EQ(links::FindNoCase(haystack, needle, from), expected) << haystack << " / " << needle << " @" << from;
+  }
 }
 
 }  // namespace
