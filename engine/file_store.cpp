@@ -196,7 +196,12 @@ StoreResult FileStore::Commit(PendingFile& file, const std::string& localPath) {
     const size_t cut = name.rfind('/');
     const std::string dirs = cut == std::string::npos ? std::string() : name.substr(0, cut + 1);
     const std::string leaf = cut == std::string::npos ? name : name.substr(cut + 1);
-    const int dirFd = dirs.empty() ? ::dup(m_dirFd) : OpenFolders(m_dirFd, dirs, error);
+    // The project folder's own descriptor serves a bare name; a path's
+    // innermost folder is opened (and closed again) for it.
+    const int dirFd = dirs.empty() ? m_dirFd : OpenFolders(m_dirFd, dirs, error);
+    auto closeFolder = [&] {
+      if (dirFd != m_dirFd) closeFolder();
+    };
     if (dirFd < 0) {
       result.error = ErrorText(error ? error : errno);
       return result;
@@ -210,7 +215,7 @@ StoreResult FileStore::Commit(PendingFile& file, const std::string& localPath) {
     }
     const int linkError = errno;
     if (linked == 0) {
-      ::close(dirFd);
+      closeFolder();
       std::lock_guard guard(m_mutex);
       m_created.insert(name);
       result.stored = true;
@@ -218,13 +223,13 @@ StoreResult FileStore::Commit(PendingFile& file, const std::string& localPath) {
       return result;
     }
     if (linkError == EEXIST && SameBytesAsEarlier(dirFd, leaf, name, file)) {
-      ::close(dirFd);
+      closeFolder();
       result.stored = true;
       result.reused = true;
       result.name = name;
       return result;
     }
-    ::close(dirFd);
+    closeFolder();
     if (linkError != EEXIST) {
       result.error = ErrorText(linkError);
       return result;

@@ -33,6 +33,7 @@ void RunSignals::SetIdle(int worker) {
   m_idle[size_t(worker)] = true;
   ++m_generation;
   m_changed.notify_all();
+  m_idleChanged.notify_all();
 }
 
 void RunSignals::ClearIdle(int worker) {
@@ -47,15 +48,13 @@ bool RunSignals::AllIdle() const {
 
 void RunSignals::WaitAllIdle() {
   std::unique_lock lock(m_mutex);
-  m_changed.wait(lock, [&] { return std::all_of(m_idle.begin(), m_idle.end(), [](bool b) { return b; }); });
+  m_idleChanged.wait(lock, [&] { return std::all_of(m_idle.begin(), m_idle.end(), [](bool b) { return b; }); });
 }
 
 bool RunSignals::WaitAllIdleFor(std::chrono::milliseconds timeout) {
   std::unique_lock lock(m_mutex);
   auto allIdle = [&] { return std::all_of(m_idle.begin(), m_idle.end(), [](bool b) { return b; }); };
-  const uint64_t seen = m_generation;
-  m_changed.wait_for(lock, timeout, [&] { return allIdle() || m_generation != seen; });
-  return allIdle();
+  return m_idleChanged.wait_for(lock, timeout, allIdle);
 }
 
 void RunSignals::SetCancel(int worker) {

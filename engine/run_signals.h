@@ -25,8 +25,8 @@ class RunSignals {
   void ClearIdle(int worker);
   bool AllIdle() const;
   void WaitAllIdle();
-  // Waits at most `timeout`, and less when a file has finished; returns
-  // whether all five are idle.
+  // Waits at most `timeout`, less when all five go idle; returns whether
+  // all five are idle.
   bool WaitAllIdleFor(std::chrono::milliseconds timeout);
 
   void SetCancel(int worker);
@@ -42,7 +42,8 @@ class RunSignals {
 
  private:
   mutable std::mutex m_mutex;
-  std::condition_variable m_changed;
+  std::condition_variable m_changed;      // for workers: new links, a worker idle, Stop
+  std::condition_variable m_idleChanged;  // for the download thread: a worker idle
   bool m_stop = true;  // set while no run is in progress
   std::array<bool, kWorkerCount> m_idle{};
   std::array<bool, kWorkerCount> m_cancel{};

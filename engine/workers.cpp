@@ -11,7 +11,7 @@ namespace {
 // The fallback poll of an idle worker; it is normally woken sooner.
 constexpr std::chrono::milliseconds kIdlePoll(1000);
 // How often the download thread looks up from its wait while workers run.
-constexpr std::chrono::milliseconds kWatchPoll(500);
+constexpr std::chrono::milliseconds kWatchPoll(250);
 }  // namespace
 
 void WorkerThreadProc(RunContext& run, int k) {
@@ -30,9 +30,11 @@ void WorkerThreadProc(RunContext& run, int k) {
     if (result == links::TakeResult::EndWorker) break;
     if (result == links::TakeResult::Taken) {
       run.rows.SetLabel(k, taken.link.empty() ? "index.htm" : taken.link);
+      const int listed = run.links.Size();
       FetchFile(run, k, session, taken.link, taken.index);
       // Its page's links are all in the list now: idle workers may look.
-      signals.NotifyProgress();
+      // A file that added none gives them nothing to look at.
+      if (run.links.Size() != listed) signals.NotifyProgress();
       continue;
     }
     // Nothing to take. The run ends when all five are idle together: then
