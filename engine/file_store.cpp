@@ -200,7 +200,7 @@ StoreResult FileStore::Commit(PendingFile& file, const std::string& localPath) {
     // innermost folder is opened (and closed again) for it.
     const int dirFd = dirs.empty() ? m_dirFd : OpenFolders(m_dirFd, dirs, error);
     auto closeFolder = [&] {
-      if (dirFd != m_dirFd) closeFolder();
+      if (dirFd != m_dirFd) ::close(dirFd);
     };
     if (dirFd < 0) {
       result.error = ErrorText(error ? error : errno);
