@@ -145,6 +145,9 @@ FetchOutcome Continue(const RunContext& run, int worker, platform::HttpSession& 
   } else {
     outcome = Finish(run, worker, job, fetcher, http, session.LastError());
   }
+  // A Cancel was meant for this worker's own file, not for the links that
+  // others left to it.
+  if (!waiting.empty()) run.signals.ClearCancel(worker);
   for (auto& work : waiting) work(worker, session);
   return outcome;
 }

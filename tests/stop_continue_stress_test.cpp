@@ -1,9 +1,7 @@
 // Many small files, stopped at random moments and continued until done:
 // every file is fetched whole exactly once and stored once.
-#include <chrono>
 #include <random>
 #include <set>
-#include <thread>
 
 #include "tests/support/engine_fixture.h"
 
@@ -28,11 +26,13 @@ TEST_F(StopContinueStress, EveryFileExactlyOnceAcrossStops) {
   bool first = true;
   while (true) {
     view.Answer(Question::ContinueDownload, !first);
+    const int ended = view.RunsEnded();
     ASSERT_TRUE(engine->Download(site.Url("/start.txt")));
     first = false;
     ++runs;
     if (stops < 5) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(std::uniform_int_distribution<int>(5, 120)(random)));
+      // Stopped at a moment of its own: after some number of files.
+      view.WaitForPictures(std::uniform_int_distribution<size_t>(1, 400)(random), ended);
       engine->Stop();
       ++stops;
     }

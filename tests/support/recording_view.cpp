@@ -3,6 +3,7 @@
 void RecordingView::AddPicture(const engine::StoredPicture& picture) {
   std::lock_guard g(m_mutex);
   m_pictures.push_back(picture);
+  m_changed.notify_all();
 }
 bool RecordingView::Ask(engine::Question question, const std::string& text) {
   std::lock_guard g(m_mutex);
@@ -29,6 +30,11 @@ void RecordingView::OpenFolder(const std::filesystem::path& folder) {
 void RecordingView::RunEnded(const engine::RunSummary&) {
   std::lock_guard g(m_mutex);
   ++m_runsEnded;
+  m_changed.notify_all();
+}
+void RecordingView::WaitForPictures(size_t pictures, int runsEnded) {
+  std::unique_lock lock(m_mutex);
+  m_changed.wait(lock, [&] { return m_pictures.size() >= pictures || m_runsEnded > runsEnded; });
 }
 void RecordingView::Answer(engine::Question question, bool yes) {
   std::lock_guard g(m_mutex);

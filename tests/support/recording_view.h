@@ -33,9 +33,13 @@ class RecordingView : public engine::EngineView {
   std::vector<std::filesystem::path> OpenedFolders() const;
   std::vector<std::filesystem::path> ProjectFolders() const;
   int RunsEnded() const;
+  // Waits until `pictures` have been added since the list was cleared, or a
+  // run has ended beyond `runsEnded`.
+  void WaitForPictures(size_t pictures, int runsEnded);
 
  private:
   mutable std::mutex m_mutex;
+  std::condition_variable m_changed;
   std::vector<engine::StoredPicture> m_pictures;
   std::vector<Asked> m_questions;
   std::vector<std::string> m_errors;
