@@ -69,19 +69,12 @@ for tool in python3 nginx wget wget2; do
 done
 [ -x /usr/bin/time ] || die "GNU time is not installed (/usr/bin/time; Debian package 'time')"
 case " $PROGRAMS " in *" tarvelin "*) [ -x "$CLI" ] || die "$CLI not found; build with: bash scripts/build.sh" ;; esac
-NGINX=$(command -v nginx)
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/docs-bench.XXXXXX")
 outs=
-nginx_pid=
+# shellcheck source=bench/nginx.sh
+. "$here/nginx.sh"
 proxy_pids=()
-stop_nginx() {
-  if [ -n "$nginx_pid" ]; then
-    kill "$nginx_pid" 2>/dev/null || true
-    wait "$nginx_pid" 2>/dev/null || true
-    nginx_pid=
-  fi
-}
 stop_proxies() {
   local pid
   for pid in "${proxy_pids[@]}"; do
@@ -92,7 +85,7 @@ stop_proxies() {
 }
 cleanup() {
   stop_proxies
-  stop_nginx
+  nginx_stop
   [ -z "$outs" ] || rm -rf "$outs"
   if [ "${KEEP:-0}" = 1 ]; then
     echo "docs_bench: kept $tmp" >&2
@@ -103,9 +96,6 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-listening() {  # host port
-  (exec 3<>"/dev/tcp/$1/$2") 2>/dev/null
-}
 for h in $HOST1 $HOST2; do
   for p in $PORT $INNER; do
     ! listening "$h" "$p" || die "something already listens on $h:$p; choose another BENCH_PORT"
@@ -145,44 +135,9 @@ START="http://$HOST1:$PORT/index.htm"
 
 # --- servers -----------------------------------------------------------------
 start_nginx() {  # port
-  local listen=$1 conf=$tmp/nginx
-  rm -rf "$conf"
-  mkdir -p "$conf/logs" "$conf/temp"
-  local user=""
-  [ "$(id -u)" = 0 ] && user="user root root;"   # workers must read the site like we do
-  cat >"$conf/nginx.conf" <<EOF
-$user
-worker_processes 1;
-daemon off;
-pid $conf/nginx.pid;
-error_log $conf/logs/error.log warn;
-events { worker_connections 1024; }
-http {
-  types { text/html html htm; text/css css; image/jpeg jpg; image/png png; }
-  default_type application/octet-stream;
-  sendfile on;
-  keepalive_requests 100000;
-  log_format bench '\$server_addr \$connection \$status \$body_bytes_sent \$uri \$request_uri';
-  access_log $conf/logs/access.log bench;
-  client_body_temp_path $conf/temp/body;
-  proxy_temp_path $conf/temp/proxy;
-  fastcgi_temp_path $conf/temp/fastcgi;
-  uwsgi_temp_path $conf/temp/uwsgi;
-  scgi_temp_path $conf/temp/scgi;
-  server { listen $HOST1:$listen; root $SITE/host1; }
-  server { listen $HOST2:$listen; root $SITE/host2; }
-}
-EOF
-  : >"$conf/logs/access.log"
-  "$NGINX" -p "$conf" -c "$conf/nginx.conf" -e "$conf/logs/error.log" &
-  nginx_pid=$!
-  for _ in $(seq 100); do
-    if listening $HOST1 "$listen" && listening $HOST2 "$listen"; then return 0; fi
-    kill -0 "$nginx_pid" 2>/dev/null || break
-    sleep 0.05
-  done
-  cat "$conf/logs/error.log" >&2
-  die "nginx did not start"
+  nginx_start "$tmp/nginx" '$server_addr $connection $status $body_bytes_sent $uri $request_uri' \
+    "server { listen $HOST1:$1; root $SITE/host1; } server { listen $HOST2:$1; root $SITE/host2; }" \
+    "$HOST1:$1" "$HOST2:$1"
 }
 
 start_proxies() {  # rtt-ms log-prefix
@@ -310,7 +265,7 @@ for mode in $MODES; do
       run_one "$mode" "$rtt" "$prog" "$n"
     done
   done
-  stop_nginx
+  nginx_stop
 done
 
 # --- the tables --------------------------------------------------------------

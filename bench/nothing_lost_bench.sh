@@ -91,22 +91,15 @@ done
 [ -x /usr/bin/time ] || die "GNU time is not installed (/usr/bin/time; Debian package 'time')"
 [ -x "$CLI" ] || die "$CLI not found; build with: cmake --build build --target tarvelin-cli"
 [ -z "$OLD" ] || [ -x "$OLD" ] || die "OLD_TARVELIN_CLI=$OLD is not a program"
-NGINX=$(command -v nginx)
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/nothing-lost-bench.XXXXXX")
 outs=
-nginx_pid=
+# shellcheck source=bench/nginx.sh
+. "$here/nginx.sh"
 failures=()
 fail() { failures+=("$*"); say "CHECK FAILED: $*"; }
-stop_nginx() {
-  if [ -n "$nginx_pid" ]; then
-    kill "$nginx_pid" 2>/dev/null || true
-    wait "$nginx_pid" 2>/dev/null || true
-    nginx_pid=
-  fi
-}
 cleanup() {
-  stop_nginx
+  nginx_stop
   [ -z "$outs" ] || rm -rf "$outs"
   rm -rf "$BIG_SITE"
   if [ "${KEEP:-0}" = 1 ]; then
@@ -118,8 +111,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-listening() { (exec 3<>"/dev/tcp/$HOST/$1") 2>/dev/null; }
-! listening "$PORT" || die "something already listens on $HOST:$PORT; choose another BENCH_PORT"
+! listening "$HOST" "$PORT" || die "something already listens on $HOST:$PORT; choose another BENCH_PORT"
 load() { cut -d' ' -f1-3 /proc/loadavg; }
 free_kb() { df -Pk "$1" | awk 'NR == 2 { print $4 }'; }
 
@@ -159,48 +151,13 @@ ensure_site() {  # kind -> bench/work/site-KIND
 
 # --- server ------------------------------------------------------------------
 start_nginx() {  # site-folder [rate-kb]
-  local site=$1 rate=${2:-} conf=$tmp/nginx
-  stop_nginx
-  rm -rf "$conf"
-  mkdir -p "$conf/logs" "$conf/temp"
-  local user="" pace=""
-  [ "$(id -u)" = 0 ] && user="user root root;"   # workers must read the site like we do
+  local pace=""
   # limit_rate sends the first second's worth at once, then holds the rest
   # until the next whole second: a picture of 1.25-1.75 times the rate
   # takes about one second.
-  [ -z "$rate" ] || pace="location ~ \\.jpg\$ { limit_rate ${rate}k; }"
-  cat >"$conf/nginx.conf" <<EOF
-$user
-worker_processes 1;
-daemon off;
-pid $conf/nginx.pid;
-error_log $conf/logs/error.log warn;
-events { worker_connections 1024; }
-http {
-  types { text/html html htm; image/jpeg jpg; }
-  default_type application/octet-stream;
-  sendfile on;
-  keepalive_requests 100000;
-  log_format bench '\$connection \$status \$body_bytes_sent \$uri \$request_time';
-  access_log $conf/logs/access.log bench;
-  client_body_temp_path $conf/temp/body;
-  proxy_temp_path $conf/temp/proxy;
-  fastcgi_temp_path $conf/temp/fastcgi;
-  uwsgi_temp_path $conf/temp/uwsgi;
-  scgi_temp_path $conf/temp/scgi;
-  server { listen $HOST:$PORT; root $site; $pace }
-}
-EOF
-  : >"$conf/logs/access.log"
-  "$NGINX" -p "$conf" -c "$conf/nginx.conf" -e "$conf/logs/error.log" &
-  nginx_pid=$!
-  for _ in $(seq 100); do
-    listening "$PORT" && return 0
-    kill -0 "$nginx_pid" 2>/dev/null || break
-    sleep 0.05
-  done
-  cat "$conf/logs/error.log" >&2
-  die "nginx did not start"
+  [ -z "${2:-}" ] || pace="location ~ \\.jpg\$ { limit_rate ${2}k; }"
+  nginx_start "$tmp/nginx" '$connection $status $body_bytes_sent $uri $request_time' \
+    "server { listen $HOST:$PORT; root $1; $pace }" "$HOST:$PORT"
 }
 access_lines() { wc -l <"$tmp/nginx/logs/access.log"; }
 access_since() {  # line-count-before file
@@ -305,7 +262,7 @@ mode_big() {
       timed_run big "$prog" "$n" /index.htm "$BIG_SITE/manifest.json"
     done
   done
-  stop_nginx
+  nginx_stop
   check_timed big "$BIG_SITE/manifest.json"
   cp "$BIG_SITE/manifest.json" "$tmp/big-manifest.json"
   rm -rf "$BIG_SITE"
@@ -338,7 +295,7 @@ EOF
       check_timed corrupt-kind "$tmp/manifest-$kind.json"
     done ;;
   esac
-  stop_nginx
+  nginx_stop
   check_timed corrupt "$site/manifest.json"
 }
 
@@ -494,7 +451,7 @@ mode_kill() {
       kill_loop tarvelin 1 notmpfile ;;
     esac ;;
   esac
-  stop_nginx
+  nginx_stop
   python3 - "$results" "$MAX_KILLS" <<'EOF' || fail "kill: see the lines above"
 import json, sys
 bad = []

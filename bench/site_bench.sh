@@ -64,20 +64,13 @@ for tool in python3 nginx wget; do
 done
 [ -x /usr/bin/time ] || die "GNU time is not installed (/usr/bin/time; Debian package 'time')"
 [ -x "$CLI" ] || die "$CLI not found; build with: bash scripts/build.sh"
-NGINX=$(command -v nginx)
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/site-bench.XXXXXX")
 outs=
-nginx_pid=
-stop_nginx() {
-  if [ -n "$nginx_pid" ]; then
-    kill "$nginx_pid" 2>/dev/null || true
-    wait "$nginx_pid" 2>/dev/null || true
-    nginx_pid=
-  fi
-}
+# shellcheck source=bench/nginx.sh
+. "$here/nginx.sh"
 cleanup() {
-  stop_nginx
+  nginx_stop
   [ -z "$outs" ] || rm -rf "$outs"
   if [ "${KEEP:-0}" = 1 ]; then
     echo "site_bench: kept $tmp" >&2
@@ -88,11 +81,8 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-port_free() {
-  ! (exec 3<>"/dev/tcp/$1/$PORT") 2>/dev/null
-}
 for h in $HOST1 $HOST2; do
-  port_free "$h" || die "something already listens on $h:$PORT; choose another with BENCH_PORT"
+  ! listening "$h" "$PORT" || die "something already listens on $h:$PORT; choose another with BENCH_PORT"
 done
 
 out_root=${BENCH_OUT:-}
@@ -120,44 +110,9 @@ ensure_site() {  # variant -> folder
 
 # --- server ------------------------------------------------------------------
 start_nginx() {  # site folder
-  local site=$1 conf=$tmp/nginx
-  rm -rf "$conf"
-  mkdir -p "$conf/logs" "$conf/temp"
-  local user=""
-  [ "$(id -u)" = 0 ] && user="user root root;"   # workers must read the site like we do
-  cat >"$conf/nginx.conf" <<EOF
-$user
-worker_processes 1;
-daemon off;
-pid $conf/nginx.pid;
-error_log $conf/logs/error.log warn;
-events { worker_connections 512; }
-http {
-  types { text/html html htm; image/jpeg jpg; image/png png; }
-  default_type application/octet-stream;
-  sendfile on;
-  keepalive_requests 100000;
-  log_format bench '\$server_addr \$status \$body_bytes_sent \$uri \$request_uri';
-  access_log $conf/logs/access.log bench;
-  client_body_temp_path $conf/temp/body;
-  proxy_temp_path $conf/temp/proxy;
-  fastcgi_temp_path $conf/temp/fastcgi;
-  uwsgi_temp_path $conf/temp/uwsgi;
-  scgi_temp_path $conf/temp/scgi;
-  server { listen $HOST1:$PORT; root $site/host1; }
-  server { listen $HOST2:$PORT; root $site/host2; }
-}
-EOF
-  : >"$conf/logs/access.log"
-  "$NGINX" -p "$conf" -c "$conf/nginx.conf" -e "$conf/logs/error.log" &
-  nginx_pid=$!
-  for _ in $(seq 100); do
-    if ! port_free $HOST1 && ! port_free $HOST2; then return 0; fi
-    kill -0 "$nginx_pid" 2>/dev/null || break
-    sleep 0.05
-  done
-  cat "$conf/logs/error.log" >&2
-  die "nginx did not start"
+  nginx_start "$tmp/nginx" '$server_addr $status $body_bytes_sent $uri $request_uri' \
+    "server { listen $HOST1:$PORT; root $1/host1; } server { listen $HOST2:$PORT; root $1/host2; }" \
+    "$HOST1:$PORT" "$HOST2:$PORT"
 }
 
 # --- one run -----------------------------------------------------------------
@@ -254,7 +209,7 @@ for variant in $SITES; do
       run_one "$variant" "$prog" "$n" "$start"
     done
   done
-  stop_nginx
+  nginx_stop
 done
 
 # --- the table ---------------------------------------------------------------

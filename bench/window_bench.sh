@@ -48,7 +48,8 @@ for tool in python3 nginx convert; do command -v "$tool" >/dev/null || die "$too
 [ -x "$CLI" ] && [ -x "$WINDOW" ] || die "build first: cmake --build build --target bench_window tarvelin-cli"
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/window-bench.XXXXXX")
-nginx_pid=
+# shellcheck source=bench/nginx.sh
+. "$here/nginx.sh"
 proxy_pids=()
 outs=
 stop_proxies() {
@@ -61,10 +62,7 @@ stop_proxies() {
 }
 cleanup() {
   stop_proxies
-  if [ -n "$nginx_pid" ]; then
-    kill "$nginx_pid" 2>/dev/null || true
-    wait "$nginx_pid" 2>/dev/null || true
-  fi
+  nginx_stop
   [ -z "$outs" ] || rm -rf "$outs"
   if [ "${KEEP:-0}" = 1 ]; then echo "window_bench: kept $tmp" >&2; else rm -rf "$tmp"; fi
 }
@@ -112,45 +110,17 @@ fi
 
 # --- server ------------------------------------------------------------------
 conf=$tmp/nginx
-mkdir -p "$conf/logs" "$conf/temp"
-user=""
-[ "$(id -u)" = 0 ] && user="user root root;"
-cat >"$conf/nginx.conf" <<EOF
-$user
-worker_processes 1;
-daemon off;
-pid $conf/nginx.pid;
-error_log $conf/logs/error.log warn;
-events { worker_connections 512; }
-http {
-  types { text/html html htm; image/jpeg jpg; image/png png; }
-  default_type application/octet-stream;
-  sendfile on;
-  keepalive_requests 100000;
-  access_log off;
-  client_body_temp_path $conf/temp/body;
-  proxy_temp_path $conf/temp/proxy;
-  fastcgi_temp_path $conf/temp/fastcgi;
-  uwsgi_temp_path $conf/temp/uwsgi;
-  scgi_temp_path $conf/temp/scgi;
+for address in $HOST1:$PORT $HOST2:$PORT $HOST1:$MANY_PORT $HOST1:$INNER $HOST2:$INNER; do
+  ! listening "${address%:*}" "${address#*:}" || die "something already listens on $address"
+done
+nginx_start "$conf" '$server_addr $status $uri' "
   server { listen $HOST1:$PORT; listen $HOST1:$INNER; root $main_site/host1; }
   server { listen $HOST2:$PORT; listen $HOST2:$INNER; root $main_site/host2; }
   server {
     listen $HOST1:$MANY_PORT;
     root $many_site;
-    location ~ ^/img/s(\d+)-\d+\.jpg\$ { alias $many_site/src/\$1.jpg; }
-  }
-}
-EOF
-for address in $HOST1:$PORT $HOST2:$PORT $HOST1:$MANY_PORT $HOST1:$INNER $HOST2:$INNER; do
-  ! (exec 3<>"/dev/tcp/${address%:*}/${address#*:}") 2>/dev/null || die "something already listens on $address"
-done
-nginx -p "$conf" -c "$conf/nginx.conf" -e "$conf/logs/error.log" &
-nginx_pid=$!
-for _ in $(seq 100); do
-  (exec 3<>"/dev/tcp/$HOST1/$MANY_PORT") 2>/dev/null && break
-  sleep 0.05
-done
+    location ~ ^/img/s(\\d+)-\\d+\\.jpg\$ { alias $many_site/src/\$1.jpg; }
+  }" "$HOST1:$PORT" "$HOST2:$PORT" "$HOST1:$MANY_PORT"
 find "$main_site" "$many_site" -type f -exec cat {} + >/dev/null   # read from memory in every run
 
 # The main site through latency proxies: nginx gives up the site's own port to
@@ -208,14 +178,9 @@ for n in $(seq "$RUNS"); do
 done
 if [ "$RTT" != 0 ]; then
   # nginx again, without the site's own port, which the proxies take.
-  kill "$nginx_pid"; wait "$nginx_pid" 2>/dev/null || true
+  nginx_stop
   sed -i "s/listen $HOST1:$PORT; //; s/listen $HOST2:$PORT; //" "$conf/nginx.conf"
-  nginx -p "$conf" -c "$conf/nginx.conf" -e "$conf/logs/error.log" &
-  nginx_pid=$!
-  for _ in $(seq 100); do
-    (exec 3<>"/dev/tcp/$HOST1/$INNER") 2>/dev/null && break
-    sleep 0.05
-  done
+  nginx_run "$conf" "$HOST1:$INNER" "$HOST2:$INNER"
   start_proxies
   for prog in cli window; do
     echo "window_bench: main site at $RTT ms, $prog" >&2
