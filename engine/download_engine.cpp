@@ -12,7 +12,7 @@ DownloadEngine::DownloadEngine(const Program& program, EngineView& view, std::fi
       m_view(view),
       m_programFolder(std::move(programFolder)),
       m_settings(program.name),
-      m_links(program.IsQuorvash()) {}
+      m_links(program.everyLinkNew) {}
 
 DownloadEngine::~DownloadEngine() { Shutdown(); }
 

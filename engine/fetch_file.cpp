@@ -56,8 +56,7 @@ FetchOutcome Finish(const RunContext& run, int worker, const FileJob& job, FileF
   StoreResult stored;
   if (completed && fetcher.File()) {
     std::string localPath = links::MapLocalPath(job.otherSiteName.empty() ? job.shown : job.otherSiteName, isText);
-    // Tarvelin keeps bare names; Quorvash keeps the path's folders.
-    if (!run.program.IsQuorvash()) localPath = localPath.substr(localPath.rfind('/') + 1);
+    if (run.program.storedNames == StoredNames::BareName) localPath = localPath.substr(localPath.rfind('/') + 1);
     stored = run.store->Commit(*fetcher.File(), localPath);
   }
   fetcher.File().reset();  // a file not given a name is gone with it
@@ -99,7 +98,7 @@ FetchOutcome Finish(const RunContext& run, int worker, const FileJob& job, FileF
 
   if (stored.stored && !isText) {
     run.AddPicture({stored.name, run.store->Folder() / stored.name,
-                    run.program.IsQuorvash() ? job.otherHost : std::string()});
+                    run.program.keepsPictureHost ? job.otherHost : std::string()});
   }
   return Settle(run, job, outcome);
 }

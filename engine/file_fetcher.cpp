@@ -31,8 +31,8 @@ platform::HttpOutcome FileFetcher::Replay(const CachedAnswer& answer) {
 
 bool FileFetcher::WillStore() const {
   if (!m_isText) return true;
-  // Tarvelin scans pages and never stores them; Quorvash keeps its result pages.
-  return m_run.program.IsQuorvash() && m_run.switches.text;
+  // Pages are scanned; a program that keeps them stores them too.
+  return m_run.program.keepsTextPages && m_run.switches.text;
 }
 
 bool FileFetcher::OnHead(const platform::HttpHead& head) {

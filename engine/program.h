@@ -1,7 +1,10 @@
 #pragma once
-// What differs between the two programs. The program that links the engine
-// fills this in; Tarvelin links nothing of Quorvash and the reverse.
+// What differs between the two programs, as named capabilities. Each program
+// builds one value of this in its own folder; shared code reads the fields
+// and never asks which program runs. Tarvelin links nothing of Quorvash and
+// the reverse.
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -20,14 +23,36 @@ class PageHandler {
   virtual void HandlePage(PageContext& page, std::string_view body) = 0;
 };
 
+// How a stored file is named from its link.
+enum class StoredNames {
+  BareName,  // the file name alone, in the project folder
+  PathTree,  // the link's mapped path, folders and all
+};
+
+// What the full-screen viewer's menu offers beyond the gallery and wallpaper.
+enum class ViewerAction { None, DownloadWholeSite };
+
+// Being removed: shared code reads the capabilities below instead.
 enum class ProgramKind { Tarvelin, Quorvash };
 
 struct Program {
   ProgramKind kind = ProgramKind::Tarvelin;
-  std::string name;  // user agent and settings root
+  std::string name;       // "Tarvelin": settings root, user agent, caption
+  std::string urlScheme;  // "tarvelin": what the web browser hands over
   PageHandler* pageHandler = nullptr;
-  // Quorvash turns a keyword into the first result page's address.
+  // Turns what the user typed into the first address (a keyword into a
+  // search address); none: the text is the address.
   std::function<std::string(const std::string& input, const platform::SettingsStore&)> prepareAddress;
+
+  bool keepsTextPages = false;   // stores the text pages it reads when "text" is 1
+  StoredNames storedNames = StoredNames::BareName;
+  bool asksToResume = true;      // offers to continue a project it finds
+  bool everyLinkNew = false;     // every found link is new; none is preferred
+  bool keepsPictureHost = false; // a stored picture remembers its other site's host
+  bool takesStartAddress = true; // the window's command line is a start address
+  ViewerAction viewerAction = ViewerAction::None;
+  // Integer settings whose default differs from the table's.
+  std::map<std::string, int, std::less<>> settingDefaults;
 
   bool IsQuorvash() const { return kind == ProgramKind::Quorvash; }
 };

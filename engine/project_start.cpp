@@ -105,7 +105,7 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
 
   run.links.Reset();
   bool resumed = false;
-  if (!run.program.IsQuorvash() && !start.startedWithAddress) {
+  if (run.program.asksToResume && !start.startedWithAddress) {
     if (auto loaded = ReadProjectFile(store->FolderFd())) {
       if (run.Ask(Question::ContinueDownload,
                   "This website has been downloaded, do you want to continue the previous download?")) {

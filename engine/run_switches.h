@@ -24,8 +24,8 @@ struct RunSwitches {
   bool showThread = false;
 
   int64_t FileSizeLimit() const { return fileSizeKB > 0 ? int64_t(fileSizeKB) * 1024 : 0; }
-  links::ChoiceRules Choice(ProgramKind kind) const {
-    return {maxCount, rangeFrom, rangeTo, kind == ProgramKind::Tarvelin};
+  links::ChoiceRules Choice(bool preferredFirst) const {
+    return {maxCount, rangeFrom, rangeTo, preferredFirst};
   }
 };
 

@@ -18,7 +18,7 @@ void WorkerThreadProc(RunContext& run, int k) {
   RunSignals& signals = run.signals;
   // One HTTP session per worker, so connections are reused between files.
   platform::HttpSession session(run.program.name);
-  const links::ChoiceRules rules = run.switches.Choice(run.program.kind);
+  const links::ChoiceRules rules = run.switches.Choice(!run.program.everyLinkNew);
 
   while (!signals.StopSet()) {
     const uint64_t seen = signals.Generation();

@@ -1,6 +1,6 @@
 #include "quorvash/quorvash_window_program.h"
 
-#include "quorvash/result_page.h"
+#include "quorvash/quorvash_program.h"
 #include "quorvash/search_address.h"
 
 namespace quorvash {
@@ -22,8 +22,8 @@ shell::WindowProgram QuorvashWindowProgram() {
     if (!IsResultPageAddress(address, store)) return std::nullopt;
     return address;
   };
-  static ResultPageReader reader;
-  program.pageHandler = &reader;
+  program.engine = &QuorvashProgram();
+  program.pageHandler = program.engine->pageHandler;
   program.prepareAddress = PrepareSearchAddress;
   return program;
 }

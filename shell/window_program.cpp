@@ -7,7 +7,7 @@ QString ProgramTitle(engine::ProgramKind kind) {
 }
 
 engine::Program EngineProgramOf(const WindowProgram& program, const std::string& name) {
-  engine::Program engineProgram;
+  engine::Program engineProgram = program.engine ? *program.engine : engine::Program();
   engineProgram.kind = program.kind;
   engineProgram.name = name;
   engineProgram.pageHandler = program.pageHandler;

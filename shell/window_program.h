@@ -12,6 +12,7 @@
 namespace shell {
 
 struct WindowProgram {
+  const engine::Program* engine = nullptr;  // the capabilities the engine reads
   engine::ProgramKind kind = engine::ProgramKind::Tarvelin;
   // The "history" a clean store reads as: the address field's first text.
   std::function<std::string(const platform::SettingsStore&)> defaultHistory;

@@ -1,6 +1,6 @@
 #include "tarvelin/tarvelin_window_program.h"
 
-#include "tarvelin/page_scanner.h"
+#include "tarvelin/tarvelin_program.h"
 
 namespace tarvelin {
 
@@ -12,8 +12,8 @@ shell::WindowProgram TarvelinWindowProgram() {
   program.takeBrowserAddress = [](const std::string& address, const platform::SettingsStore&) {
     return std::optional<std::string>(address);
   };
-  static PageScanner scanner;
-  program.pageHandler = &scanner;
+  program.engine = &TarvelinProgram();
+  program.pageHandler = program.engine->pageHandler;
   return program;
 }
 

@@ -20,6 +20,13 @@ struct FetchFixture {
     program.kind = kind;
     program.name = kind == engine::ProgramKind::Quorvash ? "Quorvash" : "Tarvelin";
     program.pageHandler = handler;
+    if (kind == engine::ProgramKind::Quorvash) {
+      program.keepsTextPages = true;
+      program.storedNames = engine::StoredNames::PathTree;
+      program.asksToResume = false;
+      program.everyLinkNew = true;
+      program.keepsPictureHost = true;
+    }
     run.site.host = "thishost";
     run.switches.image = kind == engine::ProgramKind::Tarvelin;
     run.switches.diffRoot = kind == engine::ProgramKind::Tarvelin;
