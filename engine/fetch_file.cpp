@@ -91,8 +91,11 @@ FetchOutcome Finish(const RunContext& run, int worker, const FileJob& job, FileF
       outcome != FetchOutcome::NotStored && run.program.pageHandler) {
     PageContext page(run.links, run.switches, run.site, job.pageDir, &run.logs,
                      [&run](Question q, const std::string& text) { return run.Ask(q, text); });
+    page.SetStopCheck([&run, worker] { return run.signals.StopSet() || run.signals.CancelSet(worker); });
     const std::string& body = fetcher.Body();
     run.program.pageHandler->HandlePage(page, std::string_view(body.c_str()));
+    // A page read only in part is read again by a later run.
+    if (page.Cut()) outcome = run.signals.StopSet() ? FetchOutcome::Stopped : FetchOutcome::Cancelled;
   }
   std::string().swap(fetcher.Body());
 

@@ -20,6 +20,7 @@ RunSwitches ReadRunSwitches(const platform::SettingsStore& store, ProgramKind ki
   s.image = read("image") != 0;
   s.diffRoot = read("diff root") != 0;
   s.level = std::max(0, read("level"));
+  s.modernPages = read("modern pages") != 0;
   return s;
 }
 

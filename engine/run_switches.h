@@ -20,6 +20,7 @@ struct RunSwitches {
   bool others = false;     // image/* refused
   bool image = true;       // image tags scanned, non-images refused
   bool diffRoot = true;    // pictures on other hosts taken
+  bool modernPages = false;  // pages also read with a parser
   bool showLink = false;
   bool showThread = false;
 

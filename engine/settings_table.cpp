@@ -8,7 +8,7 @@ namespace {
 
 constexpr std::string_view kAtStart = "at every project start";
 
-constexpr std::array<SettingDef, 15> kTable = {{
+constexpr std::array<SettingDef, 16> kTable = {{
     {kHistoryKey, SettingType::String, 0, 0, true, true,
      "the start address of the last project; the address field shows it at start-up",
      "at start-up"},
@@ -33,6 +33,10 @@ constexpr std::array<SettingDef, 15> kTable = {{
      "1: Quorvash also stores the result pages it reads", kAtStart},
     {"others", SettingType::Integer, 0, 0, true, true, "1: refuse image/* files", kAtStart},
     {"diff root", SettingType::Integer, 1, 0, true, true, "1: also take pictures that lie on other hosts",
+     kAtStart},
+    {"modern pages", SettingType::Integer, 1, 0, true, false,
+     "1: also read pages with an HTML parser for srcset, lazy-loaded, background and share pictures, "
+     "and take .jpeg, .png and .webp pictures from other hosts",
      kAtStart},
     {"search host", SettingType::String, 0, 0, false, true,
      "host or host:port that takes the place of the image-search service", kAtStart},
