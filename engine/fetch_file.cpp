@@ -23,11 +23,11 @@ struct FileJob {
 
 std::string ClosingLine(int index, int64_t bytes, uint64_t seconds) {
   return "-------------" + std::to_string(index) + ":(" + std::to_string(bytes) + " bytes, " +
-         std::to_string(seconds) + " seconds)----------\r\n";
+         std::to_string(seconds) + " seconds)----------";
 }
 
 std::string NoteLine(int index, const std::string& note) {
-  return "-------------" + std::to_string(index) + ":" + note + "\r\n";
+  return "-------------" + std::to_string(index) + ":" + note;
 }
 
 FetchOutcome Settle(const RunContext& run, const FileJob& job, FetchOutcome outcome) {
@@ -174,8 +174,7 @@ FetchOutcome FetchFile(const RunContext& run, int worker, platform::HttpSession&
   }
 
   const std::string thread = run.switches.showThread ? ", thread:" + std::to_string(worker) : "";
-  run.Log("-------------" + std::to_string(index) + ":" + (job.shown.empty() ? "index.htm" : job.shown) + thread +
-          "...\r\n");
+  run.Log("-------------" + std::to_string(index) + ":" + (job.shown.empty() ? "index.htm" : job.shown) + thread + "...");
   const size_t slash = job.shown.rfind('/');
   job.pageDir = slash == std::string::npos ? std::string() : job.shown.substr(0, slash);
   run.rows.Restart(worker);

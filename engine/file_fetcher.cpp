@@ -52,8 +52,8 @@ bool FileFetcher::OnHead(const platform::HttpHead& head) {
   if (m_announced != 0) m_run.rows.SetRange(m_worker, m_announced);
 
   const std::string& type = head.contentType;
-  const bool image = type.compare(0, 6, "image/") == 0;
-  m_isText = type.compare(0, 5, "text/") == 0;
+  const bool image = links::StartsWithNoCase(type, "image/");
+  m_isText = links::StartsWithNoCase(type, "text/");
   if (!m_isText && ((m_run.switches.image && !image) || (m_run.switches.others && image))) {
     m_ending = Ending::Refused;
     return false;
@@ -121,7 +121,7 @@ void FileFetcher::CaptureTitle(std::string_view chunk) {
   const size_t start = open + 7;
   const size_t close = links::FindNoCase(chunk, "</title>", start);
   if (close == std::string_view::npos) return;
-  m_run.logs.AppendTitle(std::string(chunk.substr(start, close - start)) + "\r\n");
+  m_run.logs.AppendTitle(std::string(chunk.substr(start, close - start)));
 }
 
 }  // namespace engine

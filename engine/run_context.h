@@ -51,6 +51,7 @@ struct RunCounters {
 struct RunContext {
   const Program& program;
   EngineView& view;
+  RunId runId;
   RunLogs& logs;
   WorkerRows& rows;
   RunSignals& signals;
@@ -74,7 +75,7 @@ struct RunContext {
   void AddPicture(const StoredPicture& picture) const {
     if (!leaving.load()) view.AddPicture(picture);
   }
-  void Log(const std::string& line) const { logs.AppendRun(line); }
+  void Log(std::string line) const { logs.AppendRun(std::move(line)); }
 };
 
 }  // namespace engine

@@ -11,11 +11,6 @@ void RunSignals::SetStop() {
   m_changed.notify_all();
 }
 
-void RunSignals::ClearStop() {
-  std::lock_guard guard(m_mutex);
-  m_stop = false;
-}
-
 bool RunSignals::StopSet() const {
   std::lock_guard guard(m_mutex);
   return m_stop;
@@ -44,11 +39,6 @@ void RunSignals::ClearIdle(int worker) {
 bool RunSignals::AllIdle() const {
   std::lock_guard guard(m_mutex);
   return std::all_of(m_idle.begin(), m_idle.end(), [](bool b) { return b; });
-}
-
-void RunSignals::WaitAllIdle() {
-  std::unique_lock lock(m_mutex);
-  m_idleChanged.wait(lock, [&] { return std::all_of(m_idle.begin(), m_idle.end(), [](bool b) { return b; }); });
 }
 
 bool RunSignals::WaitAllIdleFor(std::chrono::milliseconds timeout) {

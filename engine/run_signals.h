@@ -15,7 +15,6 @@ namespace engine {
 class RunSignals {
  public:
   void SetStop();
-  void ClearStop();
   bool StopSet() const;
 
   // A new run: every idle and cancel signal clear.
@@ -24,7 +23,6 @@ class RunSignals {
   void SetIdle(int worker);
   void ClearIdle(int worker);
   bool AllIdle() const;
-  void WaitAllIdle();
   // Waits at most `timeout`, less when all five go idle; returns whether
   // all five are idle.
   bool WaitAllIdleFor(std::chrono::milliseconds timeout);
@@ -44,7 +42,7 @@ class RunSignals {
   mutable std::mutex m_mutex;
   std::condition_variable m_changed;      // for workers: new links, a worker idle, Stop
   std::condition_variable m_idleChanged;  // for the download thread: a worker idle
-  bool m_stop = true;  // set while no run is in progress
+  bool m_stop = false;
   std::array<bool, kWorkerCount> m_idle{};
   std::array<bool, kWorkerCount> m_cancel{};
   uint64_t m_generation = 0;

@@ -43,19 +43,19 @@ class LoopView : public engine::EngineView {
   void ShowError(const std::string& text) override {
     OnHome([&] { errors.push_back(text); });
   }
-  void ClearPictures() override {
+  void ClearPictures(engine::RunId) override {
     // Download() is called on the view's thread, and so is this.
     EXPECT_EQ(std::this_thread::get_id(), m_thread);
     pictures.clear();
   }
-  void ProjectFolderChanged(const std::filesystem::path& folder) override {
+  void ProjectFolderChanged(engine::RunId, const std::filesystem::path& folder) override {
     Post([this, folder] { projectFolders.push_back(folder); });
   }
-  void StateChanged(engine::EngineState state) override {
+  void StateChanged(engine::RunId, engine::EngineState state) override {
     Post([this, state] { states.push_back(state); });
   }
-  void OpenFolder(const std::filesystem::path&) override {}
-  void RunEnded(const engine::RunSummary& summary) override {
+  void OpenFolder(engine::RunId, const std::filesystem::path&) override {}
+  void RunEnded(engine::RunId, const engine::RunSummary& summary) override {
     Post([this, summary] {
       ++runsEnded;
       last = summary;

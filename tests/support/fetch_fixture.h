@@ -58,6 +58,6 @@ struct FetchFixture {
   engine::RunSignals signals;
   std::atomic<bool> leaving{false};
   std::unique_ptr<engine::FileStore> store;
-  engine::RunContext run{program, view, logs, rows, signals, links, leaving};
+  engine::RunContext run{program, view, 1, logs, rows, signals, links, leaving};
   platform::HttpSession session;
 };
