@@ -63,9 +63,9 @@ struct RunContext {
   Site site;
   FileStore* store = nullptr;
   PageCache* pages = nullptr;  // none: every request goes to the network
-  mutable StoreFailures storeFailures;
-  mutable std::atomic<int> finishedFiles{0};
-  mutable RunCounters counters;
+  StoreFailures storeFailures;
+  std::atomic<int> finishedFiles{0};
+  RunCounters counters;
 
   bool Ask(Question question, const std::string& text) const {
     if (leaving.load()) return false;

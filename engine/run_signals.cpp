@@ -19,7 +19,6 @@ bool RunSignals::StopSet() const {
 void RunSignals::ResetWorkers() {
   std::lock_guard guard(m_mutex);
   m_idle.fill(false);
-  m_cancel.fill(false);
 }
 
 void RunSignals::SetIdle(int worker) {
@@ -50,17 +49,12 @@ bool RunSignals::WaitAllIdleFor(std::chrono::milliseconds timeout) {
 void RunSignals::SetCancel(int worker) {
   if (worker < 0 || worker >= kWorkerCount) return;
   std::lock_guard guard(m_mutex);
-  m_cancel[size_t(worker)] = true;
+  ++m_cancels[size_t(worker)];
 }
 
-void RunSignals::ClearCancel(int worker) {
+uint64_t RunSignals::Cancels(int worker) const {
   std::lock_guard guard(m_mutex);
-  m_cancel[size_t(worker)] = false;
-}
-
-bool RunSignals::CancelSet(int worker) const {
-  std::lock_guard guard(m_mutex);
-  return m_cancel[size_t(worker)];
+  return m_cancels[size_t(worker)];
 }
 
 void RunSignals::NotifyProgress() {

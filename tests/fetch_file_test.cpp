@@ -297,7 +297,6 @@ TEST_F(FetchFileTest, CancelAbandonsTheFileAndStopPutsItBack) {
   EXPECT_EQ(f.links.Count(), 6);
   EXPECT_TRUE(handler.Bodies().empty());
 
-  f.signals.ClearCancel(1);
   std::thread stopper([&] {
     WaitForSlowPieces(3);
     f.signals.SetStop();
