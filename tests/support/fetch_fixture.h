@@ -31,7 +31,6 @@ struct FetchFixture {
     run.switches.image = kind == engine::ProgramKind::Tarvelin;
     run.switches.diffRoot = kind == engine::ProgramKind::Tarvelin;
     UseFolder(folder.Path());
-    signals.ClearStop();  // as during a run
   }
   void UseFolder(const std::filesystem::path& path) {
     std::string error;
