@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "pictures/thumbnail.h"
+#include "pictures/thumbnail_feed.h"
 #include "pictures/thumbnail_list.h"
 #include "pictures/thumbnail_model.h"
 #include "platform/picture_decoder.h"
@@ -80,8 +81,9 @@ int main(int argc, char** argv) {
   qint64 packedBytes = 0;
   for (const auto& source : sources) packedBytes += pictures::ThumbnailModel::Pack(pictures::MakeThumbnail(source)).size();
 
-  pictures::ThumbnailList list(pictures::ProgramKind::Tarvelin);
-  if (qEnvironmentVariableIsSet("BENCH_NO_SCROLL")) list.SetNoScrollReader([] { return 1; });
+  pictures::ThumbnailFeed feed;
+  pictures::ThumbnailList list(feed, nullptr);
+  if (qEnvironmentVariableIsSet("BENCH_NO_SCROLL")) feed.SetNoScrollReader([] { return 1; });
   list.resize(1000, 700);
   list.show();
   app.processEvents();
@@ -95,7 +97,7 @@ int main(int argc, char** argv) {
     workers.emplace_back([&] {
       for (int i; (i = next++) < count;) {
         const std::string label = "picture" + std::to_string(i) + ".jpg";
-        if (list.AddPicture(label, sources[size_t(i % kSources)])) ++added;
+        if (feed.AddPicture(label, sources[size_t(i % kSources)])) ++added;
       }
       ++finished;
     });

@@ -11,6 +11,7 @@
 #include "picture_files.h"
 #include "pictures/picture_viewer.h"
 #include "pictures/thumbnail.h"
+#include "pictures/thumbnail_feed.h"
 #include "pictures/thumbnail_list.h"
 #include "pictures/viewer_geometry.h"
 
@@ -39,7 +40,7 @@ class ThumbnailListTest : public QObject {
   // A shown list of pictures "0.png", "1.png"... of these sizes.
   void Fill(ThumbnailList& list, const QList<QSize>& sizes) {
     for (int i = 0; i < sizes.size(); ++i)
-      QVERIFY(list.AddPicture(std::to_string(i) + ".png", WritePicture(m_dir, QString("%1.png").arg(i), sizes[i], Qt::red)));
+      QVERIFY(list.Feed().AddPicture(std::to_string(i) + ".png", WritePicture(m_dir, QString("%1.png").arg(i), sizes[i], Qt::red)));
     list.resize(700, 500);
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
@@ -70,12 +71,13 @@ class ThumbnailListTest : public QObject {
   }
 
   void addCountClearAndHosts() {
-    ThumbnailList list(ProgramKind::Quorvash);
-    QSignalSpy counter(&list, &ThumbnailList::counterTextChanged);
-    QVERIFY(list.AddPicture("a.png", m_red, "one.example"));
-    QVERIFY(!list.AddPicture("a.zip", __FILE__, "two.example"));  // no picture: nothing added
-    QVERIFY(list.AddPicture("a.png", m_blue, ""));
-    QVERIFY(list.AddPicture("b/c.png", m_red, "three.example"));
+    ThumbnailFeed feed;
+    ThumbnailList list(feed, nullptr, engine::ViewerAction::DownloadWholeSite);
+    QSignalSpy counter(&feed, &ThumbnailFeed::counterTextChanged);
+    QVERIFY(feed.AddPicture("a.png", m_red, "one.example"));
+    QVERIFY(!feed.AddPicture("a.zip", __FILE__, "two.example"));  // no picture: nothing added
+    QVERIFY(feed.AddPicture("a.png", m_blue, ""));
+    QVERIFY(feed.AddPicture("b/c.png", m_red, "three.example"));
     QCOMPARE(counter, QList<QVariantList>({{"1"}, {"2"}, {"3"}}));
     Select(list, 0);
     for (const char* expected : {"a.png one.example", "a.png ", "b/c.png three.example"}) {
@@ -83,10 +85,10 @@ class ThumbnailListTest : public QObject {
       QCOMPARE(path + " " + list.SelectedHost(), expected);
       list.GetPicturePath(PictureDirection::Next);
     }
-    list.ClearPictures();
+    feed.ClearPictures();
     QCOMPARE(counter.last(), QVariantList({"0"}));
     QCOMPARE(list.GetPicturePath(PictureDirection::First), "");
-    QVERIFY(list.AddPicture("d.png", m_blue, "four.example"));
+    QVERIFY(feed.AddPicture("d.png", m_blue, "four.example"));
     Select(list, 0);
     QCOMPARE(list.GetPicturePath(PictureDirection::Current), "d.png");
     QCOMPARE(list.SelectedHost(), "four.example");
@@ -110,23 +112,25 @@ class ThumbnailListTest : public QObject {
     QFETCH(int, direction);
     QFETCH(QString, path);
     QFETCH(int, after);
-    ThumbnailList list(ProgramKind::Tarvelin);
-    for (const char* label : {"0", "1", "2"}) QVERIFY(list.AddPicture(label, m_blue));
+    ThumbnailFeed feed;
+    ThumbnailList list(feed, nullptr);
+    for (const char* label : {"0", "1", "2"}) QVERIFY(feed.AddPicture(label, m_blue));
     Select(list, selected);
     QCOMPARE(QString::fromStdString(list.GetPicturePath(PictureDirection(direction))), path);
     QCOMPARE(list.SelectedRow(), after);
   }
 
   void noScrollReadOnEveryAdd() {
-    ThumbnailList list(ProgramKind::Tarvelin);
+    ThumbnailFeed feed;
+    ThumbnailList list(feed, nullptr);
     Fill(list, {});
     list.resize(260, 300);
     int reads = 0, noScroll = 0;
-    list.SetNoScrollReader([&] { return ++reads, noScroll; });
+    feed.SetNoScrollReader([&] { return ++reads, noScroll; });
     QScrollBar* bar = list.verticalScrollBar();
     for (int i = 0; i < 7; ++i) {
       if (i == 5) noScroll = 1, bar->setValue(0);
-      QVERIFY(list.AddPicture("p.png", m_red));
+      QVERIFY(feed.AddPicture("p.png", m_red));
       QCoreApplication::processEvents();
       QCOMPARE(bar->value(), i < 5 ? bar->maximum() : 0);
     }
@@ -137,11 +141,12 @@ class ThumbnailListTest : public QObject {
   // Five workers at once; afterwards every item shows its own picture.
   void addFromWorkerThreads() {
     const QColor colours[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::magenta};
-    ThumbnailList list(ProgramKind::Quorvash);
+    ThumbnailFeed feed;
+    ThumbnailList list(feed, nullptr);
     std::vector<std::thread> workers;
     for (int t = 0; t < 5; ++t)
-      workers.emplace_back([&list, t, file = WritePicture(m_dir, QString("w%1.png").arg(t), {300, 200}, colours[t])] {
-        for (int j = 0; j < 20; ++j) list.AddPicture(std::to_string(t) + "-" + std::to_string(j), file, std::to_string(t));
+      workers.emplace_back([&feed, t, file = WritePicture(m_dir, QString("w%1.png").arg(t), {300, 200}, colours[t])] {
+        for (int j = 0; j < 20; ++j) feed.AddPicture(std::to_string(t) + "-" + std::to_string(j), file, std::to_string(t));
       });
     QTRY_COMPARE_WITH_TIMEOUT(list.Count(), 100, 120000);
     for (auto& worker : workers) worker.join();
@@ -158,19 +163,20 @@ class ThumbnailListTest : public QObject {
 
   // A worker waiting for the list's thread is let go when the program leaves.
   void leavingLetsWaitingWorkersGo() {
-    ThumbnailList list(ProgramKind::Tarvelin);
+    ThumbnailFeed feed;
+    ThumbnailList list(feed, nullptr);
     std::atomic<pid_t> tid{0};
     std::atomic<bool> returned{false};
     bool added = true;
     std::thread worker([&] {
       tid = ::gettid();
-      added = list.AddPicture("a.png", m_red);
+      added = feed.AddPicture("a.png", m_red);
       returned = true;
     });
     while (!returned && (tid == 0 || !Sleeping(tid))) std::this_thread::yield();
-    list.SetLeaving(true);
+    feed.SetLeaving(true);
     worker.join();
-    QVERIFY(!added && !list.AddPicture("b.png", m_red));
+    QVERIFY(!added && !feed.AddPicture("b.png", m_red));
     QCoreApplication::processEvents();
     QCOMPARE(list.Count(), 0);
   }
@@ -184,7 +190,8 @@ class ThumbnailListTest : public QObject {
 
   void viewerShowsStepsAndCloses() {
     const QSize screen = QGuiApplication::primaryScreen()->size();
-    ThumbnailList list(ProgramKind::Tarvelin);
+    ThumbnailFeed feed;
+    ThumbnailList list(feed, nullptr);
     Fill(list, {screen * 2, {100, 50}, {40, 30}, {40, 30}});
     QVERIFY(QFile::remove(m_dir.filePath("3.png")));  // a file that has gone draws nothing
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(list.model()->index(0, 0)).center());
@@ -224,7 +231,8 @@ class ThumbnailListTest : public QObject {
   }
 
   void viewerMenuPerProgram() {
-    ThumbnailList tarvelin(ProgramKind::Tarvelin), quorvash(ProgramKind::Quorvash);
+    ThumbnailFeed feed;
+    ThumbnailList tarvelin(feed, nullptr), quorvash(feed, nullptr, engine::ViewerAction::DownloadWholeSite);
     QStringList commands;
     for (QMenu* menu : {tarvelin.Viewer().Menu(), quorvash.Viewer().Menu()}) {
       commands << menu->property("commandId").toString() + menu->title();
