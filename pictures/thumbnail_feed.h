@@ -1,48 +1,44 @@
 #pragma once
 // Fills the thumbnail model with the pictures the download workers store.
 // No widget: the list shows the model, the window's view of the engine
-// hands the pictures in. Lives on the model's thread; AddPicture and
-// SetLeaving may come from any thread.
+// hands the pictures in. Nothing is decoded here: a worker checks the
+// picture's header, as the console's count does, hands it over and goes on;
+// its thumbnail is made when its row comes into view. Lives on the model's
+// thread; AddPicture and SetLeaving may come from any thread.
 #include <QObject>
-#include <condition_variable>
-#include <deque>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
+
+#include "pictures/thumbnail_model.h"
 
 namespace pictures {
-
-class ThumbnailModel;
-struct ThumbnailItem;
 
 class ThumbnailFeed : public QObject {
   Q_OBJECT
  public:
   explicit ThumbnailFeed(QObject* parent = nullptr);
-  // Destroy the feed only once no thread is inside AddPicture any more;
-  // SetLeaving lets waiting workers go first.
   ~ThumbnailFeed() override;
 
   ThumbnailModel& Model() { return *m_model; }
   const ThumbnailModel& Model() const { return *m_model; }
 
-  // Read for every picture added; 0 asks for the newest row to be brought
-  // into view. Without a reader it is always asked for.
+  // Read for every batch of pictures put in; 0 asks for the newest row to be
+  // brought into view. Without a reader it is always asked for.
   void SetNoScrollReader(std::function<int()> readNoScroll);
 
-  // Any thread. Makes the thumbnail on the calling thread, then puts the item
-  // in on the feed's thread and returns once it is there. `path` is the
-  // label, `file` the file to read, `host` the other site it came from.
-  // Returns false, adding nothing, for a file that is no picture and while
-  // leaving.
+  // Any thread. `path` is the label, `file` the file to read, `host` the
+  // other site it came from. A file whose header declares a picture of a
+  // usable size is put in on the feed's thread, in the order of the calls;
+  // false for any other file and while leaving.
   bool AddPicture(const std::string& path, const std::filesystem::path& file, const std::string& host = {});
-  // While leaving, AddPicture returns at once without adding, also for calls
-  // already waiting. The destructor sets it too.
+  // While leaving, AddPicture puts nothing in, and what is on its way is
+  // dropped. The destructor sets it too.
   void SetLeaving(bool leaving = true);
 
-  // The feed's thread only, from here on.
+  // The feed's thread only, from here on. Drops what is on its way too.
   void ClearPictures();
   int Count() const;
   QString CounterText() const;
@@ -50,24 +46,21 @@ class ThumbnailFeed : public QObject {
  Q_SIGNALS:
   // The picture counter's text: the number of items, "0" after clearing.
   void counterTextChanged(const QString& text);
-  // Once per pass of the event loop that added pictures, unless "No scroll".
+  // Once per pass of the event loop that put pictures in, unless "No scroll".
   void newestRowWanted();
 
  private:
-  struct PendingAdd;
-  bool Leaving();
   void InsertPending();
-  void Insert(ThumbnailItem&& item);
+  void Insert(std::vector<ThumbnailItem> items);
 
   ThumbnailModel* m_model;
   std::function<int()> m_readNoScroll;
   bool m_scrollPending = false;
 
   // Hands items from the workers to the feed's thread. m_handoffMutex guards
-  // m_handoff, m_leaving and every PendingAdd's flags.
+  // the two below.
   std::mutex m_handoffMutex;
-  std::condition_variable m_handoffDone;
-  std::deque<std::shared_ptr<PendingAdd>> m_handoff;
+  std::vector<ThumbnailItem> m_handoff;
   bool m_leaving = false;
 };
 

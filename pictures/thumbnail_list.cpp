@@ -39,6 +39,49 @@ ThumbnailList::~ThumbnailList() = default;
 
 int ThumbnailList::Count() const { return m_feed.Count(); }
 
+void ThumbnailList::paintEvent(QPaintEvent* event) {
+  QListView::paintEvent(event);
+  WantShownRows();
+}
+
+// The rows lie in reading order, so the first and the last row that meet
+// the viewport, grown by `margin` above and below, are found by halving.
+std::pair<int, int> ThumbnailList::RowsWithin(int margin) const {
+  const QRect area = viewport()->rect().adjusted(0, -margin, 0, margin);
+  auto rectOf = [this](int row) { return visualRect(model()->index(row, 0)); };
+  int low = 0, high = model()->rowCount();
+  while (low < high) {
+    const int middle = (low + high) / 2;
+    if (rectOf(middle).bottom() < area.top())
+      low = middle + 1;
+    else
+      high = middle;
+  }
+  const int first = low;
+  high = model()->rowCount();
+  while (low < high) {
+    const int middle = (low + high) / 2;
+    if (rectOf(middle).top() <= area.bottom())
+      low = middle + 1;
+    else
+      high = middle;
+  }
+  return {first, low - 1};
+}
+
+std::pair<int, int> ThumbnailList::WantedRows() const { return RowsWithin(2 * gridSize().height()); }
+
+// The rows on screen first, then those below them, then those above.
+void ThumbnailList::WantShownRows() {
+  const auto [first, last] = VisibleRows();
+  const auto [before, after] = WantedRows();
+  std::vector<int> rows;
+  for (int row = first; row <= last; ++row) rows.push_back(row);
+  for (int row = std::max(last + 1, first); row <= after; ++row) rows.push_back(row);
+  for (int row = std::min(first, after + 1) - 1; row >= before; --row) rows.push_back(row);
+  m_feed.Model().Want(rows);
+}
+
 void ThumbnailList::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
   // The viewer steps through the pictures while it has the focus: the list
   // stays where the user left it.

@@ -1,7 +1,8 @@
 #pragma once
 // The thumbnail list: an icon view of 200 × 200 thumbnails labelled with the
-// stored paths, showing what a ThumbnailFeed puts in its model. A double
-// click opens the picture viewer on the selected item.
+// stored paths, showing what a ThumbnailFeed puts in its model. Each paint
+// asks the model for the thumbnails of the rows on screen, and two rows
+// either side. A double click opens the picture viewer on the selected item.
 #include <QListView>
 #include <filesystem>
 #include <memory>
@@ -28,6 +29,7 @@ class ThumbnailList : public QListView {
   ~ThumbnailList() override;
 
   ThumbnailFeed& Feed() { return m_feed; }
+  const ThumbnailFeed& Feed() const { return m_feed; }
   PictureViewer& Viewer() { return *m_viewer; }
 
   // The selected item, as the viewer and the picture actions see it.
@@ -36,13 +38,22 @@ class ThumbnailList : public QListView {
   std::filesystem::path SelectedFile() const { return m_cursor->SelectedFile(); }
   std::string SelectedHost() const { return m_cursor->SelectedHost(); }
   int Count() const;
+  // The first and last row on screen; last < first when none is.
+  std::pair<int, int> VisibleRows() const { return RowsWithin(0); }
+  // The same with two rows of margin above and below: the rows whose
+  // thumbnails are made.
+  std::pair<int, int> WantedRows() const;
 
  protected:
+  void paintEvent(QPaintEvent* event) override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
+  std::pair<int, int> RowsWithin(int margin) const;
+  void WantShownRows();
+
   ThumbnailFeed& m_feed;
   std::unique_ptr<PictureCursor> m_cursor;
   PictureViewer* m_viewer;
