@@ -65,10 +65,10 @@ QImage ReadCachedThumbnail(const fs::path& file, QSize* original) {
   if (!size.isValid() || size.width() > kLargeThumbnailSide || size.height() > kLargeThumbnailSide) return {};
   // The reader's own text() splits keys at their first ':'.
   QImage image = reader.read();
-  const QString size = image.text("Thumb::Size");
+  const QString bytes = image.text("Thumb::Size");
   if (image.isNull() || image.text("Thumb::URI").toUtf8() != FileUri(file) ||
       image.text("Thumb::MTime") != QString::number(stamp.mtime) ||
-      (!size.isEmpty() && size != QString::number(stamp.size)))
+      (!bytes.isEmpty() && bytes != QString::number(stamp.size)))
     return {};
   if (original) {
     const QSize told(image.text("Thumb::Image::Width").toInt(), image.text("Thumb::Image::Height").toInt());
