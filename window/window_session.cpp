@@ -4,6 +4,8 @@
 
 #include "engine/settings_table.h"
 #include "pictures/picture_actions.h"
+#include "pictures/picture_viewer.h"
+#include "pictures/thumbnail_feed.h"
 #include "pictures/thumbnail_list.h"
 #include "platform/folders.h"
 #include "platform/http_client.h"
@@ -16,10 +18,6 @@
 namespace shell {
 
 namespace {
-
-pictures::ProgramKind ListKindOf(engine::ProgramKind kind) {
-  return kind == engine::ProgramKind::Quorvash ? pictures::ProgramKind::Quorvash : pictures::ProgramKind::Tarvelin;
-}
 
 // Both once, before any worker runs.
 engine::Program Prepared(const WindowProgram& program, const QString& name) {
@@ -34,16 +32,19 @@ WindowSession::WindowSession(const WindowProgram& program, const QString& name, 
                              const std::filesystem::path& programFolder)
     : m_engineProgram(Prepared(program, name)) {
   const platform::SettingsStore store(m_engineProgram.name);
+  m_feed = std::make_unique<pictures::ThumbnailFeed>();
+  m_actions = std::make_unique<pictures::PictureActions>();
   m_dialog = std::make_unique<MainDialog>(program, store, std::move(startUp));
-  m_list = new pictures::ThumbnailList(ListKindOf(program.kind));
+  m_list = new pictures::ThumbnailList(*m_feed, m_actions.get(), m_engineProgram.viewerAction);
+  m_actions->SetMessageOwner(&m_list->Viewer());
   m_dialog->SetThumbnailList(m_list);
   // Read on every add, so the check box counts from the next picture on.
-  m_list->SetNoScrollReader([store, kind = program.kind] {
+  m_feed->SetNoScrollReader([store, kind = program.kind] {
     return engine::ReadTableInt(store, engine::kNoScrollKey, kind);
   });
   if (auto* counter = FindControl<QLabel>(m_dialog.get(), kPictureCounter))
-    QObject::connect(m_list, &pictures::ThumbnailList::counterTextChanged, counter, &QLabel::setText);
-  m_dialog->SetGalleryAction([list = m_list] { list->Actions().OpenGallery(); });
+    QObject::connect(m_feed.get(), &pictures::ThumbnailFeed::counterTextChanged, counter, &QLabel::setText);
+  m_dialog->SetGalleryAction([actions = m_actions.get()] { actions->OpenGallery(); });
 
   m_control = std::make_unique<EngineControl>(
       m_engineProgram, *m_dialog, *m_list,

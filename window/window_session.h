@@ -11,6 +11,8 @@
 #include "window/window_program.h"
 
 namespace pictures {
+class PictureActions;
+class ThumbnailFeed;
 class ThumbnailList;
 }
 
@@ -37,10 +39,14 @@ class WindowSession {
 
   MainDialog& Dialog() { return *m_dialog; }
   pictures::ThumbnailList& List() { return *m_list; }
+  pictures::ThumbnailFeed& Feed() { return *m_feed; }
   EngineControl& Control() { return *m_control; }
 
  private:
   const engine::Program m_engineProgram;  // the engine keeps a reference
+  // Both outlive the dialog, whose list shows the feed's model.
+  std::unique_ptr<pictures::ThumbnailFeed> m_feed;
+  std::unique_ptr<pictures::PictureActions> m_actions;
   std::unique_ptr<MainDialog> m_dialog;
   pictures::ThumbnailList* m_list;  // the dialog owns it
   std::unique_ptr<EngineControl> m_control;

@@ -6,27 +6,13 @@
 #include <memory>
 
 #include "pictures/picture_viewer.h"
+#include "pictures/thumbnail_feed.h"
 #include "pictures/thumbnail_list.h"
 #include "platform/folders.h"
 #include "platform/handover.h"
-#include "platform/thread_priority.h"
 #include "window/main_dialog.h"
 
 namespace shell {
-
-namespace {
-
-// Decoding is the heaviest work of a run: a worker that makes thumbnails
-// does so at a lower priority than the window's thread, so the window never
-// waits for a turn while all cores decode.
-void MakeThumbnailsAtLowPriority() {
-  static thread_local bool lowered = false;
-  if (lowered) return;
-  platform::LowerThreadPriority();
-  lowered = true;
-}
-
-}  // namespace
 
 bool ShowMessageBox(const MessageRequest& request) {
   const auto buttons = request.yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
@@ -39,7 +25,7 @@ WindowView::WindowView(MainDialog& dialog, pictures::ThumbnailList& list)
 
 void WindowView::SetLeaving() {
   m_leaving = true;
-  m_list.SetLeaving(true);
+  m_list.Feed().SetLeaving(true);
 }
 
 void WindowView::OnWindowThread(const std::function<void()>& work) {
@@ -85,8 +71,7 @@ bool WindowView::Put(MessageRequest request) {
 }
 
 void WindowView::AddPicture(const engine::StoredPicture& picture) {
-  MakeThumbnailsAtLowPriority();
-  m_list.AddPicture(picture.path, picture.file, picture.host);
+  m_list.Feed().AddPicture(picture.path, picture.file, picture.host);
 }
 
 bool WindowView::Ask(engine::Question question, const std::string& text) {
@@ -107,7 +92,7 @@ void WindowView::ShowError(const std::string& text) {
 }
 
 void WindowView::ClearPictures(engine::RunId) {
-  OnWindowThread([this] { m_list.ClearPictures(); });
+  OnWindowThread([this] { m_list.Feed().ClearPictures(); });
 }
 
 void WindowView::ProjectFolderChanged(engine::RunId, const std::filesystem::path& folder) {

@@ -1,9 +1,9 @@
 #pragma once
 // The engine's view in the window. The download thread and the workers hand
 // their calls to the window's thread: a question or an error waits there for
-// the user, a picture waits until it is in the list (the list hands it over
-// itself). Waiting for the window's thread is safe because that thread never
-// waits for a worker. Notifications are posted and never wait.
+// the user. A picture goes to the thumbnail feed, which checks its header and
+// returns at once. Waiting for the window's thread is safe because that
+// thread never waits for a worker. Notifications are posted and never wait.
 #include <QMessageBox>
 #include <QObject>
 #include <QString>
