@@ -7,7 +7,7 @@
 
 #include "platform/picture_decoder.h"
 
-namespace shell {
+namespace console {
 
 namespace {
 
@@ -144,4 +144,4 @@ void ConsoleView::Finish() {
   Flush(true);
 }
 
-}  // namespace shell
+}  // namespace console

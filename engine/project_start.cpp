@@ -81,7 +81,7 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
     summary.result = StartResult::NoAddress;
     return summary;
   }
-  run.switches = ReadRunSwitches(settings, run.program.kind);
+  run.switches = ReadRunSwitches(settings, run.program);
 
   summary.result = StartResult::BadAddress;
   const auto address = links::SplitAddress(start.address);
@@ -94,7 +94,7 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
   if (!folder) return summary;
 
   run.site = {address->host, address->secure, address->port};
-  settings.WriteSettingString(platform::kSettingsSection, std::string(kHistoryKey), start.address);
+  Write(settings, keys::kHistory, start.address);
   if (!MakeProjectFolder(*folder)) return summary;
   std::string error;
   auto store = FileStore::Open(*folder, error);

@@ -8,7 +8,6 @@ const engine::Program& TarvelinProgram() {
   static PageScanner scanner;
   static const engine::Program program = [] {
     engine::Program p;
-    p.kind = engine::ProgramKind::Tarvelin;
     p.name = "Tarvelin";
     p.urlScheme = "tarvelin";
     p.pageHandler = &scanner;

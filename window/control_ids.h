@@ -2,7 +2,7 @@
 // The fixed ids of the windows' controls and menu commands. The engine's view
 // and the tests find controls by these numbers.
 
-namespace shell {
+namespace window {
 
 // Main dialog.
 inline constexpr int kAddressEdit = 1000;
@@ -48,4 +48,4 @@ inline constexpr int kCmdDirectoryLevel = 142;
 inline constexpr int kCmdBrowserButton = 144;
 inline constexpr int kCmdOpenGallery = 148;
 
-}  // namespace shell
+}  // namespace window

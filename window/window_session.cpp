@@ -1,8 +1,8 @@
 #include "window/window_session.h"
 
+#include <QCheckBox>
 #include <QLabel>
 
-#include "engine/settings_table.h"
 #include "pictures/picture_actions.h"
 #include "pictures/thumbnail_list.h"
 #include "platform/folders.h"
@@ -13,41 +13,44 @@
 #include "window/engine_control.h"
 #include "window/main_dialog.h"
 
-namespace shell {
+namespace window {
 
 namespace {
 
-pictures::ProgramKind ListKindOf(engine::ProgramKind kind) {
-  return kind == engine::ProgramKind::Quorvash ? pictures::ProgramKind::Quorvash : pictures::ProgramKind::Tarvelin;
+// The list's picture actions follow the program's viewer action.
+pictures::ProgramKind ListKindOf(const engine::Program& program) {
+  return program.viewerAction == engine::ViewerAction::DownloadWholeSite ? pictures::ProgramKind::Quorvash
+                                                                          : pictures::ProgramKind::Tarvelin;
 }
 
 // Both once, before any worker runs.
 engine::Program Prepared(const WindowProgram& program, const QString& name) {
   platform::HttpGlobalInit();
   platform::LoadPictureDecoders();
-  return EngineProgramOf(program, name.toStdString());
+  engine::Program named = *program.engine;
+  named.name = name.toStdString();
+  return named;
 }
 
 }  // namespace
 
 WindowSession::WindowSession(const WindowProgram& program, const QString& name, StartUp startUp,
                              const std::filesystem::path& programFolder)
-    : m_engineProgram(Prepared(program, name)) {
-  const platform::SettingsStore store(m_engineProgram.name);
+    : m_named(Prepared(program, name)) {
+  const platform::SettingsStore store(m_named.name);
   m_dialog = std::make_unique<MainDialog>(program, store, std::move(startUp));
-  m_list = new pictures::ThumbnailList(ListKindOf(program.kind));
+  m_list = new pictures::ThumbnailList(ListKindOf(*program.engine));
   m_dialog->SetThumbnailList(m_list);
-  // Read on every add, so the check box counts from the next picture on.
-  m_list->SetNoScrollReader([store, kind = program.kind] {
-    return engine::ReadTableInt(store, engine::kNoScrollKey, kind);
-  });
+  // The check box holds what the store holds; it counts from the next picture on.
+  if (auto* noScroll = FindControl<QCheckBox>(m_dialog.get(), kNoScrollCheck))
+    m_list->SetNoScrollReader([noScroll] { return noScroll->isChecked() ? 1 : 0; });
   if (auto* counter = FindControl<QLabel>(m_dialog.get(), kPictureCounter))
     QObject::connect(m_list, &pictures::ThumbnailList::counterTextChanged, counter, &QLabel::setText);
   m_dialog->SetGalleryAction([list = m_list] { list->Actions().OpenGallery(); });
 
   m_control = std::make_unique<EngineControl>(
-      m_engineProgram, *m_dialog, *m_list,
-      programFolder.empty() ? platform::ProgramFolder(m_engineProgram.name) : programFolder);
+      m_named, *m_dialog, *m_list,
+      programFolder.empty() ? platform::ProgramFolder(m_named.name) : programFolder);
   m_dialog->SetRunControl(m_control.get());
 }
 
@@ -63,4 +66,4 @@ int WindowSession::Exec() {
   return 0;
 }
 
-}  // namespace shell
+}  // namespace window

@@ -14,7 +14,7 @@ namespace pictures {
 class ThumbnailList;
 }
 
-namespace shell {
+namespace window {
 
 class EngineControl;
 class MainDialog;
@@ -23,7 +23,7 @@ class WindowSession {
  public:
   // `name` roots the settings and names the program to the web servers;
   // projects go below `programFolder`, else below the program's own folder
-  // (platform::ProgramFolder).
+  // (platform::ProgramFolder). `program` must outlive the session.
   WindowSession(const WindowProgram& program, const QString& name, StartUp startUp,
                 const std::filesystem::path& programFolder = {});
   // Waits, handling events, for a run still ending; then the engine goes
@@ -40,10 +40,12 @@ class WindowSession {
   EngineControl& Control() { return *m_control; }
 
  private:
-  const engine::Program m_engineProgram;  // the engine keeps a reference
+  // The program under `name`, which the engine reads its settings and
+  // user agent by; the engine keeps a reference.
+  const engine::Program m_named;
   std::unique_ptr<MainDialog> m_dialog;
   pictures::ThumbnailList* m_list;  // the dialog owns it
   std::unique_ptr<EngineControl> m_control;
 };
 
-}  // namespace shell
+}  // namespace window

@@ -10,7 +10,7 @@
 #include "platform/thread_priority.h"
 #include "window/main_dialog.h"
 
-namespace shell {
+namespace window {
 
 namespace {
 
@@ -55,7 +55,7 @@ void WindowView::Post(std::function<void()> work) {
 // On the window's thread.
 bool WindowView::Put(MessageRequest request) {
   if (m_leaving) return false;
-  request.caption = ProgramTitle(m_dialog.Kind());
+  request.caption = m_dialog.Program().Title();
   // A box owned by the main dialog would open behind the full-screen viewer.
   QWidget* viewer = &m_list.Viewer();
   request.owner = viewer->isVisible() ? viewer : static_cast<QWidget*>(&m_dialog);
@@ -105,4 +105,4 @@ void WindowView::RunEnded(const engine::RunSummary&) {
   Post([this] { Q_EMIT runEnded(); });
 }
 
-}  // namespace shell
+}  // namespace window
