@@ -17,7 +17,7 @@
 #include "console/console_options.h"
 #include "console/console_view.h"
 
-namespace shell {
+namespace console {
 
 namespace {
 
@@ -65,17 +65,17 @@ class StopOnSignals {
 
 }  // namespace
 
-int RunConsole(const engine::Program& program, int argc, char** argv) {
+int RunConsole(const engine::Program& program, const ConsoleText& text, int argc, char** argv) {
   const std::string command = argc > 0 ? std::filesystem::path(argv[0]).filename().string() : program.name;
   std::vector<std::string> args(argv + 1, argv + argc);
-  const ParseResult parsed = ParseConsoleOptions(args, program.kind);
+  const ParseResult parsed = ParseConsoleOptions(args, program, text);
   if (!parsed.options) {
     std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", command.c_str(), parsed.error.c_str(), command.c_str());
     return kExitUsage;
   }
   const ConsoleOptions& options = *parsed.options;
   if (options.help) {
-    std::fputs(ConsoleUsage(command, program.kind).c_str(), stdout);
+    std::fputs(ConsoleUsage(command, program, text).c_str(), stdout);
     return kExitOk;
   }
 
@@ -95,11 +95,11 @@ int RunConsole(const engine::Program& program, int argc, char** argv) {
   for (const auto& [key, value] : options.settings) {
     engine.OverrideSetting(key, value);
     if (!options.save) continue;
-    const engine::SettingDef* def = engine::FindSetting(key, program.kind);
+    const engine::SettingDef* def = engine::FindSetting(key, program);
     if (def->type == engine::SettingType::Integer)
-      engine.Settings().WriteSettingInt(platform::kSettingsSection, key, std::stoi(value));
+      engine.Settings().WriteInt(key, std::stoi(value));
     else
-      engine.Settings().WriteSettingString(platform::kSettingsSection, key, value);
+      engine.Settings().WriteString(key, value);
   }
   view.Start(engine);
   if (options.resume != ResumeChoice::Ask) view.SetResumeAnswer(options.resume == ResumeChoice::Continue);
@@ -149,4 +149,4 @@ int RunConsole(const engine::Program& program, int argc, char** argv) {
   return status;
 }
 
-}  // namespace shell
+}  // namespace console

@@ -1,8 +1,9 @@
 #pragma once
 // The whole console front end, shared by tarvelin-cli and quorvash-cli.
+#include "console/console_options.h"
 #include "engine/program.h"
 
-namespace shell {
+namespace console {
 
 // Exit codes.
 inline constexpr int kExitOk = 0;
@@ -10,6 +11,6 @@ inline constexpr int kExitStartFailed = 2;
 inline constexpr int kExitNotStored = 3;
 inline constexpr int kExitUsage = 64;
 
-int RunConsole(const engine::Program& program, int argc, char** argv);
+int RunConsole(const engine::Program& program, const ConsoleText& text, int argc, char** argv);
 
-}  // namespace shell
+}  // namespace console

@@ -6,11 +6,9 @@
 
 #include "engine/settings_table.h"
 
-namespace shell {
+namespace console {
 
 namespace {
-
-using engine::ProgramKind;
 
 bool IsInt32(const std::string& text) {
   if (text.empty()) return false;
@@ -20,12 +18,12 @@ bool IsInt32(const std::string& text) {
   return errno == 0 && *end == '\0' && v >= INT_MIN && v <= INT_MAX;
 }
 
-std::string KeyList(ProgramKind kind) {
+std::string KeyList(const engine::Program& program) {
   std::string out;
   for (const engine::SettingDef& def : engine::SettingsTable()) {
-    if (!engine::FindSetting(def.key, kind)) continue;
+    if (!engine::FindSetting(def.key, program)) continue;
     std::string head = "  \"" + std::string(def.key) + "\"";
-    if (def.type == engine::SettingType::Integer) head += " = " + std::to_string(engine::DefaultOf(def, kind));
+    if (def.type == engine::SettingType::Integer) head += " = " + std::to_string(engine::DefaultOf(def, program));
     out += head + "\n      " + std::string(def.meaning) + "\n";
   }
   return out;
@@ -33,8 +31,8 @@ std::string KeyList(ProgramKind kind) {
 
 }  // namespace
 
-ParseResult ParseConsoleOptions(const std::vector<std::string>& args, ProgramKind kind) {
-  const bool quorvash = kind == ProgramKind::Quorvash;
+ParseResult ParseConsoleOptions(const std::vector<std::string>& args, const engine::Program& program,
+                                const ConsoleText& text) {
   ConsoleOptions o;
   std::vector<std::string> rest;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -53,7 +51,7 @@ ParseResult ParseConsoleOptions(const std::vector<std::string>& args, ProgramKin
       auto v = value("--folder");
       if (!v || v->empty()) return {std::nullopt, "--folder needs a folder"};
       o.folder = *v;
-    } else if (!quorvash && (a == "--continue" || a == "--fresh")) {
+    } else if (program.asksToResume && (a == "--continue" || a == "--fresh")) {
       const ResumeChoice choice = a == "--continue" ? ResumeChoice::Continue : ResumeChoice::Fresh;
       if (o.resume != ResumeChoice::Ask && o.resume != choice)
         return {std::nullopt, "--continue and --fresh exclude each other"};
@@ -68,7 +66,7 @@ ParseResult ParseConsoleOptions(const std::vector<std::string>& args, ProgramKin
       const size_t eq = v->find('=');
       if (eq == std::string::npos) return {std::nullopt, "--set needs KEY=VALUE, got \"" + *v + "\""};
       const std::string key = v->substr(0, eq), val = v->substr(eq + 1);
-      const engine::SettingDef* known = engine::FindSetting(key, kind);
+      const engine::SettingDef* known = engine::FindSetting(key, program);
       if (!known) return {std::nullopt, "unknown settings key \"" + key + "\""};
       if (known->type == engine::SettingType::Integer && !IsInt32(val))
         return {std::nullopt, "\"" + key + "\" takes an integer, got \"" + val + "\""};
@@ -82,57 +80,32 @@ ParseResult ParseConsoleOptions(const std::vector<std::string>& args, ProgramKin
   if (o.help) return {o, {}};
   if (o.save && o.settings.empty()) return {std::nullopt, "--save needs at least one --set"};
   if (rest.size() != 1)
-    return {std::nullopt, rest.empty() ? std::string(quorvash ? "a keyword or address is needed"
-                                                              : "an address is needed")
-                                       : "only one address may be given"};
+    return {std::nullopt, rest.empty() ? std::string(text.missing) : "only one address may be given"};
   o.address = rest[0];
   return {o, {}};
 }
 
-std::string ConsoleUsage(const std::string& command, ProgramKind kind) {
-  const std::string common =
-      "  --set KEY=VALUE   a setting for this run only, e.g. --set \"MaxCount=50\"\n"
-      "  --save            also keep the --set values in the settings store\n"
-      "  --stats           at the end, count requests, answers given again from\n"
-      "                    memory, connections opened and waits, on standard error\n"
-      "  --help            this text\n"
-      "\n"
-      "Settings keys, with their defaults here (the window's Settings sheet\n"
-      "edits the same store):\n" +
-      KeyList(kind) +
-      "\n"
-      "Ctrl-C or SIGTERM stops the run: unfinished files go back to the list and\n"
-      "project.cfg is written; a second Ctrl-C leaves at once. project.cfg is also\n"
-      "written every few files while the run goes on.\n"
-      "\n"
-      "Exit status: 0 after a run, 2 when the run could not start, 3 when a file\n"
-      "or project.cfg could not be written, 64 for usage errors.\n";
-  if (kind == ProgramKind::Quorvash) {
-    return "Usage: " + command + " [--folder DIR] [--set KEY=VALUE]... [--save] KEYWORD-OR-ADDRESS\n"
-           "\n"
-           "Searches images for a keyword (or reads a result-page address of the\n"
-           "image search) and downloads the full-size pictures with five workers.\n"
-           "\n"
-           "  --folder DIR      program folder; the project folder DIR/<search host>\n"
-           "                    is cleared into the trash and filled anew\n" +
-           common +
-           "\n"
-           "The suggested keyword of the service is offered on a terminal (No otherwise).\n";
-  }
-  return "Usage: " + command + " [--folder DIR] [--continue | --fresh] [--set KEY=VALUE]... [--save] ADDRESS\n"
+std::string ConsoleUsage(const std::string& command, const engine::Program& program, const ConsoleText& text) {
+  return "Usage: " + command + " [--folder DIR] " +
+         (program.asksToResume ? "[--continue | --fresh] " : "") + "[--set KEY=VALUE]... [--save] " +
+         std::string(text.operand) + "\n" + std::string(text.about) +
+         "  --set KEY=VALUE   a setting for this run only, e.g. --set \"MaxCount=50\"\n"
+         "  --save            also keep the --set values in the settings store\n"
+         "  --stats           at the end, count requests, answers given again from\n"
+         "                    memory, connections opened and waits, on standard error\n"
+         "  --help            this text\n"
          "\n"
-         "Crawls the web site at ADDRESS (http:// or https://) with five workers and\n"
-         "stores every picture its pages show, also pictures on other hosts, in the\n"
-         "project folder DIR/<host>. .zip/.rar links are taken first too, but with\n"
-         "\"image\" = 1 only bodies the server calls image/* are stored; --set image=0\n"
-         "stores archives and every other file that is not a text page.\n"
+         "Settings keys, with their defaults here (the window's Settings sheet\n"
+         "edits the same store):\n" +
+         KeyList(program) +
          "\n"
-         "  --folder DIR      program folder below which project folders are made\n"
-         "  --continue        continue the previous download of this host\n"
-         "  --fresh           start afresh: the project folder is cleared into the trash\n"
-         "                    (without either, the question is asked on a terminal and\n"
-         "                    answered No otherwise)\n" +
-         common;
+         "Ctrl-C or SIGTERM stops the run: unfinished files go back to the list and\n"
+         "project.cfg is written; a second Ctrl-C leaves at once. project.cfg is also\n"
+         "written every few files while the run goes on.\n"
+         "\n"
+         "Exit status: 0 after a run, 2 when the run could not start, 3 when a file\n"
+         "or project.cfg could not be written, 64 for usage errors.\n" +
+         std::string(text.closing);
 }
 
-}  // namespace shell
+}  // namespace console

@@ -7,7 +7,7 @@
 
 #include "platform/picture_decoder.h"
 
-namespace shell {
+namespace console {
 
 namespace {
 
@@ -143,4 +143,4 @@ void ConsoleView::Finish() {
   Flush(true);
 }
 
-}  // namespace shell
+}  // namespace console

@@ -12,7 +12,7 @@
 #include "engine/download_engine.h"
 #include "engine/engine_view.h"
 
-namespace shell {
+namespace console {
 
 class ConsoleView : public engine::EngineView {
  public:
@@ -54,4 +54,4 @@ class ConsoleView : public engine::EngineView {
   std::thread m_drawer;
 };
 
-}  // namespace shell
+}  // namespace console

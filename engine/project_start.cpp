@@ -86,7 +86,7 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
     summary.result = StartResult::NoAddress;
     return summary;
   }
-  run.switches = ReadRunSwitches(settings, run.program.kind);
+  run.switches = ReadRunSwitches(settings, run.program);
 
   summary.result = StartResult::BadAddress;
   const auto address = links::SplitAddress(start.address);
@@ -99,7 +99,7 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
   if (!folder) return summary;
 
   run.site = {address->host, address->secure, address->port};
-  settings.WriteSettingString(platform::kSettingsSection, std::string(kHistoryKey), start.address);
+  Write(settings, keys::kHistory, start.address);
   summary.error = MakeProjectFolder(*folder);
   if (!summary.error.empty()) return summary;
   std::string error;

@@ -6,21 +6,21 @@
 
 namespace engine {
 
-RunSwitches ReadRunSwitches(const platform::SettingsStore& store, ProgramKind kind) {
-  auto read = [&](std::string_view key) { return ReadTableInt(store, key, kind); };
+RunSwitches ReadRunSwitches(const platform::SettingsStore& store, const Program& program) {
+  auto read = [&](IntKey key) { return Read(store, program, key); };
   RunSwitches s;
-  s.maxCount = read("MaxCount");
-  s.rangeFrom = read("RangeFrom");
-  s.rangeTo = read("RangeTo");
-  s.text = read("text") != 0;
-  s.others = read("others") != 0;
-  s.fileSizeKB = read("file size");
-  s.showLink = read("show link") != 0;
-  s.showThread = read("show thread") != 0;
-  s.image = read("image") != 0;
-  s.diffRoot = read("diff root") != 0;
-  s.level = std::max(0, read("level"));
-  s.modernPages = read("modern pages") != 0;
+  s.maxCount = read(keys::kMaxCount);
+  s.rangeFrom = read(keys::kRangeFrom);
+  s.rangeTo = read(keys::kRangeTo);
+  s.text = read(keys::kText) != 0;
+  s.others = read(keys::kOthers) != 0;
+  s.fileSizeKB = read(keys::kFileSize);
+  s.showLink = read(keys::kShowLink) != 0;
+  s.showThread = read(keys::kShowThread) != 0;
+  s.image = read(keys::kImage) != 0;
+  s.diffRoot = read(keys::kDiffRoot) != 0;
+  s.level = std::max(0, read(keys::kLevel));
+  s.modernPages = read(keys::kModernPages) != 0;
   return s;
 }
 

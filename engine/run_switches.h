@@ -32,7 +32,7 @@ struct RunSwitches {
 
 // Reads the switches in the order the keys are documented; a negative
 // "level" counts as 0.
-RunSwitches ReadRunSwitches(const platform::SettingsStore& store, ProgramKind kind);
+RunSwitches ReadRunSwitches(const platform::SettingsStore& store, const Program& program);
 
 // Where same-site requests go: the start address's host, scheme and port.
 struct Site {

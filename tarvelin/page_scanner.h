@@ -14,7 +14,7 @@
 
 namespace tarvelin {
 
-// What ProcessLink did with one value; nobody acts on it but the tests.
+// What ProcessLink does with one value; nobody acts on it but the tests.
 enum class Verdict {
   Added,         // added to the list, or listed already
   OtherHost,     // on another host, and no image to take from there
@@ -24,7 +24,7 @@ enum class Verdict {
   TooLong,       // a site link longer than kMaxResolvedLength once resolved
 };
 
-// The longest site link kept, as the link buffers always allowed.
+// The longest site link kept, once resolved; a longer one is TooLong.
 inline constexpr size_t kMaxResolvedLength = 259;
 
 // A value this long or longer is passed over.

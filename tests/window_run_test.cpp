@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -25,7 +26,7 @@
 #include "support/window_test_support.h"
 #include "tarvelin/tarvelin_window_program.h"
 
-using namespace shell;
+using namespace window;
 
 namespace {
 
@@ -36,6 +37,10 @@ std::string Png(int i) {
   buffer.open(QIODevice::WriteOnly);
   image.save(&buffer, "PNG");
   return buffer.data().toStdString();
+}
+
+QString RunLogText(WindowSession& session) {
+  return FindControl<QPlainTextEdit>(&session.Dialog(), kRunLog)->toPlainText();
 }
 
 std::string ReadFile(const std::filesystem::path& path) {
@@ -102,7 +107,7 @@ class WindowRunTest : public QObject {
     QVERIFY(scroll->maximum() > 0);
     QCOMPARE(scroll->value(), 0);  // "No scroll"
     Control<QPushButton>(session, kFirstCancelButton + row)->click();
-    QTRY_VERIFY(session.Dialog().RunLog().contains("-------------1:("));  // slow1 closed
+    QTRY_VERIFY(RunLogText(session).contains("-------------1:("));  // slow1 closed
     Control<QPushButton>(session, kStopButton)->click();
     QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 2, 30000);
     QCOMPARE(asked.back().icon, QMessageBox::Information);
@@ -157,7 +162,7 @@ class WindowRunTest : public QObject {
       res.set_content(req.has_param("start") ? second : first, "text/html");
     });
     service.Start();
-    platform::SettingsStore("Quorvash").WriteSettingString("Settings", "search host", service.HostPort());
+    platform::SettingsStore("Quorvash").WriteString("search host", service.HostPort());
     TempFolder folder;
     WindowSession session(quorvash::QuorvashWindowProgram(), "Quorvash", {}, folder.Path());
     QDesktopServices::setUrlHandler("file", this, "openUrl");

@@ -4,7 +4,7 @@
 
 #include "engine/worker_rows.h"
 
-namespace shell {
+namespace window {
 
 // Main dialog.
 inline constexpr int kAddressEdit = 1000;
@@ -50,4 +50,4 @@ inline constexpr int kCmdDirectoryLevel = 142;
 inline constexpr int kCmdBrowserButton = 144;
 inline constexpr int kCmdOpenGallery = 148;
 
-}  // namespace shell
+}  // namespace window

@@ -12,7 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-namespace shell {
+namespace window {
 
 namespace {
 
@@ -178,4 +178,4 @@ bool ReplaceControl(QWidget* root, int id, QWidget* replacement) {
   return true;
 }
 
-}  // namespace shell
+}  // namespace window

@@ -10,7 +10,7 @@
 
 class QWidget;
 
-namespace shell {
+namespace window {
 
 // A control without an id of its own (a plain label, a group box).
 inline constexpr int kNoId = -1;
@@ -83,4 +83,4 @@ int ControlIdOf(const QWidget* control);
 // false (and leaves `replacement` alone) when there is no such control.
 bool ReplaceControl(QWidget* root, int id, QWidget* replacement);
 
-}  // namespace shell
+}  // namespace window

@@ -5,7 +5,7 @@
 #include "pictures/thumbnail_list.h"
 #include "window/main_dialog.h"
 
-namespace shell {
+namespace window {
 
 namespace {
 
@@ -102,4 +102,4 @@ void EngineControl::Refresh() {
       [this](const QString& t) { m_dialog.AppendTitleLog(t); });
 }
 
-}  // namespace shell
+}  // namespace window

@@ -14,7 +14,7 @@
 #include "window/run_control.h"
 #include "window/window_view.h"
 
-namespace shell {
+namespace window {
 
 class MainDialog;
 
@@ -57,4 +57,4 @@ class EngineControl : public QObject, public RunControl {
   QStringDecoder m_titleText{QStringDecoder::Utf8};
 };
 
-}  // namespace shell
+}  // namespace window

@@ -3,11 +3,11 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "window/browser_button.h"
+#include "platform/browser_button.h"
 #include "window/control_ids.h"
 #include "window/settings_templates.h"
 
-namespace shell {
+namespace window {
 
 DownloadRangePage::DownloadRangePage(const PageContext& context, QWidget* parent)
     : SettingsPage(DownloadRangeTemplate(), context, parent) {
@@ -15,9 +15,9 @@ DownloadRangePage::DownloadRangePage(const PageContext& context, QWidget* parent
 }
 
 void DownloadRangePage::Load() {
-  m_maxCount = ReadInt("MaxCount");
-  m_rangeFrom = ReadInt("RangeFrom");
-  m_rangeTo = ReadInt("RangeTo");
+  m_maxCount = ReadInt(engine::keys::kMaxCount);
+  m_rangeFrom = ReadInt(engine::keys::kRangeFrom);
+  m_rangeTo = ReadInt(engine::keys::kRangeTo);
   ShowInt(kMaxCountEdit, m_maxCount);
   ShowInt(kRangeFromEdit, m_rangeFrom);
   ShowInt(kRangeToEdit, m_rangeTo);
@@ -29,9 +29,9 @@ bool DownloadRangePage::Save() {
 }
 
 void DownloadRangePage::Apply() {
-  WriteInt("MaxCount", m_maxCount);
-  WriteInt("RangeFrom", m_rangeFrom);
-  WriteInt("RangeTo", m_rangeTo);
+  WriteInt(engine::keys::kMaxCount, m_maxCount);
+  WriteInt(engine::keys::kRangeFrom, m_rangeFrom);
+  WriteInt(engine::keys::kRangeTo, m_rangeTo);
 }
 
 FileSizePage::FileSizePage(const PageContext& context, QWidget* parent)
@@ -40,13 +40,13 @@ FileSizePage::FileSizePage(const PageContext& context, QWidget* parent)
 }
 
 void FileSizePage::Load() {
-  m_fileSizeKB = ReadInt("file size");
+  m_fileSizeKB = ReadInt(engine::keys::kFileSize);
   ShowInt(kFileSizeEdit, m_fileSizeKB);
 }
 
 bool FileSizePage::Save() { return TakeInt(kFileSizeEdit, m_fileSizeKB); }
 
-void FileSizePage::Apply() { WriteInt("file size", m_fileSizeKB); }
+void FileSizePage::Apply() { WriteInt(engine::keys::kFileSize, m_fileSizeKB); }
 
 DirectoryLevelPage::DirectoryLevelPage(const PageContext& context, QWidget* parent)
     : SettingsPage(DirectoryLevelTemplate(), context, parent) {}
@@ -56,7 +56,7 @@ void DirectoryLevelPage::Load() {
   combo->clear();
   combo->addItem(QStringLiteral("Entire site"));
   combo->addItem(QStringLiteral("Same directory"));
-  const int32_t level = ReadInt("level");
+  const int32_t level = ReadInt(engine::keys::kLevel);
   // A stored value with no entry shows no selection.
   combo->setCurrentIndex(level == 0 || level == 1 ? level : -1);
 }
@@ -66,7 +66,7 @@ void DirectoryLevelPage::Apply() {
   // Text typed into the edit part that names no entry is no selection.
   const int index = combo->currentIndex();
   const bool selected = index >= 0 && combo->currentText() == combo->itemText(index);
-  WriteInt("level", selected ? index : -1);
+  WriteInt(engine::keys::kLevel, selected ? index : -1);
 }
 
 StatusPage::StatusPage(const PageContext& context, QWidget* parent)
@@ -76,8 +76,8 @@ StatusPage::StatusPage(const PageContext& context, QWidget* parent)
 }
 
 void StatusPage::Load() {
-  m_showLink = ReadInt("show link");
-  m_showThread = ReadInt("show thread");
+  m_showLink = ReadInt(engine::keys::kShowLink);
+  m_showThread = ReadInt(engine::keys::kShowThread);
   ShowCheck(kShowLinkCheck, m_showLink);
   ShowCheck(kShowThreadCheck, m_showThread);
 }
@@ -89,21 +89,21 @@ bool StatusPage::Save() {
 }
 
 void StatusPage::Apply() {
-  WriteInt("show link", m_showLink);
-  WriteInt("show thread", m_showThread);
+  WriteInt(engine::keys::kShowLink, m_showLink);
+  WriteInt(engine::keys::kShowThread, m_showThread);
 }
 
 BrowserButtonPage::BrowserButtonPage(const PageContext& context, QWidget* parent)
     : SettingsPage(BrowserButtonTemplate(), context, parent) {
   ModifiedOnClick(kButtonCheck);
   if (auto* edit = FindControl<QLineEdit>(this, kBookmarkletEdit)) {
-    edit->setText(Bookmarklet(UrlSchemeOf(context.kind)));
+    edit->setText(platform::Bookmarklet(context.program->UrlScheme()));
     edit->setCursorPosition(0);
   }
 }
 
 void BrowserButtonPage::Load() {
-  m_enabled = IsBrowserButtonRegistered(UrlSchemeOf(Context().kind)) ? 1 : 0;
+  m_enabled = platform::IsBrowserButtonRegistered(Context().program->UrlScheme()) ? 1 : 0;
   ShowCheck(kButtonCheck, m_enabled);
 }
 
@@ -113,10 +113,12 @@ bool BrowserButtonPage::Save() {
 }
 
 void BrowserButtonPage::Apply() {
+  const WindowProgram& program = *Context().program;
   if (m_enabled)
-    RegisterBrowserButton(BrowserButtonOf(Context().kind, Context().executablePath));
+    platform::RegisterBrowserButton(platform::BrowserButtonOf(
+        program.UrlScheme(), program.Title(), program.browserButtonStatus, Context().executablePath));
   else
-    RemoveBrowserButton(UrlSchemeOf(Context().kind));
+    platform::RemoveBrowserButton(program.UrlScheme());
 }
 
-}  // namespace shell
+}  // namespace window

@@ -4,7 +4,7 @@
 
 #include "window/settings_page.h"
 
-namespace shell {
+namespace window {
 
 class DownloadRangePage : public SettingsPage {
   Q_OBJECT
@@ -69,4 +69,4 @@ class BrowserButtonPage : public SettingsPage {
   int32_t m_enabled = 0;
 };
 
-}  // namespace shell
+}  // namespace window

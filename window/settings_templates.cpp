@@ -2,7 +2,7 @@
 
 #include "window/control_ids.h"
 
-namespace shell {
+namespace window {
 
 namespace {
 
@@ -56,4 +56,4 @@ DialogTemplate DirectoryLevelTemplate() { return {141, "Directory level", 186, 9
 DialogTemplate BrowserButtonTemplate() { return {143, "Web browser button", 211, 150, kBrowserButton}; }
 DialogTemplate StatusTemplate() { return {139, "Status", 186, 90, kStatus}; }
 
-}  // namespace shell
+}  // namespace window

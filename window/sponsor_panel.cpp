@@ -1,8 +1,9 @@
 #include "window/sponsor_panel.h"
 
+#include "engine/settings_table.h"
 #include "window/main_dialog.h"
 
-namespace shell {
+namespace window {
 
 namespace {
 
@@ -12,11 +13,10 @@ QUrl PageOn(const QString& host, const QString& path) {
 
 }  // namespace
 
-QUrl SponsorPageAddress(engine::ProgramKind kind, const platform::SettingsStore& store) {
-  const QString path = kind == engine::ProgramKind::Quorvash ? QStringLiteral("/p-net-Quorvash.asp")
-                                                             : QStringLiteral("/p-net-Tarvelin.asp");
+QUrl SponsorPageAddress(const WindowProgram& program, const platform::SettingsStore& store) {
+  const QString path = QStringLiteral("/p-net-") + program.Title() + QStringLiteral(".asp");
   const QString host = QString::fromStdString(
-      store.ReadSettingString(platform::kSettingsSection, kSponsorHostKey, kDefaultSponsorHost)).trimmed();
+      engine::Read(store, engine::keys::kSponsorHost, kDefaultSponsorHost)).trimmed();
   const QUrl page = PageOn(host, path);
   // A user name, a path or a query in the setting would change the page asked for.
   if (page.isValid() && !page.host().isEmpty() && page.userInfo().isEmpty() && page.path() == path)
@@ -31,8 +31,8 @@ pictures::BrowserPanel* AddSponsorPanel(MainDialog& dialog, const platform::Sett
     panel->SetRefreshSeconds(2 * pictures::BrowserPanel::kFirstRefreshSeconds);
   dialog.SetSponsorPanel(panel);
   panel->AttachPanel();
-  panel->Navigate(SponsorPageAddress(dialog.Kind(), store));
+  panel->Navigate(SponsorPageAddress(dialog.Program(), store));
   return panel;
 }
 
-}  // namespace shell
+}  // namespace window

@@ -12,7 +12,7 @@
 #include "platform/handover.h"
 #include "window/main_dialog.h"
 
-namespace shell {
+namespace window {
 
 bool ShowMessageBox(const MessageRequest& request) {
   const auto buttons = request.yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
@@ -63,7 +63,7 @@ void WindowView::Post(std::function<void()> work) {
 // On the window's thread.
 bool WindowView::Put(MessageRequest request) {
   if (m_leaving) return false;
-  request.caption = ProgramTitle(m_dialog.Kind());
+  request.caption = m_dialog.Program().Title();
   // A box owned by the main dialog would open behind the full-screen viewer.
   QWidget* viewer = &m_list.Viewer();
   request.owner = viewer->isVisible() ? viewer : static_cast<QWidget*>(&m_dialog);
@@ -112,4 +112,4 @@ void WindowView::RunEnded(engine::RunId run, const engine::RunSummary&) {
   Post([this, run] { Q_EMIT runEnded(run); });
 }
 
-}  // namespace shell
+}  // namespace window

@@ -15,7 +15,7 @@ namespace pictures {
 class ThumbnailList;
 }
 
-namespace shell {
+namespace window {
 
 class MainDialog;
 
@@ -72,4 +72,4 @@ class WindowView : public QObject, public engine::EngineView {
   bool m_leaving = false;
 };
 
-}  // namespace shell
+}  // namespace window
