@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
   shell::StartUp startUp;
   startUp.commandLine = address.toStdString();
   shell::WindowSession session(tarvelin::TarvelinWindowProgram(), "Tarvelin", startUp, folder.toStdString());
-  session.Control().View().SetAsker([](const shell::MessageRequest&) { return false; });
+  session.Control().View().SetAsker([](const shell::MessageRequest&) { return engine::Answer::No; });
   StallMeter stalls;
   double markMb = -1, markMs = -1;
   QObject::connect(&session.List(), &pictures::ThumbnailList::counterTextChanged, [&](const QString& text) {

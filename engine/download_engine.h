@@ -70,7 +70,7 @@ class DownloadEngine {
  private:
   void DownloadThreadProc(std::string address);
   void SetState(EngineState state);
-  std::string EndMessage(const RunSummary& summary) const;
+  std::string EndMessage(const RunSummary& summary, const std::string& address) const;
 
   const Program& m_program;
   EngineView& m_view;

@@ -87,6 +87,12 @@ FetchOutcome Finish(const RunContext& run, int worker, const FileJob& job, FileF
     outcome = isText ? FetchOutcome::Page : FetchOutcome::Stored;
   }
 
+  if (job.index == 0 && cut) {
+    run.startFailure.Set(StartAddressFailure::Unreachable, networkError);
+  } else if (job.index == 0 && fetcher.HeadSeen() && IsErrorStatus(fetcher.Head().status)) {
+    run.startFailure.Set(StartAddressFailure::ErrorAnswer, "HTTP " + std::to_string(fetcher.Head().status));
+  }
+
   if (bodyExists && isText && !cancelled && !stopped && ending != Ending::PageTooLong &&
       outcome != FetchOutcome::NotStored && run.program.pageHandler) {
     PageContext page(run.links, run.switches, run.site, job.pageDir, &run.logs,
@@ -140,6 +146,7 @@ FetchOutcome Continue(const RunContext& run, int worker, platform::HttpSession& 
 
   FetchOutcome outcome;
   if (http == platform::HttpOutcome::NoRequest) {
+    if (job.index == 0) run.startFailure.Set(StartAddressFailure::Unreachable, "the request could not be made");
     outcome = Settle(run, job, FetchOutcome::NoRequest);
   } else {
     outcome = Finish(run, worker, job, fetcher, http, session.LastError());

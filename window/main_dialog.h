@@ -45,6 +45,8 @@ class MainDialog : public QDialog {
   void SetSponsorPanel(QWidget* panel);
   // What "&Open Picture gallery" runs.
   void SetGalleryAction(std::function<void()> action) { m_openGallery = std::move(action); }
+  // What Enter on the thumbnail list runs: the viewer, as a double click.
+  void SetOpenPictureAction(std::function<void()> action) { m_openPicture = std::move(action); }
 
   engine::ProgramKind Kind() const { return m_program.kind; }
   QString Address() const;
@@ -76,10 +78,15 @@ class MainDialog : public QDialog {
   void AppendTitleLog(const QString& text);
   // The engine's run has ended; closes the dialog when leaving waited for it.
   void RunEnded();
+  // The caption while a run goes on: "Tarvelin — 120 pictures, 3.2 MB/s";
+  // a negative rate shows the name alone.
+  void ShowRunProgress(int pictures, double bytesPerSecond);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildWindow();
@@ -89,12 +96,16 @@ class MainDialog : public QDialog {
   void OnDownload();
   void OnNoScroll(bool checked);
   void Leave();
+  void LayOut();
+  void FitMinimumSize();
+  void SaveGeometry();
 
   WindowProgram m_program;
   platform::SettingsStore m_store;
   StartUp m_startUp;
   RunControl* m_control = nullptr;
   std::function<void()> m_openGallery;
+  std::function<void()> m_openPicture;
   QWidget* m_client = nullptr;  // the controls' parent: the client area
   QString m_runLog;
   QString m_titleLog;

@@ -20,8 +20,9 @@ inline constexpr const char* kDefaultSponsorHost = "sponsor.example.com";
 // more than a host and port gives way to kDefaultSponsorHost.
 QUrl SponsorPageAddress(engine::ProgramKind kind, const platform::SettingsStore& store);
 
-// Puts the panel in the dialog, attaches it and navigates it to the sponsor
-// page. Tarvelin started with an address waits 60 s for the first reload.
+// Puts the panel in the dialog and sends it to the sponsor page; its web
+// view is made once the panel has first been painted. Tarvelin started
+// with an address waits 60 s for the first reload.
 pictures::BrowserPanel* AddSponsorPanel(MainDialog& dialog, const platform::SettingsStore& store,
                                         pictures::BrowserPanel::ViewMaker maker = pictures::MakeWebPageView);
 

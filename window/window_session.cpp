@@ -4,6 +4,7 @@
 
 #include "engine/settings_table.h"
 #include "pictures/picture_actions.h"
+#include "pictures/picture_viewer.h"
 #include "pictures/thumbnail_list.h"
 #include "platform/folders.h"
 #include "platform/http_client.h"
@@ -44,6 +45,9 @@ WindowSession::WindowSession(const WindowProgram& program, const QString& name, 
   if (auto* counter = FindControl<QLabel>(m_dialog.get(), kPictureCounter))
     QObject::connect(m_list, &pictures::ThumbnailList::counterTextChanged, counter, &QLabel::setText);
   m_dialog->SetGalleryAction([list = m_list] { list->Actions().OpenGallery(); });
+  m_dialog->SetOpenPictureAction([list = m_list] {
+    if (list->SelectedRow() >= 0) list->Viewer().Open();
+  });
 
   m_control = std::make_unique<EngineControl>(
       m_engineProgram, *m_dialog, *m_list,
