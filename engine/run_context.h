@@ -71,6 +71,7 @@ struct RunCounters {
 struct RunContext {
   const Program& program;
   EngineView& view;
+  RunId runId;
   RunLogs& logs;
   WorkerRows& rows;
   RunSignals& signals;
@@ -82,10 +83,10 @@ struct RunContext {
   Site site;
   FileStore* store = nullptr;
   PageCache* pages = nullptr;  // none: every request goes to the network
-  mutable StoreFailures storeFailures;
-  mutable std::atomic<int> finishedFiles{0};
-  mutable RunCounters counters;
-  mutable StartFailureNote startFailure;
+  StoreFailures storeFailures;
+  std::atomic<int> finishedFiles{0};
+  RunCounters counters;
+  StartFailureNote startFailure;
 
   bool Ask(Question question, const std::string& text) const {
     if (leaving.load()) return false;
@@ -95,7 +96,7 @@ struct RunContext {
   void AddPicture(const StoredPicture& picture) const {
     if (!leaving.load()) view.AddPicture(picture);
   }
-  void Log(const std::string& line) const { logs.AppendRun(line); }
+  void Log(std::string line) const { logs.AppendRun(std::move(line)); }
 };
 
 }  // namespace engine

@@ -75,15 +75,14 @@ xvfb-run -a -s "-screen 0 1100x1000x24" bash -euo pipefail -c '
   # Starts a program, waits for its window, runs the shots, ends the program.
   # A step is KEYS=NAME, up-button=NAME (the enlarge button), viewer=NAME (a
   # double click on the list, which must show the enlarged list), menu=NAME
-  # (a right click), window=NAME (the window alone), maximise=NAME (the
-  # window made as large as the screen; Xvfb has no window manager to do it)
-  # or wait=SECONDS.
+  # (a right click), or wait=SECONDS.
   shoot() {
     local program=$1 arguments=$2; shift 2
     # shellcheck disable=SC2086
     "$PROJECTS/$program" $arguments & local pid=$!
     local window
-    window=$(xdotool search --sync --onlyvisible --name "^$program\$" | head -1)
+    # The title shows the progress of a run after the name.
+    window=$(xdotool search --sync --onlyvisible --pid "$pid" --name "^$program( .*)?\$" | head -1)
     xdotool windowfocus --sync "$window"
     sleep 0.5
     for step in "$@"; do
@@ -97,8 +96,6 @@ xvfb-run -a -s "-screen 0 1100x1000x24" bash -euo pipefail -c '
         viewer) xdotool mousemove --window "$window" 120 140 click --repeat 2 --delay 80 1 ;;
         menu) xdotool mousemove 550 500 click 3 ;;
         shot) ;;
-        window) sleep 0.8; import -window "$window" "$OUT/${program,,}-$name.png"; continue ;;
-        maximise) xdotool windowmove --sync "$window" 0 0 windowsize --sync "$window" 100% 100% ;;
         *) xdotool key --clearmodifiers $what ;;
       esac
       sleep 0.8
@@ -107,8 +104,8 @@ xvfb-run -a -s "-screen 0 1100x1000x24" bash -euo pipefail -c '
     kill "$pid"
     wait "$pid" 2>/dev/null || true
   }
-  shoot Tarvelin "http://127.0.0.1:'"$port"'/gallery/" "wait=7" "shot=main" "window=nominal" \
-    "up-button=enlarged" "viewer=viewer" "Escape=back" "up-button=restored" "maximise=maximised"
+  shoot Tarvelin "http://127.0.0.1:'"$port"'/gallery/" "wait=7" "shot=main" "up-button=enlarged" \
+    "viewer=viewer" "Escape=back" "up-button=restored"
   shoot Tarvelin "" "alt+e=setting-menu" "Return=settings"
   shoot Quorvash "" "Return=started" "wait=7" "shot=main" "up-button=enlarged" "viewer=viewer" \
     "menu=viewer-menu" "Escape Escape=back"
