@@ -135,7 +135,7 @@ TEST_F(EngineRunTest, AnUnreachableStartPageEndsTheRunPromptly) {
   EXPECT_EQ(view.Questions()[0].question, Question::ViewFiles);
   EXPECT_EQ(view.Questions()[0].text, "Download finish. The start address " + site.Url("/nothing-here.htm") +
                                           " could not be fetched: HTTP 404. Do you want to view the download files?");
-  EXPECT_EQ(engine->LastRun().startFailure, StartAddressFailure::ErrorAnswer);
+  EXPECT_EQ(engine->LastRun().startFailure, engine::StartAddressFailure::ErrorAnswer);
 }
 
 TEST_F(EngineRunTest, AFailedStartShowsTheMessageAndLeavesTheEngineIdle) {
