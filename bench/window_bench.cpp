@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
   window::StartUp startUp;
   startUp.commandLine = address.toStdString();
   window::WindowSession session(tarvelin::TarvelinWindowProgram(), "Tarvelin", startUp, folder.toStdString());
-  session.Control().View().SetAsker([](const window::MessageRequest&) { return false; });
+  session.Control().View().SetAsker([](const window::MessageRequest&) { return engine::Answer::No; });
   StallMeter stalls;
   double markMb = -1, markMs = -1;
   QObject::connect(&session.Feed(), &pictures::ThumbnailFeed::counterTextChanged, [&](const QString& text) {

@@ -139,8 +139,10 @@ std::filesystem::path DownloadEngine::ProjectFolder() const {
   return m_projectFolder;
 }
 
-std::string DownloadEngine::EndMessage(const RunSummary& summary) const {
+std::string DownloadEngine::EndMessage(const RunSummary& summary, const std::string& address) const {
   std::string text = "Download finish.";
+  if (summary.startFailure != StartAddressFailure::None)
+    text += " The start address " + address + " could not be fetched: " + summary.startFailureReason + ".";
   if (summary.filesNotStored > 0)
     text += " " + std::to_string(summary.filesNotStored) + (summary.filesNotStored == 1 ? " file" : " files") +
             " could not be stored (" + summary.storeError + ").";
@@ -173,7 +175,7 @@ void DownloadEngine::DownloadThreadProc(Run& run, std::string address) {
     case StartResult::Abandoned:
       break;
     case StartResult::Ok:
-      if (context.Ask(Question::ViewFiles, EndMessage(summary))) m_view.OpenFolder(run.id, summary.projectFolder);
+      if (context.Ask(Question::ViewFiles, EndMessage(summary, address))) m_view.OpenFolder(run.id, summary.projectFolder);
       break;
   }
   {

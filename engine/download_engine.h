@@ -68,7 +68,7 @@ class DownloadEngine {
   void DownloadThreadProc(Run& run, std::string address);
   void SetState(Run& run, EngineState state);
   std::shared_ptr<Run> Current() const;
-  std::string EndMessage(const RunSummary& summary) const;
+  std::string EndMessage(const RunSummary& summary, const std::string& address) const;
 
   const Program& m_program;
   EngineView& m_view;

@@ -90,6 +90,10 @@ FetchOutcome Finish(RunContext& run, int worker, const FileJob& job, Received go
   run.Log(ClosingLine(job.index, bytes, (TickMs() - got.startTick) / 1000));
   if (!verdict.note.empty()) run.Log(NoteLine(job.index, verdict.note));
   if (verdict.outcome == FetchOutcome::NotStored) run.storeFailures.Add(verdict.storeError);
+  if (job.index == 0 && got.http == platform::HttpOutcome::NetworkError)
+    run.startFailure.Set(StartAddressFailure::Unreachable, got.networkError);
+  else if (job.index == 0 && got.headSeen && IsErrorStatus(got.head.status))
+    run.startFailure.Set(StartAddressFailure::ErrorAnswer, "HTTP " + std::to_string(got.head.status));
   if (verdict.scan && run.program.pageHandler) {
     PageContext page(run.links, run.switches, run.site, job.pageDir, &run.logs,
                      [&run](Question q, const std::string& text) { return run.Ask(q, text); });
@@ -134,7 +138,10 @@ FetchOutcome Receive(RunContext& run, int worker, platform::HttpSession& session
     run.counters.requests.fetch_add(1);
     got = fetcher.Fetch(session, job.target);
   }
-  if (got.http == platform::HttpOutcome::NoRequest) return Settle(run, job.index, FetchOutcome::NoRequest);
+  if (got.http == platform::HttpOutcome::NoRequest) {
+    if (job.index == 0) run.startFailure.Set(StartAddressFailure::Unreachable, "the request could not be made");
+    return Settle(run, job.index, FetchOutcome::NoRequest);
+  }
   return Finish(run, worker, job, std::move(got));
 }
 

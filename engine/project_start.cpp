@@ -68,6 +68,13 @@ class PeriodicSave {
   bool m_reported = false;
 };
 
+// A program that is leaving takes every question back.
+Answer AskOrCancel(const RunContext& run, Question question, const std::string& text) {
+  if (run.leaving.load()) return Answer::Cancel;
+  const Answer answer = run.view.AskOrCancel(question, text);
+  return run.leaving.load() ? Answer::Cancel : answer;
+}
+
 }  // namespace
 
 std::optional<fs::path> ProjectFolderFor(const fs::path& programFolder, const std::string& host) {
@@ -116,20 +123,25 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
   bool resumed = false;
   if (run.program.asksToResume && !start.startedWithAddress) {
     if (auto loaded = ReadProjectFile(store->FolderFd())) {
-      if (run.Ask(Question::ContinueDownload,
-                  "This website has been downloaded, do you want to continue the previous download?")) {
-        if (loaded->record) {
-          run.links.Load(*loaded->record);
-          resumed = true;
-        } else {
-          const std::string file = (*folder / kProjectFileName).string();
-          summary.projectFileError = file + ": " + loaded->problem;
-          if (!run.Ask(Question::BrokenProjectFile, "The project file " + file + " cannot be read: " +
-                                                        loaded->problem + ". Do you want to start afresh?")) {
-            summary.result = StartResult::ProjectFileRefused;
-            return summary;
-          }
+      Answer answer = AskOrCancel(run, Question::ContinueDownload,
+                                  "This website has been downloaded, do you want to continue the previous download?");
+      if (answer == Answer::Yes && loaded->record) {
+        run.links.Load(*loaded->record);
+        resumed = true;
+      } else if (answer == Answer::Yes) {
+        const std::string file = (*folder / kProjectFileName).string();
+        summary.projectFileError = file + ": " + loaded->problem;
+        answer = AskOrCancel(run, Question::BrokenProjectFile, "The project file " + file + " cannot be read: " +
+                                                                 loaded->problem + ". Do you want to start afresh?");
+        if (answer == Answer::No) {
+          summary.result = StartResult::ProjectFileRefused;
+          return summary;
         }
+      }
+      // Taken back: the folder and its project file stay as they are.
+      if (answer == Answer::Cancel) {
+        summary.result = StartResult::Abandoned;
+        return summary;
       }
     }
   }
@@ -163,6 +175,7 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
   summary.counts = run.counters.Read();
   summary.filesNotStored = run.storeFailures.Count();
   summary.storeError = run.storeFailures.First();
+  run.startFailure.CopyTo(summary);
   run.store = nullptr;
   return summary;
 }

@@ -39,6 +39,26 @@ class StoreFailures {
   std::string m_first;
 };
 
+// How link 0, the start address, failed; set by the worker that finished it.
+class StartFailureNote {
+ public:
+  void Set(StartAddressFailure failure, const std::string& reason) {
+    std::lock_guard g(m_mutex);
+    m_failure = failure;
+    m_reason = reason;
+  }
+  void CopyTo(RunSummary& summary) const {
+    std::lock_guard g(m_mutex);
+    summary.startFailure = m_failure;
+    summary.startFailureReason = m_reason;
+  }
+
+ private:
+  mutable std::mutex m_mutex;
+  StartAddressFailure m_failure = StartAddressFailure::None;
+  std::string m_reason;
+};
+
 // RunCounts while the run goes on: each worker adds to them.
 struct RunCounters {
   std::atomic<int> filesTaken{0}, requests{0}, fromMemory{0}, leftToOthers{0}, connections{0}, idleWaits{0};
@@ -66,6 +86,7 @@ struct RunContext {
   StoreFailures storeFailures;
   std::atomic<int> finishedFiles{0};
   RunCounters counters;
+  StartFailureNote startFailure;
 
   bool Ask(Question question, const std::string& text) const {
     if (leaving.load()) return false;

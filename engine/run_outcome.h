@@ -23,6 +23,9 @@ struct RunCounts {
   int idleWaits = 0;         // times a worker found nothing to take and waited
 };
 
+// Why the start address itself gave nothing.
+enum class StartAddressFailure { None, Unreachable, ErrorAnswer };
+
 struct RunSummary {
   StartResult result = StartResult::Ok;
   std::filesystem::path projectFolder;  // empty when the run never made one
@@ -32,6 +35,8 @@ struct RunSummary {
   bool projectFileSaved = true;
   std::string projectFileError;
   RunCounts counts;
+  StartAddressFailure startFailure = StartAddressFailure::None;
+  std::string startFailureReason;
 };
 
 }  // namespace engine

@@ -39,6 +39,8 @@ inline constexpr IntKey kDiffRoot{"diff root"};
 inline constexpr IntKey kModernPages{"modern pages"};
 inline constexpr StringKey kSearchHost{"search host"};
 inline constexpr StringKey kSponsorHost{"sponsor host"};
+// The main window's place and size, as QWidget::saveGeometry gives them, base64.
+inline constexpr StringKey kWindowGeometry{"window geometry"};
 }  // namespace keys
 
 struct SettingDef {

@@ -12,10 +12,10 @@ using K = window::ControlKind;
 
 const window::ControlTemplate kMain[] = {
     {window::kNoId, K::Label, "&Keyword/address:", {7, 9, 60, 8}},
-    {window::kAddressEdit, K::Edit, "", {71, 7, 225, 14}},
-    {window::kDownloadButton, K::Button, "&Download", {296, 7, 50, 14}},
+    {window::kAddressEdit, K::Edit, "", {71, 7, 225, 14}, window::kNoFlags, window::kAnchorTopWide},
+    {window::kDownloadButton, K::Button, "&Download", {296, 7, 50, 14}, window::kNoFlags, window::kAnchorTopRight},
     {window::kNoId, K::Label, "&Analyze result:", {7, 25, 49, 8}, window::kHidden},
-    {window::kTitleLog, K::ReadOnlyLog, "", {326, 56, 20, 25}, window::kHidden},
+    {window::kTitleLog, K::ReadOnlyLog, "", {326, 56, 20, 25}, window::kHidden, window::kAnchorTopRight},
     WINDOW_WORKER_AND_LIST_ROWS,
     {window::kNoId, K::Label, WINDOW_SPONSOR_NOTICE, {7, 26, 314, 16}},
     {window::kSponsorPanel, K::Placeholder, nullptr, {7, 43, 314, 39}},

@@ -11,10 +11,10 @@ using K = window::ControlKind;
 
 const window::ControlTemplate kMain[] = {
     {window::kNoId, K::Label, "&URL address:", {7, 9, 44, 8}},
-    {window::kAddressEdit, K::Edit, "", {55, 7, 241, 14}},
-    {window::kDownloadButton, K::Button, "&Download", {296, 7, 50, 14}},
+    {window::kAddressEdit, K::Edit, "", {55, 7, 241, 14}, window::kNoFlags, window::kAnchorTopWide},
+    {window::kDownloadButton, K::Button, "&Download", {296, 7, 50, 14}, window::kNoFlags, window::kAnchorTopRight},
     {window::kNoId, K::Label, "&Analyze result:", {7, 25, 49, 8}, window::kHidden},
-    {window::kTitleLog, K::ReadOnlyLog, "", {327, 63, 19, 18}, window::kHidden},
+    {window::kTitleLog, K::ReadOnlyLog, "", {327, 63, 19, 18}, window::kHidden, window::kAnchorTopRight},
     WINDOW_WORKER_AND_LIST_ROWS,
     {window::kNoId, K::Label, WINDOW_SPONSOR_NOTICE, {7, 25, 314, 16}},
     {window::kSponsorPanel, K::Placeholder, nullptr, {7, 42, 314, 39}},

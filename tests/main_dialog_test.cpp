@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QtTest>
+#include <map>
 
 #include "quorvash/quorvash_window_program.h"
 #include "window/about_dialog.h"
@@ -85,9 +86,9 @@ class MainDialogTest : public QObject {
     for (int k = 0; k < kWorkerCount; ++k)
       QVERIFY(FindControl<QLabel>(&dialog, kFirstFileLabel + k)->text().isEmpty());
     QCOMPARE(FindControl<QPushButton>(&dialog, kEnlargeButton)->text(), QString("&Up"));
-    QVERIFY(dialog.minimumSize() == dialog.maximumSize());
+    QVERIFY(dialog.minimumHeight() < dialog.height() && dialog.maximumHeight() > dialog.height());
     QVERIFY(dialog.windowFlags() & Qt::WindowMinimizeButtonHint);
-    QVERIFY(!(dialog.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(dialog.windowFlags() & Qt::WindowMaximizeButtonHint);
     QVERIFY(!FindControl<QCheckBox>(&dialog, kNoScrollCheck)->isChecked());
     if (!search) {
       QCOMPARE(dialog.windowTitle(), QString("Tarvelin"));
@@ -106,6 +107,58 @@ class MainDialogTest : public QObject {
     for (int command : {kCmdExit, kCmdOpenGallery, kCmdHelpContents, kCmdAbout})
       QVERIFY(FindCommand(&dialog, command));
     QVERIFY(!FindCommand(&dialog, kCmdFileFormats));
+  }
+
+  void controlsFollowTheirAnchors() {
+    QWidget client;
+    BuildControls(&client, Tarvelin().mainTemplate, BaseUnits{6, 13});
+    client.setMinimumSize(0, 0);
+    client.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    QCOMPARE(NominalSize(&client), QSize(530, 622));
+    const std::map<int, std::pair<QRect, QRect>> expected{
+        // id: at 730 x 772, at 530 x 522
+        {kAddressEdit, {QRect(83, 11, 561, 23), QRect(83, 11, 361, 23)}},
+        {kDownloadButton, {QRect(644, 11, 75, 23), QRect(444, 11, 75, 23)}},
+        {kFirstFileLabel, {QRect(63, 145, 544, 13), QRect(63, 145, 344, 13)}},
+        {kFirstProgressBar, {QRect(607, 146, 63, 10), QRect(407, 146, 63, 10)}},
+        {kThumbnailList, {QRect(11, 297, 708, 419), QRect(11, 297, 508, 169)}},
+        {kPictureCounter, {QRect(140, 719, 30, 13), QRect(140, 469, 30, 13)}},
+        {kEnlargeButton, {QRect(677, 716, 44, 22), QRect(477, 466, 44, 22)}},
+        {kExitButton, {QRect(497, 738, 75, 23), QRect(297, 488, 75, 23)}},
+        {kSponsorPanel, {QRect(11, 68, 471, 64), QRect(11, 68, 471, 64)}},
+    };
+    for (const bool larger : {true, false}) {
+      client.resize(larger ? QSize(730, 772) : QSize(530, 522));
+      ApplyAnchors(&client);
+      for (const auto& [id, rects] : expected)
+        QCOMPARE(FindControl(&client, id)->geometry(), larger ? rects.first : rects.second);
+    }
+  }
+
+  void resizedWindowKeepsUpDownAndItsGeometry() {
+    platform::SettingsStore store("resized");
+    QRect saved;
+    {
+      MainDialog dialog(Tarvelin(), store, {});
+      dialog.show();
+      QWidget* list = FindControl(&dialog, kThumbnailList);
+      QCOMPARE(list->geometry(), DluToPixels(QRect(7, 183, 339, 165), DialogBaseUnits()));
+      const QSize nominal = list->size();
+      dialog.resize(dialog.width() + 120, dialog.height() + 90);
+      QTRY_COMPARE(list->size(), nominal + QSize(120, 90));
+      const QRect before = list->geometry();
+      auto* button = FindControl<QPushButton>(&dialog, kEnlargeButton);
+      button->click();
+      QCOMPARE(list->geometry().top(), FindControl(&dialog, kAddressEdit)->geometry().top());
+      QCOMPARE(list->geometry().bottom(), before.bottom());
+      button->click();
+      QCOMPARE(list->geometry(), before);
+      saved = dialog.geometry();
+      dialog.hide();
+    }
+    MainDialog again(Tarvelin(), store, {});
+    again.show();
+    QCOMPARE(again.size(), saved.size());
   }
 
   void enlargeThenRestoreGivesBackTheLayout() {

@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QtTest>
 #include <fstream>
+#include <map>
 
 #include "pictures/picture_viewer.h"
 #include "pictures/thumbnail_list.h"
@@ -46,6 +47,14 @@ QString RunLogText(WindowSession& session) {
 std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Every file of `folder` with its bytes.
+std::map<std::string, std::string> Contents(const std::filesystem::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+    if (entry.is_regular_file()) files[entry.path().lexically_relative(folder).string()] = ReadFile(entry.path());
+  return files;
 }
 
 template <typename T = QWidget>
@@ -84,7 +93,7 @@ class WindowRunTest : public QObject {
     std::vector<MessageRequest> asked;
     session.Control().View().SetAsker([&](const MessageRequest& r) {
       asked.push_back(r);
-      return false;
+      return engine::Answer::No;
     });
     session.Dialog().show();
     QSignalSpy ended(&session.Control().View(), &WindowView::runEnded);
@@ -147,6 +156,65 @@ class WindowRunTest : public QObject {
     QVERIFY2(left.find("\r\n0 slow1.jpg\r\n0 slow2.jpg\r\n") != std::string::npos, left.c_str());
   }
 
+  void escapeKeepsTheProjectAndEnterOpensThePicture() {
+    TestSite site;
+    site.File("/a.png", Png(1));
+    site.File("/b.png", Png(2));
+    site.Put("/start.htm", {"<img src='a.png'><img src='b.png'>", "text/html"});
+    TempFolder folder;
+    const std::filesystem::path project = folder.Path() / "127.0.0.1";
+    WindowSession session(tarvelin::TarvelinWindowProgram(), "Tarvelin", {}, folder.Path());
+    QStringList texts;
+    bool showBox = false;
+    session.Control().View().SetAsker([&](const MessageRequest& r) {
+      texts << r.text;
+      return r.icon == QMessageBox::Information || !showBox ? engine::Answer::No : ShowMessageBox(r);
+    });
+    session.Dialog().show();
+    QSignalSpy ended(&session.Control().View(), &WindowView::runEnded);
+    session.Control().Download(site.Url("/missing.htm"));
+    QTRY_COMPARE(ended.count(), 1);
+    QVERIFY2(texts.back().startsWith("Download finish. The start address " + QString::fromStdString(
+                 site.Url("/missing.htm")) + " could not be fetched: HTTP 404. Do you want"), qPrintable(texts.back()));
+    session.Control().Download(site.Url("/start.htm"));
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 2, 30000);
+    QCOMPARE(Control<QLabel>(session, kPictureCounter)->text(), QString("2"));
+    const auto before = Contents(project);
+    const std::string saved = ReadFile(project / "project.cfg");
+
+    // Escape on the resume question: nothing moves, the list stays.
+    showBox = true;
+    QTimer escape;
+    QString asked;
+    connect(&escape, &QTimer::timeout, [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        asked = box->text();
+        QTest::keyClick(box, Qt::Key_Escape);
+      }
+    });
+    escape.start(5);
+    Control<QPushButton>(session, kDownloadButton)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 3, 30000);
+    escape.stop();
+    QCOMPARE(asked, QString("This website has been downloaded, do you want to continue the previous download?"));
+    QCOMPARE(session.Control().Engine().LastRun().result, engine::StartResult::Abandoned);
+    QCOMPARE(Contents(project), before);
+    QCOMPARE(ReadFile(project / "project.cfg"), saved);
+    QCOMPARE(Control<QLabel>(session, kPictureCounter)->text(), QString("2"));
+    QCOMPARE(session.List().Count(), 2);
+
+    // Enter on the list opens the viewer on the selected picture; in the
+    // address field it is Download.
+    pictures::ThumbnailList& list = session.List();
+    list.setCurrentIndex(list.model()->index(1, 0));
+    list.setFocus();
+    QTest::keyClick(&list, Qt::Key_Return);
+    QVERIFY(list.Viewer().isVisible());
+    QCOMPARE(QString::fromStdString(list.Viewer().Path()), list.model()->index(1, 0).data().toString());
+    QCOMPARE(session.Control().Engine().State(), engine::EngineState::Idle);
+    list.Viewer().reject();
+  }
+
   void quorvashRunAsksAndOpensTheFolder() {
     TestSite pictures1, pictures2("127.0.0.2");
     TestServer service;
@@ -172,7 +240,7 @@ class WindowRunTest : public QObject {
     QStringList shown;
     session.Control().View().SetAsker([&](const MessageRequest& r) {
       asked.push_back(r);
-      if (r.icon != QMessageBox::Information) return false;
+      if (r.icon != QMessageBox::Information) return engine::Answer::No;
       // The end message through the real box, answered Yes.
       QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());

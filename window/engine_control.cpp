@@ -10,6 +10,7 @@ namespace window {
 namespace {
 
 constexpr int kRefreshMs = 66;  // 15 times a second
+constexpr qint64 kRateWindowMs = 2000;  // the caption's rate is over this long
 
 // A label shows the link a worker took; of a link to another site, the
 // address after its marker byte.
@@ -37,7 +38,7 @@ void ShowLog(const engine::LogText& read, QStringDecoder& decoder, Set set, Appe
 
 EngineControl::EngineControl(const engine::Program& program, MainDialog& dialog, pictures::ThumbnailList& list,
                              std::filesystem::path programFolder)
-    : m_dialog(dialog), m_view(dialog, list), m_engine(program, m_view, std::move(programFolder)) {
+    : m_dialog(dialog), m_list(list), m_view(dialog, list), m_engine(program, m_view, std::move(programFolder)) {
   m_engine.SetStartedWithAddress(dialog.StartedWithAddress());
   m_timer.setInterval(kRefreshMs);
   connect(&m_timer, &QTimer::timeout, this, &EngineControl::Refresh);
@@ -50,6 +51,8 @@ EngineControl::~EngineControl() { Finish(); }
 void EngineControl::Download(const std::string& address) {
   if (!m_engine.Download(address)) return;
   m_run = m_engine.CurrentRun();
+  m_samples.clear();
+  m_clock.start();
   m_timer.start();
 }
 
@@ -82,10 +85,21 @@ void EngineControl::OnRunEnded(engine::RunId run) {
   if (run != m_run) return;
   m_timer.stop();
   Refresh();
+  m_dialog.ShowRunProgress(0, -1);
   m_dialog.RunEnded();
 }
 
+void EngineControl::ShowProgress() {
+  const qint64 now = m_clock.elapsed();
+  m_samples.emplace_back(now, m_view.StoredBytes());
+  while (m_samples.size() > 2 && now - m_samples[1].first >= kRateWindowMs) m_samples.pop_front();
+  const qint64 span = now - m_samples.front().first;
+  const double rate = span > 0 ? double(m_samples.back().second - m_samples.front().second) * 1000.0 / double(span) : 0.0;
+  m_dialog.ShowRunProgress(m_list.Count(), rate);
+}
+
 void EngineControl::Refresh() {
+  if (m_timer.isActive()) ShowProgress();
   const auto rows = m_engine.Rows();
   for (int k = 0; k < engine::kWorkerCount; ++k) {
     if (rows[k].label != m_labels[k]) {
@@ -94,8 +108,12 @@ void EngineControl::Refresh() {
     }
     m_dialog.ShowWorkerRow(k, m_shownLabels[k], rows[k].high, rows[k].pos);
   }
+  // The run log, emptied by Download, gets its first line once a worker
+  // has taken a file: the run is under way.
+  const engine::LogText runLog = m_engine.ReadRunLog(m_runCursor);
+  if (!runLog.lines.empty()) m_view.ClearIfPending();
   ShowLog(
-      m_engine.ReadRunLog(m_runCursor), m_runText, [this](const QString& t) { m_dialog.SetRunLog(t); },
+      runLog, m_runText, [this](const QString& t) { m_dialog.SetRunLog(t); },
       [this](const QString& t) { m_dialog.AppendRunLog(t); });
   ShowLog(
       m_engine.ReadTitleLog(m_titleCursor), m_titleText, [this](const QString& t) { m_dialog.SetTitleLog(t); },

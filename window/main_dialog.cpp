@@ -57,6 +57,11 @@ T* Bound(QWidget* client, int id) {
   return control;
 }
 
+// How low the list may get, in dialog units: low enough for the whole
+// window to fit a 1024 x 768 screen at 144 dpi, where even one row of
+// thumbnails would not leave it room.
+constexpr int kSmallestListDlu = 24;
+
 }  // namespace
 
 MainDialog::MainDialog(const WindowProgram& program, platform::SettingsStore store, StartUp startUp,
@@ -74,9 +79,8 @@ MainDialog::MainDialog(const WindowProgram& program, platform::SettingsStore sto
 void MainDialog::BuildWindow() {
   const DialogTemplate& layout = m_program.mainTemplate;
   setWindowTitle(m_program.Title());
-  // Caption, minimise box and close box; no sizing border, no maximise box.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                  Qt::WindowCloseButtonHint);
   auto* menuBar = new QMenuBar(this);
   BuildMainMenu(menuBar, m_program.settingMenuDeletes);
@@ -84,13 +88,70 @@ void MainDialog::BuildWindow() {
           [this](QAction* action) { OnCommand(CommandIdOf(action)); });
   m_client = new QWidget(this);
   BuildControls(m_client, layout, DialogBaseUnits());
+  // The template is the layout at its nominal size; larger, the controls
+  // follow their anchors.
+  const QSize nominal = NominalSize(m_client);
+  m_client->setMinimumSize(0, 0);
+  m_client->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  m_client->resize(nominal);
+  m_client->installEventFilter(this);
   auto* box = new QVBoxLayout(this);
   box->setContentsMargins(0, 0, 0, 0);
   box->setSpacing(0);
   box->setMenuBar(menuBar);
   box->addWidget(m_client);
-  box->setSizeConstraint(QLayout::SetFixedSize);
-  box->activate();
+  FitMinimumSize();
+  const int menuHeight = menuBar->hasHeightForWidth() ? menuBar->heightForWidth(nominal.width())
+                                                      : menuBar->sizeHint().height();
+  resize(nominal.width(), nominal.height() + menuHeight);
+  const std::string saved = engine::Read(m_store, engine::keys::kWindowGeometry);
+  if (!saved.empty()) restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(saved)));
+}
+
+// While the controls lie where the template puts them.
+void MainDialog::FitMinimumSize() {
+  const QSize nominal = NominalSize(m_client);
+  QWidget* list = FindControl(m_client, kThumbnailList);
+  const int listHeight = list ? list->height() : 0;
+  const int spare = std::max(0, listHeight - DluToPixelsY(kSmallestListDlu, DialogBaseUnits()));
+  m_client->setMinimumSize(nominal.width(), nominal.height() - spare);
+}
+
+void MainDialog::LayOut() {
+  ApplyAnchors(m_client);
+  // The enlarged list keeps its top at the address field's at any size.
+  auto* button = FindControl<QPushButton>(m_client, kEnlargeButton);
+  QWidget* list = FindControl(m_client, kThumbnailList);
+  if (!button || !list || button->text() == QLatin1String("&Up")) return;
+  const QRect rect = list->geometry();
+  const int top = FindControl(m_client, kAddressEdit)->geometry().top();
+  list->setGeometry(rect.left(), top, rect.width(), rect.bottom() + 1 - top);
+}
+
+bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_client && event->type() == QEvent::Resize) LayOut();
+  return QDialog::eventFilter(watched, event);
+}
+
+void MainDialog::SaveGeometry() {
+  engine::Write(m_store, engine::keys::kWindowGeometry, saveGeometry().toBase64().toStdString());
+}
+
+void MainDialog::hideEvent(QHideEvent* event) {
+  if (m_shown && !event->spontaneous()) SaveGeometry();
+  QDialog::hideEvent(event);
+}
+
+void MainDialog::ShowRunProgress(int pictures, double bytesPerSecond) {
+  const QString name = m_program.Title();
+  if (bytesPerSecond < 0) {
+    setWindowTitle(name);
+    return;
+  }
+  const QString count = pictures == 1 ? QStringLiteral("1 picture") : QStringLiteral("%1 pictures").arg(pictures);
+  const QString rate = bytesPerSecond >= 1e6 ? QStringLiteral("%1 MB/s").arg(bytesPerSecond / 1e6, 0, 'f', 1)
+                                             : QStringLiteral("%1 KB/s").arg(qRound(bytesPerSecond / 1e3));
+  setWindowTitle(QStringLiteral("%1 \u2014 %2, %3").arg(name, count, rate));
 }
 
 void MainDialog::BindControls() {
@@ -142,9 +203,13 @@ void MainDialog::ConnectControls() {
 
 void MainDialog::SetThumbnailList(QWidget* list) {
   if (ReplaceControl(m_client, kThumbnailList, list)) m_controls.list = list;
+  LayOut();
 }
 
-void MainDialog::SetSponsorPanel(QWidget* panel) { ReplaceControl(m_client, kSponsorPanel, panel); }
+void MainDialog::SetSponsorPanel(QWidget* panel) {
+  ReplaceControl(m_client, kSponsorPanel, panel);
+  LayOut();
+}
 
 QString MainDialog::Address() const { return m_controls.address->text(); }
 
@@ -267,7 +332,14 @@ void MainDialog::RunEnded() {
 void MainDialog::keyPressEvent(QKeyEvent* event) {
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
   const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
-  // Enter anywhere but on a button is the dialog's OK: Download.
+  // Enter on the list opens the selected picture, as a double click does;
+  // anywhere else but on a button it is the dialog's OK: Download.
+  QWidget* list = FindControl(m_client, kThumbnailList);
+  if (enter && modifiers == Qt::NoModifier && list &&
+      (focusWidget() == list || list->isAncestorOf(focusWidget()))) {
+    if (m_openPicture) m_openPicture();
+    return;
+  }
   if (enter && modifiers == Qt::NoModifier && !qobject_cast<QPushButton*>(focusWidget())) {
     OnDownload();
     return;

@@ -53,6 +53,8 @@ class MainDialog : public QDialog {
   void SetSponsorPanel(QWidget* panel);
   // What "&Open Picture gallery" runs.
   void SetGalleryAction(std::function<void()> action) { m_openGallery = std::move(action); }
+  // What Enter on the thumbnail list runs: the viewer, as a double click.
+  void SetOpenPictureAction(std::function<void()> action) { m_openPicture = std::move(action); }
 
   const WindowProgram& Program() const { return m_program; }
   QString Address() const;
@@ -81,10 +83,15 @@ class MainDialog : public QDialog {
   void AppendTitleLog(const QString& text);
   // The engine's run has ended; closes the dialog when leaving waited for it.
   void RunEnded();
+  // The caption while a run goes on: "Tarvelin — 120 pictures, 3.2 MB/s";
+  // a negative rate shows the name alone.
+  void ShowRunProgress(int pictures, double bytesPerSecond);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildWindow();
@@ -95,6 +102,9 @@ class MainDialog : public QDialog {
   void OnDownload();
   void OnNoScroll(bool checked);
   void Leave();
+  void LayOut();
+  void FitMinimumSize();
+  void SaveGeometry();
 
   // The controls the dialog works with, found once by their ids.
   struct Controls {
@@ -117,6 +127,7 @@ class MainDialog : public QDialog {
   StartUp m_startUp;
   RunControl* m_control = nullptr;
   std::function<void()> m_openGallery;
+  std::function<void()> m_openPicture;
   QWidget* m_client = nullptr;  // the controls' parent: the client area
   Controls m_controls;
   int m_listTop = 0;

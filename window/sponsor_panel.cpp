@@ -1,5 +1,8 @@
 #include "window/sponsor_panel.h"
 
+#include <QEvent>
+#include <QTimer>
+
 #include "engine/settings_table.h"
 #include "window/main_dialog.h"
 
@@ -10,6 +13,28 @@ namespace {
 QUrl PageOn(const QString& host, const QString& path) {
   return QUrl(QStringLiteral("http://") + host + path + QStringLiteral("?adpos=0"), QUrl::StrictMode);
 }
+
+// Makes the panel's web view once the panel has been painted: starting the
+// web engine takes longer than the whole rest of the start-up, and the
+// window is to show before it.
+class AttachAfterFirstPaint : public QObject {
+ public:
+  AttachAfterFirstPaint(pictures::BrowserPanel* panel, QObject* owner) : QObject(owner), m_panel(panel) {
+    panel->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == m_panel && event->type() == QEvent::Paint) {
+      m_panel->removeEventFilter(this);
+      QTimer::singleShot(0, m_panel, [panel = m_panel] { panel->AttachPanel(); });
+    }
+    return false;
+  }
+
+ private:
+  pictures::BrowserPanel* m_panel;
+};
 
 }  // namespace
 
@@ -30,8 +55,8 @@ pictures::BrowserPanel* AddSponsorPanel(MainDialog& dialog, const platform::Sett
   if (dialog.StartedWithAddress())
     panel->SetRefreshSeconds(2 * pictures::BrowserPanel::kFirstRefreshSeconds);
   dialog.SetSponsorPanel(panel);
-  panel->AttachPanel();
   panel->Navigate(SponsorPageAddress(dialog.Program(), store));
+  new AttachAfterFirstPaint(panel, &dialog);
   return panel;
 }
 

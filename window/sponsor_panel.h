@@ -19,8 +19,9 @@ inline constexpr const char* kDefaultSponsorHost = "sponsor.example.com";
 // kDefaultSponsorHost.
 QUrl SponsorPageAddress(const WindowProgram& program, const platform::SettingsStore& store);
 
-// Puts the panel in the dialog, attaches it and navigates it to the sponsor
-// page. A program started with an address waits 60 s for the first reload.
+// Puts the panel in the dialog and sends it to the sponsor page; its web
+// view is made once the panel has first been painted. A program started
+// with an address waits 60 s for the first reload.
 pictures::BrowserPanel* AddSponsorPanel(MainDialog& dialog, const platform::SettingsStore& store,
                                         pictures::BrowserPanel::ViewMaker maker = pictures::MakeWebPageView);
 

@@ -46,6 +46,9 @@ WindowSession::WindowSession(const WindowProgram& program, const QString& name, 
   if (auto* counter = FindControl<QLabel>(m_dialog.get(), kPictureCounter))
     QObject::connect(m_feed.get(), &pictures::ThumbnailFeed::counterTextChanged, counter, &QLabel::setText);
   m_dialog->SetGalleryAction([actions = m_actions.get()] { actions->OpenGallery(); });
+  m_dialog->SetOpenPictureAction([list = m_list] {
+    if (list->SelectedRow() >= 0) list->Viewer().Open();
+  });
 
   m_control = std::make_unique<EngineControl>(
       m_named, *m_dialog, *m_list,
