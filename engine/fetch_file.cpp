@@ -83,6 +83,9 @@ FetchOutcome Finish(const RunContext& run, int worker, const FileJob& job, FileF
     run.Log(NoteLine(job.index, "not stored: " + why));
     run.storeFailures.Add(why);
     outcome = FetchOutcome::NotStored;
+    // A full or read-only disk takes nothing more: stop as Stop does, so the
+    // links not yet fetched stay for a later run.
+    if (run.store->DiskError()) run.signals.SetStop();
   } else if (completed) {
     outcome = isText ? FetchOutcome::Page : FetchOutcome::Stored;
   }
@@ -164,7 +167,8 @@ FetchOutcome FetchFile(const RunContext& run, int worker, platform::HttpSession&
   if (marker != std::string::npos) {
     const std::string full = link.substr(marker + 1);
     const auto parsed = links::SplitAddress(full);
-    if (!parsed) return Settle(run, job, FetchOutcome::BadOtherSiteAddress);
+    // Only web addresses are fetched: "ftp://" would otherwise go out as HTTP.
+    if (!parsed || !links::IsWebScheme(parsed->scheme)) return Settle(run, job, FetchOutcome::BadOtherSiteAddress);
     job.target = {parsed->secure, parsed->host, parsed->port, parsed->object};
     job.otherHost = parsed->host;
     job.shown = parsed->object;

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 
 #include "engine/project_file.h"
+#include "engine/project_lock.h"
 #include "engine/settings_table.h"
 #include "engine/workers.h"
 #include "links/address.h"
@@ -87,8 +89,7 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
   const auto address = links::SplitAddress(start.address);
   if (!address) return summary;
   // Only web addresses start a run: "ftp://" would otherwise go out as HTTP.
-  if (!links::EqualsNoCase(address->scheme, "http") && !links::EqualsNoCase(address->scheme, "https"))
-    return summary;
+  if (!links::IsWebScheme(address->scheme)) return summary;
   const fs::path programFolder = fs::absolute(start.programFolder).lexically_normal();
   const auto folder = ProjectFolderFor(programFolder, address->host);
   if (!folder) return summary;
@@ -99,6 +100,15 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
   std::string error;
   auto store = FileStore::Open(*folder, error);
   if (!store) return summary;
+  // Before anything in the folder is read or changed: a second run would
+  // trash what the first is storing, or save over its list.
+  const ProjectLock::Attempt lock = ProjectLock::Take(store->FolderFd());
+  if (!lock.lock) {
+    summary.result = StartResult::ProjectLocked;
+    summary.projectFolder = *folder;
+    summary.lockHolder = lock.holder;
+    return summary;
+  }
   run.store = store.get();
   summary.projectFolder = *folder;
   run.view.ProjectFolderChanged(*folder);
@@ -130,7 +140,7 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
     return summary;
   }
   if (!resumed) {
-    platform::ClearFolderToTrash(*folder);
+    platform::ClearFolderToTrash(*folder, kProjectLockName);
     std::string link0 = address->object;
     if (!link0.empty() && link0.front() == '/') link0.erase(0, 1);
     run.links.Append(link0, links::LinkState::New);
@@ -154,6 +164,7 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
   summary.counts = run.counters.Read();
   summary.filesNotStored = run.storeFailures.Count();
   summary.storeError = run.storeFailures.First();
+  if (const int diskError = store->DiskError()) summary.diskError = std::strerror(diskError);
   run.store = nullptr;
   return summary;
 }

@@ -5,19 +5,21 @@
 #include <chrono>
 #include <iostream>
 
+#include "links/control_bytes.h"
 #include "platform/picture_decoder.h"
 
 namespace shell {
 
 namespace {
 
-// The logs are written with "\r\n"; a terminal wants "\n".
+// The logs are written with "\r\n"; a terminal wants "\n". Titles and links
+// come from pages: any other control byte is shown, never obeyed.
 std::string Unix(const std::string& text) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i)
     if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
-  return out;
+  return links::EscapeControls(out, "\t\n");
 }
 
 std::string Bar(const engine::WorkerRow& row, int width) {
@@ -76,7 +78,7 @@ bool ConsoleView::AskOnTerminal(const std::string& text) {
     std::lock_guard g(m_mutex);
     Flush(true);
     m_asking = true;
-    std::fprintf(m_out, "%s [y/N] ", text.c_str());
+    std::fprintf(m_out, "%s [y/N] ", links::EscapeControls(text).c_str());
     std::fflush(m_out);
   }
   std::string answer;
@@ -89,16 +91,14 @@ bool ConsoleView::AskOnTerminal(const std::string& text) {
 void ConsoleView::ShowError(const std::string& text) {
   std::lock_guard g(m_mutex);
   Flush(true);  // the block is drawn again below the message
-  std::fprintf(stderr, "%s\n", text.c_str());
+  std::fprintf(stderr, "%s\n", links::EscapeControls(text).c_str());
 }
 
 std::string ConsoleView::Block() const {
   std::string block;
   const auto rows = m_engine->Rows();
   for (size_t k = 0; k < rows.size(); ++k) {
-    std::string label = rows[k].label.substr(0, 50);
-    for (char& c : label)
-      if (static_cast<unsigned char>(c) < 0x20) c = '?';
+    const std::string label = links::ReplaceControls(rows[k].label, "?").substr(0, 50);
     char line[160];
     std::snprintf(line, sizeof line, "[%zu] %-50s %s\n", k + 1, label.c_str(), Bar(rows[k], 20).c_str());
     block += line;

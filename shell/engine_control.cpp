@@ -11,11 +11,22 @@ namespace {
 
 constexpr int kRefreshMs = 66;  // 15 times a second
 
+// Titles and links come from pages: a control character in them shows as
+// the replacement character. A log keeps its tabs and line ends.
+QString Visible(QString text, bool log) {
+  for (QChar& c : text) {
+    const char16_t u = c.unicode();
+    const bool lineEnd = u == '\t' || u == '\r' || u == '\n';
+    if ((u < 0x20 && !(log && lineEnd)) || (u >= 0x7F && u <= 0x9F)) c = QChar(0xFFFD);
+  }
+  return text;
+}
+
 // A label shows the link a worker took; of a link to another site, the
 // address after its marker byte.
 QString LabelText(const std::string& link) {
   const size_t marker = link.find('\x01');
-  return QString::fromUtf8(marker == std::string::npos ? link : link.substr(marker + 1));
+  return Visible(QString::fromUtf8(marker == std::string::npos ? link : link.substr(marker + 1)), false);
 }
 
 // Feeds what a log gained to the dialog; a log emptied since is shown afresh.
@@ -23,9 +34,9 @@ template <typename Set, typename Append>
 void ShowLog(const engine::LogText& read, QStringDecoder& decoder, Set set, Append append) {
   if (read.restarted) {
     decoder.resetState();
-    set(decoder.decode(read.text));
+    set(Visible(decoder.decode(read.text), true));
   } else if (!read.text.empty()) {
-    append(decoder.decode(read.text));
+    append(Visible(decoder.decode(read.text), true));
   }
 }
 
