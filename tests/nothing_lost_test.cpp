@@ -121,14 +121,14 @@ TEST_F(NothingLost, AUsbStickStoresEveryPictureOnceThroughKillsAndCollisions) {
   FatDisk disk(folder.Path());
   if (!disk.Mounted()) GTEST_SKIP() << "FUSE or fusefat/mkfs.fat is missing: the FAT case is not tried";
   // Two links to one name, and a name FAT refuses (not ASCII).
-  Pictures(150, 20000, 20, "<img src='caf%C3%A9.jpg'><img src='g/p0.jpg'>");
+  Pictures(60, 5000, 20, "<img src='caf%C3%A9.jpg'><img src='g/p0.jpg'>");
   site.Put("/g/p0.jpg", {"other bytes", "image/jpeg"});
   site.Put("/caf\xc3\xa9.jpg", {"cafe", "image/jpeg"});
   bodies["p0(1).jpg"] = "other bytes";
   bodies["caf__.jpg"] = "cafe";
   for (int kills = 0; kills < 3; ++kills) {
     auto run = Run(disk.Path(), {kills == 0 ? "--fresh" : "--continue"});
-    ASSERT_TRUE(run.WaitForOutput(" bytes, ", 30)) << run.Err();
+    ASSERT_TRUE(run.WaitForOutput(" bytes, ", 10)) << run.Err();
     run.Signal(SIGKILL);
     run.Wait();
   }
