@@ -194,7 +194,6 @@ StoreResult FileStore::Commit(PendingFile& file, const std::string& localPath) {
     if (given == FinalNamer::Result::Taken && SameBytesAsEarlier(dirFd, leaf, name, file)) {
       closeFolder();
       result.stored = true;
-      result.reused = true;
       result.name = name;
       return result;
     }
