@@ -11,6 +11,7 @@
 
 #include "engine/download_engine.h"
 #include "engine/settings_table.h"
+#include "links/control_bytes.h"
 #include "platform/folders.h"
 #include "platform/http_client.h"
 #include "platform/picture_decoder.h"
@@ -127,7 +128,8 @@ int RunConsole(const engine::Program& program, const ConsoleText& text, int argc
     default:
       return kExitStartFailed;
   }
-  std::printf("Download finish. %d pictures in %s\n", view.Pictures(), run.projectFolder.c_str());
+  std::printf("Download finish. %d pictures in %s\n", view.Pictures(),
+              links::EscapeControls(run.projectFolder.string()).c_str());
   if (options.stats) {
     const engine::RunCounts& c = run.counts;
     std::fprintf(stderr,
@@ -137,6 +139,11 @@ int RunConsole(const engine::Program& program, const ConsoleText& text, int argc
                  c.idleWaits);
   }
   int status = kExitOk;
+  if (!run.diskError.empty()) {
+    std::fprintf(stderr, "%s: stopped: the disk takes no more files (%s); --continue fetches the rest\n",
+                 command.c_str(), run.diskError.c_str());
+    status = kExitNotStored;
+  }
   if (run.filesNotStored > 0) {
     std::fprintf(stderr, "%s: %d %s could not be stored: %s\n", command.c_str(), run.filesNotStored,
                  run.filesNotStored == 1 ? "file" : "files", run.storeError.c_str());

@@ -5,17 +5,19 @@
 #include <chrono>
 #include <iostream>
 
+#include "links/control_bytes.h"
 #include "platform/picture_decoder.h"
 
 namespace console {
 
 namespace {
 
-// A terminal ends lines with "\n".
+// A terminal ends lines with "\n". Titles and links come from pages: any
+// other control byte is shown, never obeyed.
 std::string Lines(const engine::LogText& log) {
   std::string out;
   if (log.dropped > 0) out = "(" + std::to_string(log.dropped) + " lines not kept)\n";
-  for (const std::string& line : log.lines) out += line + "\n";
+  for (const std::string& line : log.lines) out += links::EscapeControls(line, "\t\n") + "\n";
   return out;
 }
 
@@ -75,7 +77,7 @@ bool ConsoleView::AskOnTerminal(const std::string& text) {
     std::lock_guard g(m_mutex);
     Flush(true);
     m_asking = true;
-    std::fprintf(m_out, "%s [y/N] ", text.c_str());
+    std::fprintf(m_out, "%s [y/N] ", links::EscapeControls(text).c_str());
     std::fflush(m_out);
   }
   std::string answer;
@@ -88,16 +90,14 @@ bool ConsoleView::AskOnTerminal(const std::string& text) {
 void ConsoleView::ShowError(const std::string& text) {
   std::lock_guard g(m_mutex);
   Flush(true);  // the block is drawn again below the message
-  std::fprintf(stderr, "%s\n", text.c_str());
+  std::fprintf(stderr, "%s\n", links::EscapeControls(text).c_str());
 }
 
 std::string ConsoleView::Block() const {
   std::string block;
   const auto rows = m_engine->Rows();
   for (size_t k = 0; k < rows.size(); ++k) {
-    std::string label = rows[k].label.substr(0, 50);
-    for (char& c : label)
-      if (static_cast<unsigned char>(c) < 0x20) c = '?';
+    const std::string label = links::ReplaceControls(rows[k].label, "?").substr(0, 50);
     char line[160];
     std::snprintf(line, sizeof line, "[%zu] %-50s %s\n", k + 1, label.c_str(), Bar(rows[k], 20).c_str());
     block += line;

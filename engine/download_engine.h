@@ -18,6 +18,9 @@
 
 namespace engine {
 
+// What a run that found its project folder in use says.
+std::string LockedMessage(const RunSummary& summary);
+
 class DownloadEngine {
  public:
   DownloadEngine(const Program& program, EngineView& view, std::filesystem::path programFolder);

@@ -44,7 +44,8 @@ std::optional<FileJob> MakeJob(const RunContext& run, const std::string& link, i
   if (marker != std::string::npos) {
     const std::string full = link.substr(marker + 1);
     const auto parsed = links::SplitAddress(full);
-    if (!parsed) return std::nullopt;
+    // Only web addresses are fetched: "ftp://" would otherwise go out as HTTP.
+    if (!parsed || !links::IsWebScheme(parsed->scheme)) return std::nullopt;
     job.target = {parsed->secure, parsed->host, parsed->port, parsed->object};
     job.otherHost = parsed->host;
     job.shown = parsed->object;
@@ -89,7 +90,12 @@ FetchOutcome Finish(RunContext& run, int worker, const FileJob& job, Received go
   const int64_t bytes = got.ending == Ending::Dropped ? 0 : got.bytes;
   run.Log(ClosingLine(job.index, bytes, (TickMs() - got.startTick) / 1000));
   if (!verdict.note.empty()) run.Log(NoteLine(job.index, verdict.note));
-  if (verdict.outcome == FetchOutcome::NotStored) run.storeFailures.Add(verdict.storeError);
+  if (verdict.outcome == FetchOutcome::NotStored) {
+    run.storeFailures.Add(verdict.storeError);
+    // A full or read-only disk takes nothing more: stop as Stop does, so the
+    // links not yet fetched stay for a later run.
+    if (run.store->DiskError()) run.signals.SetStop();
+  }
   if (job.index == 0 && got.http == platform::HttpOutcome::NetworkError)
     run.startFailure.Set(StartAddressFailure::Unreachable, got.networkError);
   else if (job.index == 0 && got.headSeen && IsErrorStatus(got.head.status))

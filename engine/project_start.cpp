@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "engine/project_file.h"
+#include "engine/project_lock.h"
 #include "engine/settings_table.h"
 #include "engine/workers.h"
 #include "links/address.h"
@@ -99,8 +100,7 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
   const auto address = links::SplitAddress(start.address);
   if (!address) return summary;
   // Only web addresses start a run: "ftp://" would otherwise go out as HTTP.
-  if (!links::EqualsNoCase(address->scheme, "http") && !links::EqualsNoCase(address->scheme, "https"))
-    return summary;
+  if (!links::IsWebScheme(address->scheme)) return summary;
   const fs::path programFolder = fs::absolute(start.programFolder).lexically_normal();
   const auto folder = ProjectFolderFor(programFolder, address->host);
   if (!folder) return summary;
@@ -113,6 +113,15 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
   auto store = FileStore::Open(*folder, error);
   if (!store) {
     summary.error = folder->string() + ": " + error;
+    return summary;
+  }
+  // Before anything in the folder is read or changed: a second run would
+  // trash what the first is storing, or save over its list.
+  const ProjectLock::Attempt lock = ProjectLock::Take(store->FolderFd());
+  if (!lock.lock) {
+    summary.result = StartResult::ProjectLocked;
+    summary.projectFolder = *folder;
+    summary.lockHolder = lock.holder;
     return summary;
   }
   run.store = store.get();
@@ -151,7 +160,7 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
     return summary;
   }
   if (!resumed) {
-    platform::ClearFolderToTrash(*folder);
+    platform::ClearFolderToTrash(*folder, kProjectLockName);
     std::string link0 = address->object;
     if (!link0.empty() && link0.front() == '/') link0.erase(0, 1);
     run.links.Append(link0, links::LinkState::New);
@@ -176,6 +185,7 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
   summary.filesNotStored = run.storeFailures.Count();
   summary.storeError = run.storeFailures.First();
   run.startFailure.CopyTo(summary);
+  if (const int diskError = store->DiskError()) summary.diskError = std::strerror(diskError);
   run.store = nullptr;
   return summary;
 }

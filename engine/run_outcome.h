@@ -11,6 +11,7 @@ enum class StartResult {
   BadAddress,          // no http/https address, or no usable project folder
   ProjectFileRefused,  // project.cfg is no project file and was not replaced
   Abandoned,           // the program left before the run began: nothing was touched
+  ProjectLocked,       // another run uses the project folder: nothing was touched
 };
 
 // Where a run's time went, counted as it goes.
@@ -32,6 +33,8 @@ struct RunSummary {
   std::string error;                    // why the project folder could not be used, with its path
   int filesNotStored = 0;               // received whole but not written
   std::string storeError;               // why the first of them was not written
+  std::string diskError;                // the disk took no more: the run was stopped
+  int lockHolder = 0;                   // the process running the locked project, when known
   bool projectFileSaved = true;
   std::string projectFileError;
   RunCounts counts;

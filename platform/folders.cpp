@@ -93,12 +93,13 @@ fs::path ProgramFolder(const std::string& programName, const fs::path& chosen) {
   return DataHome() / "Ombrel software" / programName;
 }
 
-int ClearFolderToTrash(const fs::path& folder) {
+int ClearFolderToTrash(const fs::path& folder, const std::string& keep) {
   const fs::path trash = EnsureHomeTrash();
   int left = 0;
   std::error_code ec;
   std::vector<fs::path> entries;
-  for (const auto& entry : fs::directory_iterator(folder, ec)) entries.push_back(entry.path());
+  for (const auto& entry : fs::directory_iterator(folder, ec))
+    if (keep.empty() || entry.path().filename() != keep) entries.push_back(entry.path());
   for (const auto& path : entries) {
     const bool link = fs::is_symlink(fs::symlink_status(path, ec));
     const bool trashed = link ? !trash.empty() && TrashSymlink(trash, path) : QFile::moveToTrash(Native(path));

@@ -15,6 +15,7 @@ packages=(
   xvfb xauth imagemagick xdotool
   python3
   dbus-daemon
+  fuse fusefat dosfstools
 )
 if [ "${1:-}" = --bench ]; then
   packages+=(nginx-light wget wget2 time)

@@ -24,6 +24,7 @@ std::set<std::string> Stored(const fs::path& folder) {
   std::set<std::string> names;
   for (const auto& e : fs::recursive_directory_iterator(folder))
     if (e.is_regular_file()) names.insert(fs::relative(e.path(), folder).string());
+  names.erase("~project.lock");  // the run's lock, not a stored file
   return names;
 }
 

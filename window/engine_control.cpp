@@ -12,11 +12,22 @@ namespace {
 constexpr int kRefreshMs = 66;  // 15 times a second
 constexpr qint64 kRateWindowMs = 2000;  // the caption's rate is over this long
 
+// Titles and links come from pages: a control character in them shows as
+// the replacement character. A log keeps its tabs and line ends.
+QString Visible(QString text, bool log) {
+  for (QChar& c : text) {
+    const char16_t u = c.unicode();
+    const bool lineEnd = u == '\t' || u == '\r' || u == '\n';
+    if ((u < 0x20 && !(log && lineEnd)) || (u >= 0x7F && u <= 0x9F)) c = QChar(0xFFFD);
+  }
+  return text;
+}
+
 // A label shows the link a worker took; of a link to another site, the
 // address after its marker byte.
 QString LabelText(const std::string& link) {
   const size_t marker = link.find('\x01');
-  return QString::fromUtf8(marker == std::string::npos ? link : link.substr(marker + 1));
+  return Visible(QString::fromUtf8(marker == std::string::npos ? link : link.substr(marker + 1)), false);
 }
 
 // Feeds what a log gained to the dialog, each line ended with "\r\n"; the
@@ -28,9 +39,9 @@ void ShowLog(const engine::LogText& read, QStringDecoder& decoder, Set set, Appe
   for (const std::string& line : read.lines) text += line + "\r\n";
   if (read.restarted) {
     decoder.resetState();
-    set(decoder.decode(text));
+    set(Visible(decoder.decode(text), true));
   } else if (!text.empty()) {
-    append(decoder.decode(text));
+    append(Visible(decoder.decode(text), true));
   }
 }
 
