@@ -1,7 +1,13 @@
 #include "engine/fetch_file.h"
 
+#include <chrono>
+#include <ctime>
+#include <optional>
+
 #include "engine/file_fetcher.h"
 #include "engine/page_context.h"
+#include "engine/polite_fetch.h"
+#include "engine/retry_policy.h"
 #include "links/address.h"
 #include "links/link_mapping.h"
 
@@ -41,6 +47,40 @@ FetchOutcome Settle(const RunContext& run, const FileJob& job, FetchOutcome outc
 
 FetchOutcome Continue(const RunContext& run, int worker, platform::HttpSession& session, const FileJob& job,
                       bool deferredRun);
+
+// Sends the request in the host's turn, and again, a few times, after an
+// answer that says "later" or a failure that may pass; each try is a log
+// line. Stop and Cancel end every wait at once.
+platform::HttpOutcome FetchWithTries(const RunContext& run, int worker, platform::HttpSession& session,
+                                     const FileJob& job, std::optional<FileFetcher>& fetcher) {
+  RetryPolicy retries;
+  for (;;) {
+    fetcher.emplace(run, worker, job.requestUrl);
+    if (run.polite && !run.polite->AwaitTurn(job.target, run.signals, worker)) {
+      fetcher->Interrupted();
+      return platform::HttpOutcome::Abandoned;
+    }
+    run.counters.requests.fetch_add(1);
+    const platform::HttpOutcome http = fetcher->Fetch(session, job.target);
+    if (fetcher->ResumedFrom() > 0)
+      run.Log(NoteLine(job.index, "continued from byte " + std::to_string(fetcher->ResumedFrom())));
+    const bool failed = http == platform::HttpOutcome::NetworkError;
+    const bool refusedAnswer = http == platform::HttpOutcome::Refused && fetcher->ending() == FileFetcher::Ending::Refused;
+    if (!failed && !refusedAnswer) return http;
+    const long status = fetcher->HeadSeen() && !failed ? fetcher->Head().status : 0;
+    const RetryPolicy::Verdict next =
+        retries.After(status, fetcher->Head().retryAfter, failed && session.LastErrorTransient(), session.LastError(),
+                      std::time(nullptr));
+    if (!next.again) return http;
+    run.counters.retries.fetch_add(1);
+    run.Log(NoteLine(job.index, next.why + ": try " + std::to_string(next.tryNumber) + " of " +
+                                    std::to_string(next.tries) + " in " + std::to_string(next.delayMs / 1000) + " s"));
+    if (!run.signals.WaitUntil(worker, std::chrono::steady_clock::now() + std::chrono::milliseconds(next.delayMs))) {
+      fetcher->Interrupted();
+      return platform::HttpOutcome::Abandoned;
+    }
+  }
+}
 
 FetchOutcome Finish(const RunContext& run, int worker, const FileJob& job, FileFetcher& fetcher,
                     platform::HttpOutcome http, const std::string& networkError) {
@@ -112,7 +152,14 @@ FetchOutcome Continue(const RunContext& run, int worker, platform::HttpSession& 
     run.Log(ClosingLine(job.index, 0, 0));
     return Settle(run, job, FetchOutcome::Stopped);
   }
-  FileFetcher fetcher(run, worker);
+  // robots.txt: a refused link is done without a request.
+  if (run.polite && !run.polite->Allows(session, job.target, run.signals, worker)) {
+    run.rows.Fill(worker);
+    run.Log(NoteLine(job.index, "not fetched: robots.txt refuses it"));
+    run.counters.robotsRefused.fetch_add(1);
+    return Settle(run, job, FetchOutcome::RobotsRefused);
+  }
+  std::optional<FileFetcher> fetcher;
   platform::HttpOutcome http;
   std::vector<PageCache::Deferred> waiting;
   if (run.pages) {
@@ -124,25 +171,24 @@ FetchOutcome Continue(const RunContext& run, int worker, platform::HttpSession& 
     }
     if (found.found == PageCache::Found::Answer) {
       run.counters.fromMemory.fetch_add(1);
-      http = fetcher.Replay(*found.answer);
+      fetcher.emplace(run, worker);
+      http = fetcher->Replay(*found.answer);
     } else {
-      run.counters.requests.fetch_add(1);
-      http = fetcher.Fetch(session, job.target);
+      http = FetchWithTries(run, worker, session, job, fetcher);
       waiting = run.pages->Finish(job.requestUrl,
-                                  http == platform::HttpOutcome::Completed && fetcher.IsText() &&
-                                      fetcher.ending() == FileFetcher::Ending::None,
-                                  fetcher.Head(), fetcher.Body());
+                                  http == platform::HttpOutcome::Completed && fetcher->IsText() &&
+                                      fetcher->ending() == FileFetcher::Ending::None,
+                                  fetcher->Head(), fetcher->Body());
     }
   } else {
-    run.counters.requests.fetch_add(1);
-    http = fetcher.Fetch(session, job.target);
+    http = FetchWithTries(run, worker, session, job, fetcher);
   }
 
   FetchOutcome outcome;
   if (http == platform::HttpOutcome::NoRequest) {
     outcome = Settle(run, job, FetchOutcome::NoRequest);
   } else {
-    outcome = Finish(run, worker, job, fetcher, http, session.LastError());
+    outcome = Finish(run, worker, job, *fetcher, http, session.LastError());
   }
   // A Cancel was meant for this worker's own file, not for the links that
   // others left to it.
@@ -179,7 +225,7 @@ FetchOutcome FetchFile(const RunContext& run, int worker, platform::HttpSession&
   const size_t slash = job.shown.rfind('/');
   job.pageDir = slash == std::string::npos ? std::string() : job.shown.substr(0, slash);
   run.rows.Restart(worker);
-  if (run.pages) job.requestUrl = platform::RequestUrl(job.target);
+  job.requestUrl = platform::RequestUrl(job.target);  // also names a part kept for later
   return Continue(run, worker, session, job, false);
 }
 

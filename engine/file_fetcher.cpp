@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "engine/polite_fetch.h"
 #include "links/ascii.h"
 
 namespace engine {
@@ -15,7 +16,31 @@ uint64_t TickMs() {
 
 platform::HttpOutcome FileFetcher::Fetch(platform::HttpSession& session, const platform::HttpTarget& target) {
   m_startTick = TickMs();  // replaced by the moment of the answer
-  return session.Get(target, *this);
+  platform::HttpResume resume;
+  if (m_run.store && !m_url.empty()) m_part = FindPart(m_run.store->FolderFd(), m_url);
+  if (m_part) resume = {m_part->size, m_part->validator};
+  const platform::HttpOutcome outcome = session.Get(target, *this, resume);
+  // A body cut short stays for the next try to continue.
+  if (m_file && (outcome == platform::HttpOutcome::NetworkError ||
+                 (outcome == platform::HttpOutcome::Abandoned &&
+                  (m_ending == Ending::Stopped || m_ending == Ending::Cancelled))))
+    m_file->Keep();
+  return outcome;
+}
+
+void FileFetcher::Interrupted() {
+  m_ending = m_run.signals.CancelSet(m_worker) ? Ending::Cancelled : Ending::Stopped;
+}
+
+std::unique_ptr<PendingFile> FileFetcher::BeginFile(const platform::HttpHead& head) {
+  FileStore& store = *m_run.store;
+  if (m_isText || m_url.empty()) return store.Begin(m_storeError);
+  if (head.status == 206) return store.BeginPart(m_url, m_resumedFrom, {}, m_storeError);
+  const std::string validator = PartValidator(head.etag, head.lastModified);
+  if (!validator.empty()) return store.BeginPart(m_url, 0, validator, m_storeError);
+  // Without a validator nothing could be continued safely.
+  if (m_part) ForgetPart(store.FolderFd(), m_url);
+  return store.Begin(m_storeError);
 }
 
 platform::HttpOutcome FileFetcher::Replay(const CachedAnswer& answer) {
@@ -44,6 +69,18 @@ bool FileFetcher::OnHead(const platform::HttpHead& head) {
     return false;
   }
   m_announced = head.contentLength;
+  if (head.status == 206) {
+    // Only the rest of the part asked for continues it; anything else
+    // makes the next try start over.
+    if (!m_part || head.rangeStart != m_part->size || !m_run.store) {
+      if (m_run.store) ForgetPart(m_run.store->FolderFd(), m_url);
+      m_ending = Ending::Refused;
+      return false;
+    }
+    m_resumedFrom = m_part->size;
+    m_received = m_resumedFrom;
+    if (m_announced > 0) m_announced += m_resumedFrom;
+  }
   const int64_t limit = m_run.switches.FileSizeLimit();
   if (limit > 0 && m_announced > limit) {
     m_ending = Ending::Refused;
@@ -59,8 +96,13 @@ bool FileFetcher::OnHead(const platform::HttpHead& head) {
     return false;
   }
   if (m_isText && m_announced > 0) m_body.reserve(size_t(std::min(m_announced, kMaxPageBytes)));
+  if (m_resumedFrom > 0 && m_isText) {
+    ForgetPart(m_run.store->FolderFd(), m_url);
+    m_ending = Ending::Refused;
+    return false;
+  }
   if (WillStore() && m_run.store) {
-    m_file = m_run.store->Begin(m_storeError);
+    m_file = BeginFile(head);
     // Nothing could keep the file: fetching it would be for nothing.
     if (!m_file) {
       m_ending = Ending::NotWritable;
@@ -71,7 +113,7 @@ bool FileFetcher::OnHead(const platform::HttpHead& head) {
 }
 
 bool FileFetcher::OnChunk(const char* data, size_t size) {
-  if (m_received == 0) CaptureTitle(std::string_view(data, size));
+  if (m_received == 0 && m_resumedFrom == 0) CaptureTitle(std::string_view(data, size));
   m_received += int64_t(size);
   if (m_announced != 0)
     m_run.rows.SetPos(m_worker, m_received);
@@ -94,6 +136,11 @@ bool FileFetcher::OnChunk(const char* data, size_t size) {
   if (m_file && !m_file->Write(data, size)) {
     m_storeError = std::strerror(m_file->Error());
     m_ending = Ending::NotWritable;
+    return false;
+  }
+  // "rate" holds the whole run's bytes; Stop and Cancel end its wait.
+  if (m_run.polite && m_run.polite->LimitsRate() && !m_run.polite->AwaitBytes(size, m_run.signals, m_worker)) {
+    Interrupted();
     return false;
   }
   return !ShouldAbort();

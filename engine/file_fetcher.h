@@ -5,10 +5,12 @@
 // title, and watches Cancel and Stop.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/file_store.h"
 #include "engine/page_cache.h"
+#include "engine/part_files.h"
 #include "engine/run_context.h"
 #include "platform/http_client.h"
 
@@ -29,13 +31,19 @@ class FileFetcher : private platform::HttpReceiver {
     NotWritable,  // the file to be stored could not be written
   };
 
-  FileFetcher(const RunContext& run, int worker) : m_run(run), m_worker(worker) {}
+  // `requestUrl` names the part a cut body is kept in; none: nothing is kept.
+  FileFetcher(const RunContext& run, int worker, std::string requestUrl = {})
+      : m_run(run), m_worker(worker), m_url(std::move(requestUrl)) {}
 
   platform::HttpOutcome Fetch(platform::HttpSession& session, const platform::HttpTarget& target);
   // Goes through a kept answer as if it came from the network.
   platform::HttpOutcome Replay(const CachedAnswer& answer);
 
   Ending ending() const { return m_ending; }
+  // A wait between tries ended by Stop or Cancel.
+  void Interrupted();
+  // Where a continued part began; 0 for a whole body.
+  int64_t ResumedFrom() const { return m_resumedFrom; }
   const platform::HttpHead& Head() const { return m_head; }
   bool IsText() const { return m_isText; }
   bool HeadSeen() const { return m_headSeen; }
@@ -51,10 +59,14 @@ class FileFetcher : private platform::HttpReceiver {
   bool OnChunk(const char* data, size_t size) override;
   bool ShouldAbort() override;
   bool WillStore() const;
+  std::unique_ptr<PendingFile> BeginFile(const platform::HttpHead& head);
   void CaptureTitle(std::string_view firstChunk);
 
   const RunContext& m_run;
   const int m_worker;
+  const std::string m_url;
+  std::optional<KeptPart> m_part;  // asked to be continued
+  int64_t m_resumedFrom = 0;
   platform::HttpHead m_head;
   bool m_headSeen = false;
   bool m_isText = true;

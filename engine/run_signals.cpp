@@ -61,6 +61,12 @@ void RunSignals::SetCancel(int worker) {
   if (worker < 0 || worker >= kWorkerCount) return;
   std::lock_guard guard(m_mutex);
   m_cancel[size_t(worker)] = true;
+  m_changed.notify_all();  // ends the worker's wait for a later try
+}
+
+bool RunSignals::WaitUntil(int worker, std::chrono::steady_clock::time_point until) {
+  std::unique_lock lock(m_mutex);
+  return !m_changed.wait_until(lock, until, [&] { return m_stop || m_cancel[size_t(worker)]; });
 }
 
 void RunSignals::ClearCancel(int worker) {

@@ -33,6 +33,10 @@ class RunSignals {
   void ClearCancel(int worker);
   bool CancelSet(int worker) const;
 
+  // Worker `worker` waits until `until`; Stop or its Cancel end the wait at
+  // once. Returns whether the moment came uninterrupted.
+  bool WaitUntil(int worker, std::chrono::steady_clock::time_point until);
+
   // Wakes workers waiting for work: a file was finished or a worker went idle.
   void NotifyProgress();
   uint64_t Generation() const;

@@ -8,7 +8,7 @@ namespace {
 
 constexpr std::string_view kAtStart = "at every project start";
 
-constexpr std::array<SettingDef, 15> kTable = {{
+constexpr std::array<SettingDef, 21> kTable = {{
     {kHistoryKey, SettingType::String, 0, 0, true, true,
      "the start address of the last project; the address field shows it at start-up",
      "at start-up"},
@@ -34,6 +34,20 @@ constexpr std::array<SettingDef, 15> kTable = {{
     {"others", SettingType::Integer, 0, 0, true, true, "1: refuse image/* files", kAtStart},
     {"diff root", SettingType::Integer, 1, 0, true, true, "1: also take pictures that lie on other hosts",
      kAtStart},
+    {"robots", SettingType::Integer, 1, 1, true, true,
+     "1: read each host's robots.txt once per run and fetch nothing it refuses", kAtStart},
+    {"wait", SettingType::Integer, 0, 0, true, true,
+     "milliseconds between two requests to one host, for all workers together (a Crawl-delay raises it)",
+     kAtStart},
+    {"rate", SettingType::Integer, 0, 0, true, true, "KB per second for the whole run; 0 or less: no limit",
+     kAtStart},
+    {"user agent", SettingType::String, 0, 0, true, true,
+     "the User-Agent sent; empty: the program's name and version, e.g. Tarvelin/1.0", kAtStart},
+    {"cookies", SettingType::String, 0, 0, true, true,
+     "path of a cookie file in the Netscape format that browsers export; each cookie goes to its own host",
+     kAtStart},
+    {"headers", SettingType::String, 0, 0, true, true,
+     "extra request headers, \"Name: value\" lines; never sent to another host a redirect names", kAtStart},
     {"search host", SettingType::String, 0, 0, false, true,
      "host or host:port that takes the place of the image-search service", kAtStart},
     {"sponsor host", SettingType::String, 0, 0, true, true,

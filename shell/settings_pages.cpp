@@ -37,16 +37,28 @@ void DownloadRangePage::Apply() {
 FileSizePage::FileSizePage(const PageContext& context, QWidget* parent)
     : SettingsPage(FileSizeTemplate(), context, parent) {
   ModifiedOnEdit(kFileSizeEdit);
+  ModifiedOnEdit(kWaitEdit);
+  ModifiedOnEdit(kRateEdit);
 }
 
 void FileSizePage::Load() {
   m_fileSizeKB = ReadInt("file size");
+  m_waitMs = ReadInt("wait");
+  m_rateKBs = ReadInt("rate");
   ShowInt(kFileSizeEdit, m_fileSizeKB);
+  ShowInt(kWaitEdit, m_waitMs);
+  ShowInt(kRateEdit, m_rateKBs);
 }
 
-bool FileSizePage::Save() { return TakeInt(kFileSizeEdit, m_fileSizeKB); }
+bool FileSizePage::Save() {
+  return TakeInt(kFileSizeEdit, m_fileSizeKB) && TakeInt(kWaitEdit, m_waitMs) && TakeInt(kRateEdit, m_rateKBs);
+}
 
-void FileSizePage::Apply() { WriteInt("file size", m_fileSizeKB); }
+void FileSizePage::Apply() {
+  WriteInt("file size", m_fileSizeKB);
+  WriteInt("wait", m_waitMs);
+  WriteInt("rate", m_rateKBs);
+}
 
 DirectoryLevelPage::DirectoryLevelPage(const PageContext& context, QWidget* parent)
     : SettingsPage(DirectoryLevelTemplate(), context, parent) {}
@@ -73,6 +85,7 @@ StatusPage::StatusPage(const PageContext& context, QWidget* parent)
     : SettingsPage(StatusTemplate(), context, parent) {
   ModifiedOnClick(kShowLinkCheck);
   ModifiedOnClick(kShowThreadCheck);
+  ModifiedOnClick(kRobotsCheck);
 }
 
 void StatusPage::Load() {
@@ -80,17 +93,21 @@ void StatusPage::Load() {
   m_showThread = ReadInt("show thread");
   ShowCheck(kShowLinkCheck, m_showLink);
   ShowCheck(kShowThreadCheck, m_showThread);
+  m_robots = ReadInt("robots");
+  ShowCheck(kRobotsCheck, m_robots);
 }
 
 bool StatusPage::Save() {
   m_showLink = TakeCheck(kShowLinkCheck);
   m_showThread = TakeCheck(kShowThreadCheck);
+  m_robots = TakeCheck(kRobotsCheck);
   return true;
 }
 
 void StatusPage::Apply() {
   WriteInt("show link", m_showLink);
   WriteInt("show thread", m_showThread);
+  WriteInt("robots", m_robots);
 }
 
 BrowserButtonPage::BrowserButtonPage(const PageContext& context, QWidget* parent)
