@@ -73,6 +73,8 @@ platform::HttpOutcome FetchWithTries(const RunContext& run, int worker, platform
                       std::time(nullptr));
     if (!next.again) return http;
     run.counters.retries.fetch_add(1);
+    // The whole host waits, not only this file: the other workers go on with other hosts.
+    if (run.polite && (status == 429 || status == 503)) run.polite->Later(job.target, int(next.delayMs));
     run.Log(NoteLine(job.index, next.why + ": try " + std::to_string(next.tryNumber) + " of " +
                                     std::to_string(next.tries) + " in " + std::to_string(next.delayMs / 1000) + " s"));
     if (!run.signals.WaitUntil(worker, std::chrono::steady_clock::now() + std::chrono::milliseconds(next.delayMs))) {

@@ -10,6 +10,13 @@ void HostPacer::SetHostDelay(const std::string& host, int delayMs) {
   h.delayMs = std::max(h.delayMs, delayMs);
 }
 
+void HostPacer::Later(const std::string& host, int holdMs, Clock::time_point now) {
+  std::lock_guard guard(m_mutex);
+  Host& h = m_hosts[host];
+  h.next = std::max(h.next, now + std::chrono::milliseconds(holdMs));
+  h.delayMs = std::max(h.delayMs, std::min(kMaxLaterGapMs, std::max(kLaterGapMs, 2 * h.delayMs)));
+}
+
 HostPacer::Clock::time_point HostPacer::TakeTurn(const std::string& host, Clock::time_point now) {
   std::lock_guard guard(m_mutex);
   Host& h = m_hosts[host];

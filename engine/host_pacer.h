@@ -22,10 +22,17 @@ class HostPacer {
   bool LimitsRate() const { return m_rateKBs > 0; }
   // Raises the gap for `host`; never below "wait".
   void SetHostDelay(const std::string& host, int delayMs);
+  // The host answered "later": no request to it for `holdMs`, and its
+  // requests from then on twice as far apart as before (at least
+  // kLaterGapMs), so that five workers do not meet its limit again at once.
+  void Later(const std::string& host, int holdMs, Clock::time_point now);
   // When the next request to `host` may go; that turn is taken.
   Clock::time_point TakeTurn(const std::string& host, Clock::time_point now);
   // When `bytes` more may be read without passing the run's rate.
   Clock::time_point TakeBytes(size_t bytes, Clock::time_point now);
+
+  static constexpr int kLaterGapMs = 100;
+  static constexpr int kMaxLaterGapMs = 10000;
 
  private:
   struct Host {

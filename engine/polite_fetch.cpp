@@ -80,6 +80,10 @@ bool Politeness::AwaitTurn(const platform::HttpTarget& target, RunSignals& signa
   return signals.WaitUntil(worker, turn);
 }
 
+void Politeness::Later(const platform::HttpTarget& target, int holdMs) {
+  m_pacer.Later(HostKey(target), holdMs, HostPacer::Clock::now());
+}
+
 bool Politeness::AwaitBytes(size_t bytes, RunSignals& signals, int worker) {
   if (!m_pacer.LimitsRate()) return true;
   const auto at = m_pacer.TakeBytes(bytes, HostPacer::Clock::now());

@@ -43,6 +43,8 @@ class Politeness {
   // Waits for the host's turn; false when Stop or the worker's Cancel ended
   // the wait.
   bool AwaitTurn(const platform::HttpTarget& target, RunSignals& signals, int worker);
+  // The target's host answered "later": see HostPacer::Later.
+  void Later(const platform::HttpTarget& target, int holdMs);
   // Waits until `bytes` more keep the run within its rate.
   bool AwaitBytes(size_t bytes, RunSignals& signals, int worker);
   bool LimitsRate() const { return m_pacer.LimitsRate(); }

@@ -54,12 +54,12 @@ struct HttpSession::Transfer {
   CURL* curl;
   HttpReceiver& receiver;
   bool ownRedirects = false;  // a 3xx is followed by Get, not by libcurl
-  std::string redirectTo;
+  std::string redirectTo{};
   bool headDelivered = false;
   bool refused = false;
   bool abandoned = false;
   int64_t drained = 0;
-  std::string pending;  // fewer than kReadSize bytes not yet handed on
+  std::string pending{};  // fewer than kReadSize bytes not yet handed on
 
   bool DeliverHead() {
     headDelivered = true;
