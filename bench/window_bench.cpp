@@ -19,11 +19,11 @@
 #include <string>
 
 #include "pictures/thumbnail_list.h"
-#include "shell/engine_control.h"
-#include "shell/main_dialog.h"
-#include "shell/start_up.h"
-#include "shell/window_app.h"
-#include "shell/window_session.h"
+#include "window/engine_control.h"
+#include "window/main_dialog.h"
+#include "window/start_up.h"
+#include "window/window_app.h"
+#include "window/window_session.h"
 #include "tarvelin/tarvelin_window_program.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // Quorvash: stores the pictures an image search finds for a keyword.
 #include "quorvash/quorvash_window_program.h"
-#include "shell/window_app.h"
+#include "window/window_app.h"
 
 int main(int argc, char** argv) {
   return shell::RunWindowProgram(argc, argv, quorvash::QuorvashWindowProgram());

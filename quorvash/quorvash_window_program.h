@@ -2,7 +2,7 @@
 // What Quorvash's window brings to the shared shell.
 #include <string>
 
-#include "shell/window_program.h"
+#include "window/window_program.h"
 
 namespace quorvash {
 

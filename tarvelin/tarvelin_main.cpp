@@ -1,5 +1,5 @@
 // Tarvelin: crawls a web site and stores its pictures.
-#include "shell/window_app.h"
+#include "window/window_app.h"
 #include "tarvelin/tarvelin_window_program.h"
 
 int main(int argc, char** argv) {

@@ -1,6 +1,6 @@
 #pragma once
 // What Tarvelin's window brings to the shared shell.
-#include "shell/window_program.h"
+#include "window/window_program.h"
 
 namespace tarvelin {
 

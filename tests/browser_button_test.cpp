@@ -6,8 +6,8 @@
 #include <QStandardPaths>
 #include <QtTest>
 
-#include "shell/browser_button.h"
-#include "shell/mimeapps_list.h"
+#include "window/browser_button.h"
+#include "window/mimeapps_list.h"
 
 using namespace shell;
 

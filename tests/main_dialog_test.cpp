@@ -11,13 +11,13 @@
 #include <QtTest>
 
 #include "quorvash/quorvash_window_program.h"
-#include "shell/about_dialog.h"
-#include "shell/control_ids.h"
-#include "shell/main_dialog.h"
-#include "shell/main_dialog_template.h"
-#include "shell/main_menu.h"
-#include "shell/settings_sheet.h"
-#include "shell/sponsor_panel.h"
+#include "window/about_dialog.h"
+#include "window/control_ids.h"
+#include "window/main_dialog.h"
+#include "window/main_dialog_template.h"
+#include "window/main_menu.h"
+#include "window/settings_sheet.h"
+#include "window/sponsor_panel.h"
 #include "support/window_test_support.h"
 #include "tarvelin/tarvelin_window_program.h"
 

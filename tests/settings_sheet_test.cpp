@@ -7,10 +7,10 @@
 #include <QTabWidget>
 #include <QtTest>
 
-#include "shell/browser_button.h"
-#include "shell/control_ids.h"
-#include "shell/dialog_integer.h"
-#include "shell/settings_sheet.h"
+#include "window/browser_button.h"
+#include "window/control_ids.h"
+#include "window/dialog_integer.h"
+#include "window/settings_sheet.h"
 #include "support/window_test_support.h"
 
 using namespace shell;

@@ -5,8 +5,8 @@
 #include <QtTest>
 
 #include "quorvash/quorvash_window_program.h"
-#include "shell/browser_button.h"
-#include "shell/start_up.h"
+#include "window/browser_button.h"
+#include "window/start_up.h"
 #include "support/window_test_support.h"
 #include "tarvelin/tarvelin_window_program.h"
 

@@ -13,7 +13,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "shell/test_report.h"
+#include "window/test_report.h"
 
 // While alive, answers every modal message box with `button` and keeps its text.
 class MessageBoxAnswerer {
