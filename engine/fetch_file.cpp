@@ -65,7 +65,8 @@ platform::HttpOutcome FetchWithTries(const RunContext& run, int worker, platform
     if (fetcher->ResumedFrom() > 0)
       run.Log(NoteLine(job.index, "continued from byte " + std::to_string(fetcher->ResumedFrom())));
     const bool failed = http == platform::HttpOutcome::NetworkError;
-    const bool refusedAnswer = http == platform::HttpOutcome::Refused && fetcher->ending() == FileFetcher::Ending::Refused;
+    const bool refusedAnswer =
+        http == platform::HttpOutcome::Refused && fetcher->ending() == FileFetcher::Ending::Refused;
     if (!failed && !refusedAnswer) return http;
     const long status = fetcher->HeadSeen() && !failed ? fetcher->Head().status : 0;
     const RetryPolicy::Verdict next =

@@ -13,8 +13,11 @@ void HostPacer::SetHostDelay(const std::string& host, int delayMs) {
 void HostPacer::Later(const std::string& host, int holdMs, Clock::time_point now) {
   std::lock_guard guard(m_mutex);
   Host& h = m_hosts[host];
-  h.next = std::max(h.next, now + std::chrono::milliseconds(holdMs));
-  h.delayMs = std::max(h.delayMs, std::min(kMaxLaterGapMs, std::max(kLaterGapMs, 2 * h.delayMs)));
+  // Answers to requests sent before the host's last "later" say nothing new.
+  if (now >= h.heldUntil)
+    h.delayMs = std::max(h.delayMs, std::min(kMaxLaterGapMs, std::max(kLaterGapMs, 2 * h.delayMs)));
+  h.heldUntil = std::max(h.heldUntil, now + std::chrono::milliseconds(holdMs));
+  h.next = std::max(h.next, h.heldUntil);
 }
 
 HostPacer::Clock::time_point HostPacer::TakeTurn(const std::string& host, Clock::time_point now) {

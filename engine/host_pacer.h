@@ -37,6 +37,7 @@ class HostPacer {
  private:
   struct Host {
     Clock::time_point next{};
+    Clock::time_point heldUntil{};  // the last "later" asked for no request before
     int delayMs = 0;
   };
   const int m_waitMs;

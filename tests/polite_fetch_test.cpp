@@ -154,7 +154,8 @@ TEST_F(PoliteFetchTest, ACutBodyIsContinuedOrStartedOverWhenTheFileChanged) {
     std::string second;
     RawServer server([&](const std::string& request) {
       if (!Has(request, "Range:"))
-        return Answer("200 OK\r\nContent-Type: image/jpeg\r\nETag: \"v1\"\r\nContent-Length: 4000", before.substr(0, 1500));
+        return Answer("200 OK\r\nContent-Type: image/jpeg\r\nETag: \"v1\"\r\nContent-Length: 4000",
+                      before.substr(0, 1500));
       second = request;
       if (changed)
         return Answer("200 OK\r\nContent-Type: image/jpeg\r\nETag: \"v2\"\r\nContent-Length: 3000", after);
