@@ -11,12 +11,11 @@ namespace shell {
 
 namespace {
 
-// The logs are written with "\r\n"; a terminal wants "\n".
-std::string Unix(const std::string& text) {
+// A terminal ends lines with "\n".
+std::string Lines(const engine::LogText& log) {
   std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i)
-    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
+  if (log.dropped > 0) out = "(" + std::to_string(log.dropped) + " lines not kept)\n";
+  for (const std::string& line : log.lines) out += line + "\n";
   return out;
 }
 
@@ -36,7 +35,7 @@ void ConsoleView::Start(const engine::DownloadEngine& engine) {
 
 ConsoleView::~ConsoleView() { Finish(); }
 
-void ConsoleView::ClearPictures() {
+void ConsoleView::ClearPictures(engine::RunId) {
   std::lock_guard g(m_mutex);
   m_pictures = 0;
 }
@@ -115,8 +114,8 @@ void ConsoleView::Flush(bool final) {
   if (!m_engine) return;
   const engine::LogText titles = m_engine->ReadTitleLog(m_titleCursor);
   const engine::LogText run = m_engine->ReadRunLog(m_runCursor);
-  std::fputs(Unix(titles.text).c_str(), m_out);
-  std::fputs(Unix(run.text).c_str(), m_out);
+  std::fputs(Lines(titles).c_str(), m_out);
+  std::fputs(Lines(run).c_str(), m_out);
   if (m_live && !final) {
     std::fputs(Block().c_str(), m_out);
     m_blockLines = 6;

@@ -22,8 +22,8 @@ class ConsoleView : public engine::EngineView {
   void AddPicture(const engine::StoredPicture& picture) override;
   bool Ask(engine::Question question, const std::string& text) override;
   void ShowError(const std::string& text) override;
-  void ClearPictures() override;
-  void OpenFolder(const std::filesystem::path&) override {}
+  void ClearPictures(engine::RunId) override;
+  void OpenFolder(engine::RunId, const std::filesystem::path&) override {}
 
   // Starts printing what the engine's logs and rows show.
   void Start(const engine::DownloadEngine& engine);

@@ -1,9 +1,12 @@
 #include "engine/fetch_file.h"
 
-#include <chrono>
-#include <ctime>
+#include <deque>
 #include <optional>
 
+#include <chrono>
+#include <ctime>
+
+#include "engine/classify.h"
 #include "engine/file_fetcher.h"
 #include "engine/page_context.h"
 #include "engine/polite_fetch.h"
@@ -29,182 +32,15 @@ struct FileJob {
 
 std::string ClosingLine(int index, int64_t bytes, uint64_t seconds) {
   return "-------------" + std::to_string(index) + ":(" + std::to_string(bytes) + " bytes, " +
-         std::to_string(seconds) + " seconds)----------\r\n";
+         std::to_string(seconds) + " seconds)----------";
 }
 
 std::string NoteLine(int index, const std::string& note) {
-  return "-------------" + std::to_string(index) + ":" + note + "\r\n";
+  return "-------------" + std::to_string(index) + ":" + note;
 }
 
-FetchOutcome Settle(const RunContext& run, const FileJob& job, FetchOutcome outcome) {
-  if (outcome == FetchOutcome::Stopped)
-    run.links.PutBack(job.index);
-  else
-    run.links.Finish(job.index, outcome == FetchOutcome::NetworkError || outcome == FetchOutcome::NotStored);
-  run.finishedFiles.fetch_add(1);
-  return outcome;
-}
-
-FetchOutcome Continue(const RunContext& run, int worker, platform::HttpSession& session, const FileJob& job,
-                      bool deferredRun);
-
-// Sends the request in the host's turn, and again, a few times, after an
-// answer that says "later" or a failure that may pass; each try is a log
-// line. Stop and Cancel end every wait at once.
-platform::HttpOutcome FetchWithTries(const RunContext& run, int worker, platform::HttpSession& session,
-                                     const FileJob& job, std::optional<FileFetcher>& fetcher) {
-  RetryPolicy retries;
-  for (;;) {
-    fetcher.emplace(run, worker, job.requestUrl);
-    if (run.polite && !run.polite->AwaitTurn(job.target, run.signals, worker)) {
-      fetcher->Interrupted();
-      return platform::HttpOutcome::Abandoned;
-    }
-    run.counters.requests.fetch_add(1);
-    const platform::HttpOutcome http = fetcher->Fetch(session, job.target);
-    if (fetcher->ResumedFrom() > 0)
-      run.Log(NoteLine(job.index, "continued from byte " + std::to_string(fetcher->ResumedFrom())));
-    const bool failed = http == platform::HttpOutcome::NetworkError;
-    const bool refusedAnswer =
-        http == platform::HttpOutcome::Refused && fetcher->ending() == FileFetcher::Ending::Refused;
-    if (!failed && !refusedAnswer) return http;
-    const long status = fetcher->HeadSeen() && !failed ? fetcher->Head().status : 0;
-    const RetryPolicy::Verdict next =
-        retries.After(status, fetcher->Head().retryAfter, failed && session.LastErrorTransient(), session.LastError(),
-                      std::time(nullptr));
-    if (!next.again) return http;
-    run.counters.retries.fetch_add(1);
-    // The whole host waits, not only this file: the other workers go on with other hosts.
-    if (run.polite && (status == 429 || status == 503)) run.polite->Later(job.target, int(next.delayMs));
-    run.Log(NoteLine(job.index, next.why + ": try " + std::to_string(next.tryNumber) + " of " +
-                                    std::to_string(next.tries) + " in " + std::to_string(next.delayMs / 1000) + " s"));
-    if (!run.signals.WaitUntil(worker, std::chrono::steady_clock::now() + std::chrono::milliseconds(next.delayMs))) {
-      fetcher->Interrupted();
-      return platform::HttpOutcome::Abandoned;
-    }
-  }
-}
-
-FetchOutcome Finish(const RunContext& run, int worker, const FileJob& job, FileFetcher& fetcher,
-                    platform::HttpOutcome http, const std::string& networkError) {
-  using Ending = FileFetcher::Ending;
-  const Ending ending = fetcher.ending();
-  const bool completed = http == platform::HttpOutcome::Completed;
-  const bool cancelled = ending == Ending::Cancelled;
-  const bool stopped = ending == Ending::Stopped;
-  const bool cut = http == platform::HttpOutcome::NetworkError;
-  const bool bodyExists = completed || cancelled || stopped || (cut && fetcher.Received() > 0);
-  const bool isText = fetcher.HeadSeen() && fetcher.IsText();
-
-  StoreResult stored;
-  if (completed && fetcher.File()) {
-    std::string localPath = links::MapLocalPath(job.otherSiteName.empty() ? job.shown : job.otherSiteName, isText);
-    if (run.program.storedNames == StoredNames::BareName) localPath = localPath.substr(localPath.rfind('/') + 1);
-    stored = run.store->Commit(*fetcher.File(), localPath);
-  }
-  fetcher.File().reset();  // a file not given a name is gone with it
-
-  run.rows.Fill(worker);
-  const int64_t bytes = ending == Ending::Dropped ? 0 : fetcher.Received();
-  run.Log(ClosingLine(job.index, bytes, (TickMs() - fetcher.StartTick()) / 1000));
-
-  FetchOutcome outcome = FetchOutcome::Refused;
-  if (cut) {
-    run.Log(NoteLine(job.index, "error: " + networkError));
-    outcome = FetchOutcome::NetworkError;
-  } else if (cancelled) {
-    outcome = FetchOutcome::Cancelled;
-  } else if (stopped) {
-    outcome = FetchOutcome::Stopped;
-  } else if (ending == Ending::Dropped) {
-    outcome = FetchOutcome::Dropped;
-  } else if (ending == Ending::PageTooLong) {
-    run.Log(NoteLine(job.index, "not scanned: a page larger than 32 MB"));
-    outcome = FetchOutcome::Dropped;
-  } else if (ending == Ending::NotWritable || (!stored.stored && !stored.error.empty())) {
-    const std::string why = stored.error.empty() ? fetcher.StoreError() : stored.error;
-    run.Log(NoteLine(job.index, "not stored: " + why));
-    run.storeFailures.Add(why);
-    outcome = FetchOutcome::NotStored;
-  } else if (completed) {
-    outcome = isText ? FetchOutcome::Page : FetchOutcome::Stored;
-  }
-
-  if (bodyExists && isText && !cancelled && !stopped && ending != Ending::PageTooLong &&
-      outcome != FetchOutcome::NotStored && run.program.pageHandler) {
-    PageContext page(run.links, run.switches, run.site, job.pageDir, &run.logs,
-                     [&run](Question q, const std::string& text) { return run.Ask(q, text); });
-    const std::string& body = fetcher.Body();
-    run.program.pageHandler->HandlePage(page, std::string_view(body.c_str()));
-  }
-  std::string().swap(fetcher.Body());
-
-  if (stored.stored && !isText) {
-    run.AddPicture({stored.name, run.store->Folder() / stored.name,
-                    run.program.keepsPictureHost ? job.otherHost : std::string()});
-  }
-  return Settle(run, job, outcome);
-}
-
-FetchOutcome Continue(const RunContext& run, int worker, platform::HttpSession& session, const FileJob& job,
-                      bool deferredRun) {
-  // A link left to this worker by another one meets a Stop as a file that
-  // was stopped before its request went out.
-  if (deferredRun && run.signals.StopSet()) {
-    run.rows.Fill(worker);
-    run.Log(ClosingLine(job.index, 0, 0));
-    return Settle(run, job, FetchOutcome::Stopped);
-  }
-  // robots.txt: a refused link is done without a request.
-  if (run.polite && !run.polite->Allows(session, job.target, run.signals, worker)) {
-    run.rows.Fill(worker);
-    run.Log(NoteLine(job.index, "not fetched: robots.txt refuses it"));
-    run.counters.robotsRefused.fetch_add(1);
-    return Settle(run, job, FetchOutcome::RobotsRefused);
-  }
-  std::optional<FileFetcher> fetcher;
-  platform::HttpOutcome http;
-  std::vector<PageCache::Deferred> waiting;
-  if (run.pages) {
-    auto later = [&run, job](int w, platform::HttpSession& s) { Continue(run, w, s, job, true); };
-    const PageCache::Lookup found = run.pages->Find(job.requestUrl, later);
-    if (found.found == PageCache::Found::Deferred) {
-      run.counters.leftToOthers.fetch_add(1);
-      return FetchOutcome::Deferred;
-    }
-    if (found.found == PageCache::Found::Answer) {
-      run.counters.fromMemory.fetch_add(1);
-      fetcher.emplace(run, worker);
-      http = fetcher->Replay(*found.answer);
-    } else {
-      http = FetchWithTries(run, worker, session, job, fetcher);
-      waiting = run.pages->Finish(job.requestUrl,
-                                  http == platform::HttpOutcome::Completed && fetcher->IsText() &&
-                                      fetcher->ending() == FileFetcher::Ending::None,
-                                  fetcher->Head(), fetcher->Body());
-    }
-  } else {
-    http = FetchWithTries(run, worker, session, job, fetcher);
-  }
-
-  FetchOutcome outcome;
-  if (http == platform::HttpOutcome::NoRequest) {
-    outcome = Settle(run, job, FetchOutcome::NoRequest);
-  } else {
-    outcome = Finish(run, worker, job, *fetcher, http, session.LastError());
-  }
-  // A Cancel was meant for this worker's own file, not for the links that
-  // others left to it.
-  if (!waiting.empty()) run.signals.ClearCancel(worker);
-  for (auto& work : waiting) work(worker, session);
-  return outcome;
-}
-
-}  // namespace
-
-FetchOutcome FetchFile(const RunContext& run, int worker, platform::HttpSession& session,
-                       const std::string& link, int index) {
-  run.counters.filesTaken.fetch_add(1);
+// Nothing when an other-site address cannot be split.
+std::optional<FileJob> MakeJob(const RunContext& run, const std::string& link, int index) {
   FileJob job;
   job.link = link;
   job.index = index;
@@ -213,7 +49,7 @@ FetchOutcome FetchFile(const RunContext& run, int worker, platform::HttpSession&
   if (marker != std::string::npos) {
     const std::string full = link.substr(marker + 1);
     const auto parsed = links::SplitAddress(full);
-    if (!parsed) return Settle(run, job, FetchOutcome::BadOtherSiteAddress);
+    if (!parsed) return std::nullopt;
     job.target = {parsed->secure, parsed->host, parsed->port, parsed->object};
     job.otherHost = parsed->host;
     job.shown = parsed->object;
@@ -221,15 +57,162 @@ FetchOutcome FetchFile(const RunContext& run, int worker, platform::HttpSession&
   } else {
     job.target = {run.site.secure, run.site.host, run.site.port, "/" + link};
   }
-
-  const std::string thread = run.switches.showThread ? ", thread:" + std::to_string(worker) : "";
-  run.Log("-------------" + std::to_string(index) + ":" + (job.shown.empty() ? "index.htm" : job.shown) + thread +
-          "...\r\n");
   const size_t slash = job.shown.rfind('/');
   job.pageDir = slash == std::string::npos ? std::string() : job.shown.substr(0, slash);
-  run.rows.Restart(worker);
   job.requestUrl = platform::RequestUrl(job.target);  // also names a part kept for later
-  return Continue(run, worker, session, job, false);
+  return job;
+}
+
+FetchOutcome Settle(RunContext& run, int index, FetchOutcome outcome) {
+  if (outcome == FetchOutcome::Stopped)
+    run.links.PutBack(index);
+  else
+    run.links.Finish(index, outcome == FetchOutcome::NetworkError || outcome == FetchOutcome::NotStored);
+  run.finishedFiles.fetch_add(1);
+  return outcome;
+}
+
+// The file is stored under its name if it arrived whole.
+StoreResult Store(RunContext& run, const FileJob& job, Received& got) {
+  StoreResult stored;
+  if (got.http == platform::HttpOutcome::Completed && got.file) {
+    std::string localPath = links::MapLocalPath(job.otherSiteName.empty() ? job.shown : job.otherSiteName,
+                                                got.IsPage());
+    if (run.program.storedNames == StoredNames::BareName) localPath = localPath.substr(localPath.rfind('/') + 1);
+    stored = run.store->Commit(*got.file, localPath);
+  }
+  got.file.reset();  // a file not given a name is gone with it
+  return stored;
+}
+
+FetchOutcome Finish(RunContext& run, int worker, const FileJob& job, Received got) {
+  const StoreResult stored = Store(run, job, got);
+  const Verdict verdict = Classify(got, stored);
+
+  run.rows.Fill(worker);
+  const int64_t bytes = got.ending == Ending::Dropped ? 0 : got.bytes;
+  run.Log(ClosingLine(job.index, bytes, (TickMs() - got.startTick) / 1000));
+  if (!verdict.note.empty()) run.Log(NoteLine(job.index, verdict.note));
+  if (verdict.outcome == FetchOutcome::NotStored) run.storeFailures.Add(verdict.storeError);
+  if (verdict.scan && run.program.pageHandler) {
+    PageContext page(run.links, run.switches, run.site, job.pageDir, &run.logs,
+                     [&run](Question q, const std::string& text) { return run.Ask(q, text); });
+    run.program.pageHandler->HandlePage(page, std::string_view(got.body.c_str()));
+  }
+  std::string().swap(got.body);
+  if (verdict.handOver) {
+    run.AddPicture({stored.name, run.store->Folder() / stored.name,
+                    run.program.keepsPictureHost ? job.otherHost : std::string()});
+  }
+  return Settle(run, job.index, verdict.outcome);
+}
+
+// Sends the request in the host's turn, and again, a few times, after an
+// answer that says "later" or a failure that may pass; each try is a log
+// line. Stop and Cancel end every wait at once.
+Received FetchWithTries(RunContext& run, int worker, platform::HttpSession& session, const FileJob& job,
+                        uint64_t cancels) {
+  RetryPolicy retries;
+  for (;;) {
+    if (run.polite && !run.polite->AwaitTurn(job.target, run.signals, worker, cancels)) {
+      Received got;
+      got.startTick = TickMs();
+      Interrupted(got, run.signals, worker, cancels);
+      return got;
+    }
+    run.counters.requests.fetch_add(1);
+    Received got = FileFetcher(run, worker, cancels, job.requestUrl).Fetch(session, job.target);
+    if (got.resumedFrom > 0) run.Log(NoteLine(job.index, "continued from byte " + std::to_string(got.resumedFrom)));
+    const bool failed = got.http == platform::HttpOutcome::NetworkError;
+    const bool refusedAnswer = got.http == platform::HttpOutcome::Refused && got.ending == Ending::Refused;
+    if (!failed && !refusedAnswer) return got;
+    const long status = got.headSeen && !failed ? got.head.status : 0;
+    const RetryPolicy::Verdict next = retries.After(status, got.head.retryAfter, failed && got.transientError,
+                                                    got.networkError, std::time(nullptr));
+    if (!next.again) return got;
+    run.counters.retries.fetch_add(1);
+    // The whole host waits, not only this file: the other workers go on with other hosts.
+    if (run.polite && (status == 429 || status == 503)) run.polite->Later(job.target, int(next.delayMs));
+    run.Log(NoteLine(job.index, next.why + ": try " + std::to_string(next.tryNumber) + " of " +
+                                    std::to_string(next.tries) + " in " + std::to_string(next.delayMs / 1000) + " s"));
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(next.delayMs);
+    if (!run.signals.WaitUntil(worker, cancels, until)) {
+      Interrupted(got, run.signals, worker, cancels);
+      return got;
+    }
+  }
+}
+
+// Receives the job's address (from memory when it was kept), classifies and
+// stores. Links that others left to this worker meanwhile join `waiting`.
+FetchOutcome Receive(RunContext& run, int worker, platform::HttpSession& session, const FileJob& job,
+                     std::deque<WaitingLink>& waiting) {
+  const uint64_t cancels = run.signals.Cancels(worker);
+  // robots.txt: a refused link is done without a request.
+  if (run.polite && !run.polite->Allows(session, job.target, run.signals)) {
+    run.rows.Fill(worker);
+    run.Log(NoteLine(job.index, "not fetched: robots.txt refuses it"));
+    run.counters.robotsRefused.fetch_add(1);
+    return Settle(run, job.index, FetchOutcome::RobotsRefused);
+  }
+  FileFetcher fetcher(run, worker, cancels);
+  Received got;
+  if (run.pages) {
+    const PageCache::Lookup found = run.pages->Find(job.requestUrl, WaitingLink{job.index, job.link});
+    if (found.found == PageCache::Found::Deferred) {
+      run.counters.leftToOthers.fetch_add(1);
+      return FetchOutcome::Deferred;
+    }
+    if (found.found == PageCache::Found::Answer) {
+      run.counters.fromMemory.fetch_add(1);
+      got = fetcher.Replay(*found.answer);
+    } else {
+      got = FetchWithTries(run, worker, session, job, cancels);
+      const bool page = got.http == platform::HttpOutcome::Completed && got.isText && got.ending == Ending::None;
+      for (auto& left : run.pages->Finish(job.requestUrl, page, got.head, got.body)) waiting.push_back(std::move(left));
+    }
+  } else {
+    got = FetchWithTries(run, worker, session, job, cancels);
+  }
+  if (got.http == platform::HttpOutcome::NoRequest) return Settle(run, job.index, FetchOutcome::NoRequest);
+  return Finish(run, worker, job, std::move(got));
+}
+
+// A link another worker left to this one; its opening line is written.
+void FinishLeftLink(RunContext& run, int worker, platform::HttpSession& session, const WaitingLink& left,
+                    std::deque<WaitingLink>& waiting) {
+  const std::optional<FileJob> job = MakeJob(run, left.link, left.index);
+  if (!job) return;  // it was split before it was left here
+  // It meets a Stop as a file stopped before its request went out.
+  if (run.signals.StopSet()) {
+    run.rows.Fill(worker);
+    run.Log(ClosingLine(left.index, 0, 0));
+    Settle(run, left.index, FetchOutcome::Stopped);
+    return;
+  }
+  Receive(run, worker, session, *job, waiting);
+}
+
+}  // namespace
+
+FetchOutcome FetchFile(RunContext& run, int worker, platform::HttpSession& session, const std::string& link,
+                       int index) {
+  run.counters.filesTaken.fetch_add(1);
+  const std::optional<FileJob> job = MakeJob(run, link, index);
+  if (!job) return Settle(run, index, FetchOutcome::BadOtherSiteAddress);
+
+  const std::string thread = run.switches.showThread ? ", thread:" + std::to_string(worker) : "";
+  run.Log("-------------" + std::to_string(index) + ":" + (job->shown.empty() ? "index.htm" : job->shown) + thread +
+          "...");
+  run.rows.Restart(worker);
+  std::deque<WaitingLink> waiting;
+  const FetchOutcome outcome = Receive(run, worker, session, *job, waiting);
+  while (!waiting.empty()) {
+    const WaitingLink left = std::move(waiting.front());
+    waiting.pop_front();
+    FinishLeftLink(run, worker, session, left, waiting);
+  }
+  return outcome;
 }
 
 }  // namespace engine

@@ -46,8 +46,7 @@ platform::HttpIdentity IdentityFor(const Program& program, const RunSwitches& sw
   return {agent, switches.cookieFile, switches.headers};
 }
 
-bool Politeness::Allows(platform::HttpSession& session, const platform::HttpTarget& target, RunSignals& signals,
-                        int worker) {
+bool Politeness::Allows(platform::HttpSession& session, const platform::HttpTarget& target, RunSignals& signals) {
   if (!m_settings.robots) return true;
   const std::string key = HostKey(target);
   std::shared_ptr<HostRules> host;
@@ -60,7 +59,8 @@ bool Politeness::Allows(platform::HttpSession& session, const platform::HttpTarg
   std::call_once(host->read, [&] {
     platform::HttpTarget robots = target;
     robots.object = "/robots.txt";
-    if (!AwaitTurn(robots, signals, worker)) return;
+    // The host's first request: it waits for nobody, and the next one waits for it.
+    m_pacer.TakeTurn(key, HostPacer::Clock::now());
     m_robotsRequests.fetch_add(1);
     RobotsReceiver receiver(signals);
     const platform::HttpOutcome outcome = session.Get(robots, receiver);
@@ -75,19 +75,20 @@ bool Politeness::Allows(platform::HttpSession& session, const platform::HttpTarg
   return host->rules.Allowed(object);
 }
 
-bool Politeness::AwaitTurn(const platform::HttpTarget& target, RunSignals& signals, int worker) {
+bool Politeness::AwaitTurn(const platform::HttpTarget& target, RunSignals& signals, int worker,
+                           uint64_t cancelsSeen) {
   const auto turn = m_pacer.TakeTurn(HostKey(target), HostPacer::Clock::now());
-  return signals.WaitUntil(worker, turn);
+  return signals.WaitUntil(worker, cancelsSeen, turn);
 }
 
 void Politeness::Later(const platform::HttpTarget& target, int holdMs) {
   m_pacer.Later(HostKey(target), holdMs, HostPacer::Clock::now());
 }
 
-bool Politeness::AwaitBytes(size_t bytes, RunSignals& signals, int worker) {
+bool Politeness::AwaitBytes(size_t bytes, RunSignals& signals, int worker, uint64_t cancelsSeen) {
   if (!m_pacer.LimitsRate()) return true;
   const auto at = m_pacer.TakeBytes(bytes, HostPacer::Clock::now());
-  return at <= HostPacer::Clock::now() || signals.WaitUntil(worker, at);
+  return at <= HostPacer::Clock::now() || signals.WaitUntil(worker, cancelsSeen, at);
 }
 
 }  // namespace engine

@@ -38,15 +38,14 @@ class Politeness {
   // with `session` the first time a worker asks about the host; other
   // workers asking meanwhile wait for that answer. A missing file, an error
   // answer or a failure allows everything.
-  bool Allows(platform::HttpSession& session, const platform::HttpTarget& target, RunSignals& signals,
-              int worker);
-  // Waits for the host's turn; false when Stop or the worker's Cancel ended
-  // the wait.
-  bool AwaitTurn(const platform::HttpTarget& target, RunSignals& signals, int worker);
+  bool Allows(platform::HttpSession& session, const platform::HttpTarget& target, RunSignals& signals);
+  // Waits for the host's turn; false when Stop or a press of the worker's
+  // Cancel (since `cancelsSeen`) ended the wait.
+  bool AwaitTurn(const platform::HttpTarget& target, RunSignals& signals, int worker, uint64_t cancelsSeen);
   // The target's host answered "later": see HostPacer::Later.
   void Later(const platform::HttpTarget& target, int holdMs);
   // Waits until `bytes` more keep the run within its rate.
-  bool AwaitBytes(size_t bytes, RunSignals& signals, int worker);
+  bool AwaitBytes(size_t bytes, RunSignals& signals, int worker, uint64_t cancelsSeen);
   bool LimitsRate() const { return m_pacer.LimitsRate(); }
 
   int RobotsRequests() const { return m_robotsRequests.load(); }

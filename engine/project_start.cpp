@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 
 #include "engine/project_file.h"
 #include "engine/settings_table.h"
@@ -27,12 +29,15 @@ constexpr std::chrono::milliseconds kSaveAtMost(250);
 constexpr std::chrono::seconds kSaveEvery(1);
 
 // Makes the folder, which must then be a real directory and not a link.
-bool MakeProjectFolder(const fs::path& folder) {
+// Returns why not, with the path; empty when it is.
+std::string MakeProjectFolder(const fs::path& folder) {
   std::error_code ec;
   fs::create_directories(folder.parent_path(), ec);
-  ::mkdir(folder.c_str(), 0755);
+  const int made = ::mkdir(folder.c_str(), 0755) == 0 ? 0 : errno;
   struct stat st {};
-  return ::lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  if (::lstat(folder.c_str(), &st) != 0) return folder.string() + ": " + std::strerror(made ? made : errno);
+  if (!S_ISDIR(st.st_mode)) return folder.string() + ": " + std::strerror(made ? made : ENOTDIR);
+  return {};
 }
 
 class PeriodicSave {
@@ -51,7 +56,7 @@ class PeriodicSave {
     m_lastCost = m_last - now;
     if (!error.empty() && !m_reported) {
       m_reported = true;
-      m_run.Log(std::string("project.cfg could not be saved: ") + error + "\r\n");
+      m_run.Log("project.cfg could not be saved: " + error);
     }
   }
 
@@ -95,13 +100,17 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
 
   run.site = {address->host, address->secure, address->port};
   settings.WriteSettingString(platform::kSettingsSection, std::string(kHistoryKey), start.address);
-  if (!MakeProjectFolder(*folder)) return summary;
+  summary.error = MakeProjectFolder(*folder);
+  if (!summary.error.empty()) return summary;
   std::string error;
   auto store = FileStore::Open(*folder, error);
-  if (!store) return summary;
+  if (!store) {
+    summary.error = folder->string() + ": " + error;
+    return summary;
+  }
   run.store = store.get();
   summary.projectFolder = *folder;
-  run.view.ProjectFolderChanged(*folder);
+  run.view.ProjectFolderChanged(run.runId, *folder);
 
   run.links.Reset();
   bool resumed = false;
@@ -149,7 +158,7 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
   if (!error.empty()) {
     summary.projectFileSaved = false;
     summary.projectFileError = error;
-    run.Log("project.cfg could not be saved: " + error + "\r\n");
+    run.Log("project.cfg could not be saved: " + error);
   }
   summary.counts = run.counters.Read();
   summary.filesNotStored = run.storeFailures.Count();

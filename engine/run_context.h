@@ -54,6 +54,7 @@ struct RunCounters {
 struct RunContext {
   const Program& program;
   EngineView& view;
+  RunId runId;
   RunLogs& logs;
   WorkerRows& rows;
   RunSignals& signals;
@@ -66,9 +67,9 @@ struct RunContext {
   FileStore* store = nullptr;
   PageCache* pages = nullptr;  // none: every request goes to the network
   Politeness* polite = nullptr;  // robots.txt, pacing; none: neither
-  mutable StoreFailures storeFailures;
-  mutable std::atomic<int> finishedFiles{0};
-  mutable RunCounters counters;
+  StoreFailures storeFailures;
+  std::atomic<int> finishedFiles{0};
+  RunCounters counters;
 
   bool Ask(Question question, const std::string& text) const {
     if (leaving.load()) return false;
@@ -78,7 +79,7 @@ struct RunContext {
   void AddPicture(const StoredPicture& picture) const {
     if (!leaving.load()) view.AddPicture(picture);
   }
-  void Log(const std::string& line) const { logs.AppendRun(line); }
+  void Log(std::string line) const { logs.AppendRun(std::move(line)); }
 };
 
 }  // namespace engine

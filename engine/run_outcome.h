@@ -28,6 +28,7 @@ struct RunCounts {
 struct RunSummary {
   StartResult result = StartResult::Ok;
   std::filesystem::path projectFolder;  // empty when the run never made one
+  std::string error;                    // why the project folder could not be used, with its path
   int filesNotStored = 0;               // received whole but not written
   std::string storeError;               // why the first of them was not written
   bool projectFileSaved = true;

@@ -109,7 +109,7 @@ TEST_F(PoliteFetchTest, RobotsTxtIsReadOnceAndARefusedLinkIsDoneUnfetched) {
   EXPECT_EQ(f.Fetch("open/b.jpg", 4), FetchOutcome::Stored);
   EXPECT_EQ(server.Hits("/private/a.jpg"), 0);
   EXPECT_EQ(server.Hits("/robots.txt"), 1);
-  EXPECT_TRUE(Has(f.Log(), "-------------3:not fetched: robots.txt refuses it\r\n"));
+  EXPECT_TRUE(Has(f.Log(), "-------------3:not fetched: robots.txt refuses it\n"));
   EXPECT_EQ(f.run.counters.robotsRefused.load(), 1);
   EXPECT_EQ(f.links.RecordForSaving().states[3], links::LinkState::Taken);
 }
@@ -128,7 +128,7 @@ TEST_F(PoliteFetchTest, RetryAfterInSecondsAndAsADateIsWaitedForAndTriedAgain) {
     EXPECT_EQ(f.Fetch(asDate ? "d.gif" : "s.gif", asDate ? 4 : 3), FetchOutcome::Stored);
     EXPECT_EQ(asked, 2);
   }
-  EXPECT_TRUE(Has(f.Log(), "-------------3:503: try 2 of 4 in 1 s\r\n"));
+  EXPECT_TRUE(Has(f.Log(), "-------------3:503: try 2 of 4 in 1 s\n"));
   EXPECT_EQ(f.run.counters.retries.load(), 2);
 }
 
@@ -170,7 +170,7 @@ TEST_F(PoliteFetchTest, ACutBodyIsContinuedOrStartedOverWhenTheFileChanged) {
     EXPECT_TRUE(Has(second, "If-Range: \"v1\"\r\n")) << second;
     EXPECT_EQ(ReadFile(f.folder.Path() / name), changed ? after : before);
   }
-  EXPECT_TRUE(Has(f.Log(), "-------------3:continued from byte 1500\r\n"));
+  EXPECT_TRUE(Has(f.Log(), "-------------3:continued from byte 1500\n"));
   // Nothing but the two stored files is left: no part, no note.
   EXPECT_EQ(std::distance(fs::directory_iterator(f.folder.Path()), {}), 2);
 }

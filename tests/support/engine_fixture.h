@@ -49,7 +49,7 @@ class EngineFixture : public ::testing::Test {
     std::ofstream(ProjectFolder() / "project.cfg", std::ios::binary) << text;
   }
   // Position of a link's opening line in the run log, or npos.
-  size_t Opened(const std::string& link) const { return engine->RunLogText().find(":" + link + "...\r\n"); }
+  size_t Opened(const std::string& link) const { return engine->RunLogText().find(":" + link + "...\n"); }
   LinkState StateOf(size_t index) const { return engine->Links().states.at(index); }
   int32_t Count() const { return engine->Links().count; }
 
