@@ -134,9 +134,10 @@ int RunConsole(const engine::Program& program, const ConsoleText& text, int argc
     const engine::RunCounts& c = run.counts;
     std::fprintf(stderr,
                  "%s: %d files taken, %d requests, %d answers given again from memory, %d left to the worker "
-                 "already fetching them, %d connections, %d idle waits\n",
+                 "already fetching them, %d connections, %d idle waits, %d refused by robots.txt, %d tries "
+                 "again\n",
                  command.c_str(), c.filesTaken, c.requests, c.fromMemory, c.leftToOthers, c.connections,
-                 c.idleWaits);
+                 c.idleWaits, c.robotsRefused, c.retries);
   }
   int status = kExitOk;
   if (!run.diskError.empty()) {

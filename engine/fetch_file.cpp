@@ -3,9 +3,14 @@
 #include <deque>
 #include <optional>
 
+#include <chrono>
+#include <ctime>
+
 #include "engine/classify.h"
 #include "engine/file_fetcher.h"
 #include "engine/page_context.h"
+#include "engine/polite_fetch.h"
+#include "engine/retry_policy.h"
 #include "links/address.h"
 #include "links/link_mapping.h"
 
@@ -55,7 +60,7 @@ std::optional<FileJob> MakeJob(const RunContext& run, const std::string& link, i
   }
   const size_t slash = job.shown.rfind('/');
   job.pageDir = slash == std::string::npos ? std::string() : job.shown.substr(0, slash);
-  if (run.pages) job.requestUrl = platform::RequestUrl(job.target);
+  job.requestUrl = platform::RequestUrl(job.target);  // also names a part kept for later
   return job;
 }
 
@@ -119,11 +124,55 @@ FetchOutcome Finish(RunContext& run, int worker, const FileJob& job, Received go
   return Settle(run, job.index, outcome);
 }
 
+// Sends the request in the host's turn, and again, a few times, after an
+// answer that says "later" or a failure that may pass; each try is a log
+// line. Stop and Cancel end every wait at once.
+Received FetchWithTries(RunContext& run, int worker, platform::HttpSession& session, const FileJob& job,
+                        uint64_t cancels) {
+  RetryPolicy retries;
+  for (;;) {
+    if (run.polite && !run.polite->AwaitTurn(job.target, run.signals, worker, cancels)) {
+      Received got;
+      got.startTick = TickMs();
+      Interrupted(got, run.signals, worker, cancels);
+      return got;
+    }
+    run.counters.requests.fetch_add(1);
+    Received got = FileFetcher(run, worker, cancels, job.requestUrl).Fetch(session, job.target);
+    if (got.resumedFrom > 0) run.Log(NoteLine(job.index, "continued from byte " + std::to_string(got.resumedFrom)));
+    const bool failed = got.http == platform::HttpOutcome::NetworkError;
+    const bool refusedAnswer = got.http == platform::HttpOutcome::Refused && got.ending == Ending::Refused;
+    if (!failed && !refusedAnswer) return got;
+    const long status = got.headSeen && !failed ? got.head.status : 0;
+    const RetryPolicy::Verdict next = retries.After(status, got.head.retryAfter, failed && got.transientError,
+                                                    got.networkError, std::time(nullptr));
+    if (!next.again) return got;
+    run.counters.retries.fetch_add(1);
+    // The whole host waits, not only this file: the other workers go on with other hosts.
+    if (run.polite && (status == 429 || status == 503)) run.polite->Later(job.target, int(next.delayMs));
+    run.Log(NoteLine(job.index, next.why + ": try " + std::to_string(next.tryNumber) + " of " +
+                                    std::to_string(next.tries) + " in " + std::to_string(next.delayMs / 1000) + " s"));
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(next.delayMs);
+    if (!run.signals.WaitUntil(worker, cancels, until)) {
+      Interrupted(got, run.signals, worker, cancels);
+      return got;
+    }
+  }
+}
+
 // Receives the job's address (from memory when it was kept), classifies and
 // stores. Links that others left to this worker meanwhile join `waiting`.
 FetchOutcome Receive(RunContext& run, int worker, platform::HttpSession& session, const FileJob& job,
                      std::deque<WaitingLink>& waiting) {
-  FileFetcher fetcher(run, worker, run.signals.Cancels(worker));
+  const uint64_t cancels = run.signals.Cancels(worker);
+  // robots.txt: a refused link is done without a request.
+  if (run.polite && !run.polite->Allows(session, job.target, run.signals)) {
+    run.rows.Fill(worker);
+    run.Log(NoteLine(job.index, "not fetched: robots.txt refuses it"));
+    run.counters.robotsRefused.fetch_add(1);
+    return Settle(run, job.index, FetchOutcome::RobotsRefused);
+  }
+  FileFetcher fetcher(run, worker, cancels);
   Received got;
   if (run.pages) {
     const PageCache::Lookup found = run.pages->Find(job.requestUrl, WaitingLink{job.index, job.link});
@@ -135,14 +184,12 @@ FetchOutcome Receive(RunContext& run, int worker, platform::HttpSession& session
       run.counters.fromMemory.fetch_add(1);
       got = fetcher.Replay(*found.answer);
     } else {
-      run.counters.requests.fetch_add(1);
-      got = fetcher.Fetch(session, job.target);
+      got = FetchWithTries(run, worker, session, job, cancels);
       const bool page = got.http == platform::HttpOutcome::Completed && got.isText && got.ending == Ending::None;
       for (auto& left : run.pages->Finish(job.requestUrl, page, got.head, got.body)) waiting.push_back(std::move(left));
     }
   } else {
-    run.counters.requests.fetch_add(1);
-    got = fetcher.Fetch(session, job.target);
+    got = FetchWithTries(run, worker, session, job, cancels);
   }
   if (got.http == platform::HttpOutcome::NoRequest) {
     if (job.index == 0) run.startFailure.Set(StartAddressFailure::Unreachable, "the request could not be made");

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/part_files.h"
 #include "engine/project_file.h"
 #include "links/link_mapping.h"
 
@@ -108,8 +109,30 @@ std::unique_ptr<PendingFile> FileStore::Begin(std::string& error) {
   return nullptr;
 }
 
+std::unique_ptr<PendingFile> FileStore::BeginPart(const std::string& requestUrl, int64_t keepBytes,
+                                                  const std::string& validator, std::string& error) {
+  const std::string name = PartFileName(requestUrl);
+  if (keepBytes <= 0 && !WritePartInfo(m_dirFd, requestUrl, validator)) {
+    error = ErrorText(errno);
+    return nullptr;
+  }
+  const int flags = O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (keepBytes > 0 ? 0 : O_TRUNC);
+  const int fd = ::openat(m_dirFd, name.c_str(), flags, 0644);
+  struct stat st {};
+  // The part must still hold what the server was asked to continue.
+  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < keepBytes ||
+      ::ftruncate(fd, keepBytes > 0 ? keepBytes : 0) != 0 || ::lseek(fd, 0, SEEK_END) < 0) {
+    error = ErrorText(fd < 0 ? errno : EIO);
+    if (fd >= 0) ::close(fd);
+    return nullptr;
+  }
+  auto file = std::unique_ptr<PendingFile>(new PendingFile(fd, name, *this, PartInfoName(requestUrl)));
+  file->m_size = keepBytes > 0 ? keepBytes : 0;
+  return file;
+}
+
 bool FileStore::Reserved(const std::string& name) const {
-  return name == kProjectFileName || IsTempName(name) || name.starts_with(links::kTemporaryLead);
+  return name == kProjectFileName || IsTempName(name) || IsPartName(name) || name.starts_with(links::kTemporaryLead);
 }
 
 bool FileStore::SameBytesAsEarlier(int dirFd, const std::string& leaf, const std::string& name,

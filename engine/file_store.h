@@ -32,10 +32,13 @@ class PendingFile {
   bool Flush();
   int64_t Size() const { return m_size; }
   int Error() const { return m_error; }
+  // A part that is to be continued later: its bytes are written out and its
+  // name stays when the file is let go. False for a nameless file.
+  bool Keep();
 
  private:
   friend class FileStore;
-  PendingFile(int fd, std::string tempName, FileStore& store);
+  PendingFile(int fd, std::string tempName, FileStore& store, std::string infoName = {});
   void Discard();
   bool WriteOut(const char* data, size_t size);
   // Copies a nameless file to a temporary name, for a folder without links.
@@ -46,6 +49,8 @@ class PendingFile {
   std::string m_tempName;  // empty for a file the kernel keeps nameless
   FileStore& m_store;
   int m_dirFd;
+  std::string m_infoName;  // a part's note, gone with it
+  bool m_kept = false;
   int64_t m_size = 0;
   int m_error = 0;
 };
@@ -69,6 +74,11 @@ class FileStore {
 
   // A new file for a body; nothing when the folder takes no file (`error`).
   std::unique_ptr<PendingFile> Begin(std::string& error);
+  // A file that keeps what arrives under the part name of `requestUrl`
+  // (part_files.h): continuing the `keepBytes` it holds, or anew with a note
+  // of `validator`.
+  std::unique_ptr<PendingFile> BeginPart(const std::string& requestUrl, int64_t keepBytes,
+                                         const std::string& validator, std::string& error);
   // Gives a whole file its name by the "(n)" rule, starting from `localPath`
   // (a bare name, or a path whose folders are made). A file from before this
   // run that holds the same bytes under one of the names is kept instead of

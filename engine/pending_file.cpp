@@ -8,8 +8,8 @@
 
 namespace engine {
 
-PendingFile::PendingFile(int fd, std::string tempName, FileStore& store)
-    : m_fd(fd), m_tempName(std::move(tempName)), m_store(store), m_dirFd(store.m_dirFd) {}
+PendingFile::PendingFile(int fd, std::string tempName, FileStore& store, std::string infoName)
+    : m_fd(fd), m_tempName(std::move(tempName)), m_store(store), m_dirFd(store.m_dirFd), m_infoName(std::move(infoName)) {}
 
 PendingFile::~PendingFile() { Discard(); }
 
@@ -76,10 +76,17 @@ bool PendingFile::TakeTemporaryName() {
   return true;
 }
 
+bool PendingFile::Keep() {
+  if (m_tempName.empty() || m_infoName.empty() || !Flush()) return false;
+  m_kept = true;
+  return true;
+}
+
 void PendingFile::Discard() {
   if (m_fd >= 0) ::close(m_fd);
   m_fd = -1;
-  if (!m_tempName.empty()) ::unlinkat(m_dirFd, m_tempName.c_str(), 0);
+  if (!m_kept && !m_tempName.empty()) ::unlinkat(m_dirFd, m_tempName.c_str(), 0);
+  if (!m_kept && !m_infoName.empty()) ::unlinkat(m_dirFd, m_infoName.c_str(), 0);
   m_tempName.clear();
 }
 

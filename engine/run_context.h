@@ -17,6 +17,8 @@
 
 namespace engine {
 
+class Politeness;
+
 // Files that arrived whole but could not be written.
 class StoreFailures {
  public:
@@ -62,9 +64,10 @@ class StartFailureNote {
 // RunCounts while the run goes on: each worker adds to them.
 struct RunCounters {
   std::atomic<int> filesTaken{0}, requests{0}, fromMemory{0}, leftToOthers{0}, connections{0}, idleWaits{0};
+  std::atomic<int> robotsRefused{0}, retries{0};
   RunCounts Read() const {
     return {filesTaken.load(), requests.load(), fromMemory.load(), leftToOthers.load(), connections.load(),
-            idleWaits.load()};
+            idleWaits.load(), robotsRefused.load(), retries.load()};
   }
 };
 
@@ -83,6 +86,7 @@ struct RunContext {
   Site site;
   FileStore* store = nullptr;
   PageCache* pages = nullptr;  // none: every request goes to the network
+  Politeness* polite = nullptr;  // robots.txt, pacing; none: neither
   StoreFailures storeFailures;
   std::atomic<int> finishedFiles{0};
   RunCounters counters;

@@ -22,6 +22,8 @@ struct RunCounts {
   int leftToOthers = 0;      // addresses another worker was fetching: finished by that worker
   int connections = 0;       // opened; the other requests reused one
   int idleWaits = 0;         // times a worker found nothing to take and waited
+  int robotsRefused = 0;     // links robots.txt refused: not fetched, done
+  int retries = 0;           // tries after an answer that said "later" or a failure that may pass
 };
 
 // Why the start address itself gave nothing.

@@ -21,6 +21,26 @@ RunSwitches ReadRunSwitches(const platform::SettingsStore& store, const Program&
   s.diffRoot = read(keys::kDiffRoot) != 0;
   s.level = std::max(0, read(keys::kLevel));
   s.modernPages = read(keys::kModernPages) != 0;
+  s.robots = read(keys::kRobots) != 0;
+  s.waitMs = std::max(0, read(keys::kWait));
+  s.rateKBs = std::max(0, read(keys::kRate));
+  s.userAgent = Read(store, keys::kUserAgent);
+  s.cookieFile = Read(store, keys::kCookies);
+  // One header a line; a line without a name and a colon, or with a byte
+  // that would end the header early, is no header.
+  const std::string headers = Read(store, keys::kHeaders);
+  for (size_t at = 0; at < headers.size();) {
+    size_t end = headers.find('\n', at);
+    if (end == std::string::npos) end = headers.size();
+    std::string line = headers.substr(at, end - at);
+    at = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t colon = line.find(':');
+    if (colon == 0 || colon == std::string::npos || line.find_first_of(std::string("\r\0", 2)) != std::string::npos ||
+        line.find_first_of(" \t") < colon)
+      continue;
+    s.headers.push_back(line);
+  }
   return s;
 }
 

@@ -3,6 +3,7 @@
 // start, and never again during the run.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/program.h"
 #include "links/link_list.h"
@@ -23,6 +24,12 @@ struct RunSwitches {
   bool modernPages = false;  // pages also read with a parser
   bool showLink = false;
   bool showThread = false;
+  bool robots = true;          // robots.txt kept to
+  int32_t waitMs = 0;          // between requests to one host
+  int32_t rateKBs = 0;         // for the whole run; 0 or less: none
+  std::string userAgent;       // empty: the program's name and version
+  std::string cookieFile;
+  std::vector<std::string> headers;  // "Name: value"
 
   int64_t FileSizeLimit() const { return fileSizeKB > 0 ? int64_t(fileSizeKB) * 1024 : 0; }
   links::ChoiceRules Choice(bool preferredFirst) const {

@@ -9,7 +9,7 @@ namespace {
 
 constexpr std::string_view kAtStart = "at every project start";
 
-constexpr std::array<SettingDef, 16> kTable = {{
+constexpr std::array<SettingDef, 22> kTable = {{
     {keys::kHistory.name, SettingType::String, 0, true,
      "the start address of the last project; the address field shows it at start-up",
      "at start-up"},
@@ -39,6 +39,20 @@ constexpr std::array<SettingDef, 16> kTable = {{
      "1: also read pages with an HTML parser for srcset, lazy-loaded, background and share pictures, "
      "and take .jpeg, .png and .webp pictures from other hosts",
      kAtStart},
+    {keys::kRobots.name, SettingType::Integer, 1, true,
+     "1: read each host's robots.txt once per run and fetch nothing it refuses", kAtStart},
+    {keys::kWait.name, SettingType::Integer, 0, true,
+     "milliseconds between two requests to one host, for all workers together (a Crawl-delay raises it)",
+     kAtStart},
+    {keys::kRate.name, SettingType::Integer, 0, true, "KB per second for the whole run; 0 or less: no limit",
+     kAtStart},
+    {keys::kUserAgent.name, SettingType::String, 0, true,
+     "the User-Agent sent; empty: the program's name and version, e.g. Tarvelin/1.0", kAtStart},
+    {keys::kCookies.name, SettingType::String, 0, true,
+     "path of a cookie file in the Netscape format that browsers export; each cookie goes to its own host",
+     kAtStart},
+    {keys::kHeaders.name, SettingType::String, 0, true,
+     "extra request headers, \"Name: value\" lines; never sent to another host a redirect names", kAtStart},
     {keys::kSearchHost.name, SettingType::String, 0, false,
      "host or host:port that takes the place of the image-search service", kAtStart},
     {keys::kSponsorHost.name, SettingType::String, 0, true,

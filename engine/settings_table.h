@@ -37,6 +37,12 @@ inline constexpr IntKey kText{"text"};
 inline constexpr IntKey kOthers{"others"};
 inline constexpr IntKey kDiffRoot{"diff root"};
 inline constexpr IntKey kModernPages{"modern pages"};
+inline constexpr IntKey kRobots{"robots"};
+inline constexpr IntKey kWait{"wait"};
+inline constexpr IntKey kRate{"rate"};
+inline constexpr StringKey kUserAgent{"user agent"};
+inline constexpr StringKey kCookies{"cookies"};
+inline constexpr StringKey kHeaders{"headers"};
 inline constexpr StringKey kSearchHost{"search host"};
 inline constexpr StringKey kSponsorHost{"sponsor host"};
 // The main window's place and size, as QWidget::saveGeometry gives them, base64.

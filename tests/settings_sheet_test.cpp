@@ -54,7 +54,7 @@ class SettingsSheetTest : public QObject {
     for (int i = 0; i < sheet.PageCount(); ++i) QCOMPARE(sheet.Page(i) != nullptr, i == 1);
     QCOMPARE(FindControl<QLineEdit>(sheet.Page(1), kFileSizeEdit)->text(), QString("300"));
     sheet.accept();
-    QCOMPARE(StoredKeys("sizeOnly"), QStringList{"file size"});
+    QCOMPARE(StoredKeys("sizeOnly"), (QStringList{"file size", "rate", "wait"}));
   }
 
   void everyTabThenOkWritesEveryKey() {
@@ -65,8 +65,8 @@ class SettingsSheetTest : public QObject {
     sheet.accept();
     QStringList keys = StoredKeys("allTabs");
     keys.sort();
-    QCOMPARE(keys, QStringList({"MaxCount", "RangeFrom", "RangeTo", "file size", "level",
-                                "show link", "show thread"}));
+    QCOMPARE(keys, QStringList({"MaxCount", "RangeFrom", "RangeTo", "file size", "level", "rate", "robots",
+                                "show link", "show thread", "wait"}));
     QCOMPARE(platform::SettingsStore("allTabs").ReadInt("level", -5), 0);
   }
 

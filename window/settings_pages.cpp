@@ -37,16 +37,28 @@ void DownloadRangePage::Apply() {
 FileSizePage::FileSizePage(const PageContext& context, QWidget* parent)
     : SettingsPage(FileSizeTemplate(), context, parent) {
   ModifiedOnEdit(kFileSizeEdit);
+  ModifiedOnEdit(kWaitEdit);
+  ModifiedOnEdit(kRateEdit);
 }
 
 void FileSizePage::Load() {
   m_fileSizeKB = ReadInt(engine::keys::kFileSize);
+  m_waitMs = ReadInt(engine::keys::kWait);
+  m_rateKBs = ReadInt(engine::keys::kRate);
   ShowInt(kFileSizeEdit, m_fileSizeKB);
+  ShowInt(kWaitEdit, m_waitMs);
+  ShowInt(kRateEdit, m_rateKBs);
 }
 
-bool FileSizePage::Save() { return TakeInt(kFileSizeEdit, m_fileSizeKB); }
+bool FileSizePage::Save() {
+  return TakeInt(kFileSizeEdit, m_fileSizeKB) && TakeInt(kWaitEdit, m_waitMs) && TakeInt(kRateEdit, m_rateKBs);
+}
 
-void FileSizePage::Apply() { WriteInt(engine::keys::kFileSize, m_fileSizeKB); }
+void FileSizePage::Apply() {
+  WriteInt(engine::keys::kFileSize, m_fileSizeKB);
+  WriteInt(engine::keys::kWait, m_waitMs);
+  WriteInt(engine::keys::kRate, m_rateKBs);
+}
 
 DirectoryLevelPage::DirectoryLevelPage(const PageContext& context, QWidget* parent)
     : SettingsPage(DirectoryLevelTemplate(), context, parent) {}
@@ -73,6 +85,7 @@ StatusPage::StatusPage(const PageContext& context, QWidget* parent)
     : SettingsPage(StatusTemplate(), context, parent) {
   ModifiedOnClick(kShowLinkCheck);
   ModifiedOnClick(kShowThreadCheck);
+  ModifiedOnClick(kRobotsCheck);
 }
 
 void StatusPage::Load() {
@@ -80,17 +93,21 @@ void StatusPage::Load() {
   m_showThread = ReadInt(engine::keys::kShowThread);
   ShowCheck(kShowLinkCheck, m_showLink);
   ShowCheck(kShowThreadCheck, m_showThread);
+  m_robots = ReadInt(engine::keys::kRobots);
+  ShowCheck(kRobotsCheck, m_robots);
 }
 
 bool StatusPage::Save() {
   m_showLink = TakeCheck(kShowLinkCheck);
   m_showThread = TakeCheck(kShowThreadCheck);
+  m_robots = TakeCheck(kRobotsCheck);
   return true;
 }
 
 void StatusPage::Apply() {
   WriteInt(engine::keys::kShowLink, m_showLink);
   WriteInt(engine::keys::kShowThread, m_showThread);
+  WriteInt(engine::keys::kRobots, m_robots);
 }
 
 BrowserButtonPage::BrowserButtonPage(const PageContext& context, QWidget* parent)

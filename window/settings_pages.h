@@ -30,6 +30,8 @@ class FileSizePage : public SettingsPage {
 
  private:
   int32_t m_fileSizeKB = 0;
+  int32_t m_waitMs = 0;
+  int32_t m_rateKBs = 0;
 };
 
 // Choosing an entry does not mark the page modified; OK stores it anyway.
@@ -53,6 +55,7 @@ class StatusPage : public SettingsPage {
  private:
   int32_t m_showLink = 0;
   int32_t m_showThread = 0;
+  int32_t m_robots = 1;
 };
 
 // Shows whether the web browser's button is registered; Apply registers it

@@ -22,6 +22,12 @@ const ControlTemplate kFileSize[] = {
     {kNoId, K::Label, "Do not download files whose size exceed:", {7, 7, 134, 8}},
     {kFileSizeEdit, K::Edit, "", {7, 20, 40, 14}},
     {kNoId, K::Label, "KB(zero means no limit)", {53, 22, 75, 8}},
+    {kNoId, K::Label, "Wait between two requests to one host:", {7, 42, 134, 8}},
+    {kWaitEdit, K::Edit, "", {7, 53, 40, 14}},
+    {kNoId, K::Label, "ms", {53, 55, 75, 8}},
+    {kNoId, K::Label, "Download at most:", {7, 71, 60, 8}},
+    {kRateEdit, K::Edit, "", {68, 69, 40, 14}},
+    {kNoId, K::Label, "KB/s(zero: no limit)", {112, 71, 70, 8}},
 };
 
 const ControlTemplate kDirectoryLevel[] = {
@@ -46,6 +52,7 @@ const ControlTemplate kBrowserButton[] = {
 const ControlTemplate kStatus[] = {
     {kShowLinkCheck, K::CheckBox, "Show all of the found link", {7, 25, 96, 10}, kFitText},
     {kShowThreadCheck, K::CheckBox, "Show thread infomation", {7, 42, 92, 10}, kFitText},
+    {kRobotsCheck, K::CheckBox, "Follow each site's robots.txt", {7, 59, 120, 10}, kFitText},
 };
 
 }  // namespace
