@@ -5,6 +5,7 @@
 #include <future>
 #include <thread>
 #include "tarvelin/page_scanner.h"
+#include "engine/settings_table.h"
 #include "tarvelin/picture_reader.h"
 #include "tests/support/engine_fixture.h"
 #include "tests/support/page_fixture.h"
@@ -116,7 +117,10 @@ std::string Body(const std::string& name) { return "bytes of " + name + std::str
 
 class ModernPagesRun : public EngineFixture {
  protected:
-  ModernPagesRun() { program.pageHandler = &scanner; }
+  ModernPagesRun() {
+    program.pageHandler = &scanner;
+    program.ownSettings = {engine::keys::kModernPages.name};
+  }
   tarvelin::PageScanner scanner;
 };
 
