@@ -147,7 +147,14 @@ bool FileStore::SameBytesAsEarlier(int dirFd, const std::string& leaf, const std
     return false;
   const int fd = ::openat(dirFd, leaf.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;
-  const bool same = SameContent(fd, file.m_fd, file.Size());
+  // Some FUSE file systems (a FAT stick through fusefat) answer a read
+  // through the descriptor that wrote the file with zeros, short counts or
+  // EPERM; a descriptor opened afresh by name reads what was written.
+  const int own = file.m_tempName.empty()
+                      ? -1
+                      : ::openat(m_dirFd, file.m_tempName.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  const bool same = SameContent(fd, own >= 0 ? own : file.m_fd, file.Size());
+  if (own >= 0) ::close(own);
   ::close(fd);
   return same;
 }

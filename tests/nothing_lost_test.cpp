@@ -119,14 +119,13 @@ TEST_F(NothingLost, KilledRunsContinueWithoutLossOrDuplicates) {
   EXPECT_EQ(site.Hits("/index.htm"), 1);
 }
 
-// Fails: after kill -9, the refused name (caf__.jpg) and the numbered
-// collision (p0(1).jpg) are stored again under new numbers instead of being
-// recognised as the same bytes. Kept here until that is mended.
-TEST_F(NothingLost, DISABLED_AUsbStickStoresEveryPictureOnceThroughKillsAndCollisions) {
+TEST_F(NothingLost, AUsbStickStoresEveryPictureOnceThroughKillsAndCollisions) {
   FatDisk disk(folder.Path());
   if (!disk.Mounted()) GTEST_SKIP() << "FUSE or fusefat/mkfs.fat is missing: the FAT case is not tried";
-  // Two links to one name, and a name FAT refuses (not ASCII).
-  Pictures(60, 5000, 20, "<img src='caf%C3%A9.jpg'><img src='g/p0.jpg'>");
+  // Two links to one name, and a name FAT refuses (not ASCII). Pictures
+  // smaller than a page, which fusefat misreads through their writing
+  // descriptor, and a killed run's pictures arrive again in the next.
+  Pictures(60, 400, 20, "<img src='caf%C3%A9.jpg'><img src='g/p0.jpg'>");
   site.Put("/g/p0.jpg", {"other bytes", "image/jpeg"});
   site.Put("/caf\xc3\xa9.jpg", {"cafe", "image/jpeg"});
   bodies["p0(1).jpg"] = "other bytes";
