@@ -186,7 +186,7 @@ StoreResult FileStore::Commit(PendingFile& file, const std::string& localPath) {
     bool moved = false;
     if (dirFd < 0) {
       error = error ? error : errno;
-      if (!portable && (error == EINVAL || error == EPERM || error == EILSEQ || error == ENAMETOOLONG))
+      if (!portable && IsNameError(error))
         given = FinalNamer::Result::Refused;
     } else if (file.m_tempName.empty()) {
       const std::string proc = "/proc/self/fd/" + std::to_string(file.m_fd);

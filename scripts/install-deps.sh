@@ -15,7 +15,7 @@ packages=(
   xvfb xauth imagemagick xdotool
   python3
   dbus-daemon
-  fuse fusefat dosfstools
+  fuse fusefat dosfstools exfat-fuse exfatprogs
 )
 if [ "${1:-}" = --bench ]; then
   packages+=(nginx-light wget wget2 time)
