@@ -119,11 +119,15 @@ std::unique_ptr<PendingFile> FileStore::BeginPart(const std::string& requestUrl,
   const int flags = O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (keepBytes > 0 ? 0 : O_TRUNC);
   const int fd = ::openat(m_dirFd, name.c_str(), flags, 0644);
   struct stat st {};
-  // The part must still hold what the server was asked to continue.
+  // The part must still hold what the server was asked to continue. A part
+  // of that length is not cut: fusefat (a FAT stick) refuses every cut but
+  // to nothing.
   if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < keepBytes ||
-      ::ftruncate(fd, keepBytes > 0 ? keepBytes : 0) != 0 || ::lseek(fd, 0, SEEK_END) < 0) {
+      (st.st_size != keepBytes && ::ftruncate(fd, keepBytes) != 0) || ::lseek(fd, 0, SEEK_END) < 0) {
     error = ErrorText(fd < 0 ? errno : EIO);
     if (fd >= 0) ::close(fd);
+    // The next try starts over instead of failing here again.
+    if (keepBytes > 0) ForgetPart(m_dirFd, requestUrl);
     return nullptr;
   }
   auto file = std::unique_ptr<PendingFile>(new PendingFile(fd, name, *this, PartInfoName(requestUrl)));

@@ -21,14 +21,15 @@ std::string ReadFile(const fs::path& p) {
 }
 
 // A FAT image mounted with FUSE: no hard links, no exclusive rename, and
-// only plain ASCII names, as on a USB stick.
+// only plain ASCII names, as on a USB stick. fusefat runs single-threaded:
+// with threads it can spin for good on an unlink beside a close.
 class FatDisk {
  public:
   explicit FatDisk(const fs::path& where) : m_mount(where / "fat") {
     const fs::path image = where / "fat.img";
     fs::create_directories(m_mount);
     const std::string make = "truncate -s 96M '" + image.string() + "' && mkfs.fat -F 32 '" + image.string() +
-                             "' >/dev/null && fusefat -o rw+ '" + image.string() + "' '" + m_mount.string() +
+                             "' >/dev/null && fusefat -s -o rw+ '" + image.string() + "' '" + m_mount.string() +
                              "' >/dev/null 2>&1";
     m_mounted = ::access("/dev/fuse", R_OK | W_OK) == 0 && std::system(make.c_str()) == 0;
   }
