@@ -115,7 +115,8 @@ void DownloadEngine::DownloadThreadProc(std::string address) {
   switch (summary.result) {
     case StartResult::NoAddress:
     case StartResult::BadAddress:
-      if (!m_leaving) m_view.ShowError("Meet some error, sotpped.");
+      if (!m_leaving)
+        m_view.ShowError("Meet some error, sotpped." + (summary.startError.empty() ? "" : "\n" + summary.startError));
       break;
     case StartResult::ProjectFileRefused:
     case StartResult::Abandoned:

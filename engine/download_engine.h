@@ -57,6 +57,7 @@ class DownloadEngine {
   std::string TitleLogText() const { return m_logs.TitleText(); }
   // The list as it stands (a copy).
   links::ProjectRecord Links() const { return m_links.Copy(); }
+  int LinksWaiting() const { return m_links.Waiting(); }
   // The project folder of the run in progress or the last one.
   std::filesystem::path ProjectFolder() const;
   RunSummary LastRun() const;

@@ -65,6 +65,16 @@ FetchOutcome Finish(const RunContext& run, int worker, const FileJob& job, FileF
   const int64_t bytes = ending == Ending::Dropped ? 0 : fetcher.Received();
   run.Log(ClosingLine(job.index, bytes, (TickMs() - fetcher.StartTick()) / 1000));
 
+  if (job.index == 0 && job.otherSiteName.empty()) {
+    if (cut) {
+      run.startFailure = StartAddressFailure::Unreachable;
+      run.startFailureReason = networkError;
+    } else if (fetcher.HeadSeen() && IsErrorStatus(fetcher.Head().status)) {
+      run.startFailure = StartAddressFailure::ErrorAnswer;
+      run.startFailureReason = "HTTP " + std::to_string(fetcher.Head().status);
+    }
+  }
+
   FetchOutcome outcome = FetchOutcome::Refused;
   if (cut) {
     run.Log(NoteLine(job.index, "error: " + networkError));
@@ -166,7 +176,11 @@ FetchOutcome FetchFile(const RunContext& run, int worker, platform::HttpSession&
     const auto parsed = links::SplitAddress(full);
     if (!parsed) return Settle(run, job, FetchOutcome::BadOtherSiteAddress);
     job.target = {parsed->secure, parsed->host, parsed->port, parsed->object};
-    job.otherHost = parsed->host;
+    // With its port, so that the site can be crawled from the picture.
+    const bool defaultPort = parsed->port == (parsed->secure ? 443 : 80);
+    const bool bracket = parsed->host.find(':') != std::string::npos;
+    job.otherHost = bracket ? "[" + parsed->host + "]" : parsed->host;
+    if (!defaultPort) job.otherHost += ":" + std::to_string(parsed->port);
     job.shown = parsed->object;
     job.otherSiteName = full.substr(full.rfind('/') + 1);
   } else {

@@ -65,6 +65,12 @@ class PeriodicSave {
 
 }  // namespace
 
+std::string ProjectFolderName(const links::Address& address) {
+  if (address.port == (address.secure ? 443 : 80)) return address.host;
+  // Not "host:port": FAT and some file managers refuse ':'.
+  return address.host + "_" + std::to_string(address.port);
+}
+
 std::optional<fs::path> ProjectFolderFor(const fs::path& programFolder, const std::string& host) {
   if (host.empty() || host == "." || host == ".." ||
       host.find_first_of(std::string("/\\\0", 3)) != std::string::npos)
@@ -79,26 +85,44 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
   run.rows.ResetAll();
   if (start.address.empty()) {
     summary.result = StartResult::NoAddress;
+    summary.startError = "no address was given";
     return summary;
   }
   run.switches = ReadRunSwitches(settings, run.program.kind);
 
   summary.result = StartResult::BadAddress;
-  const auto address = links::SplitAddress(start.address);
-  if (!address) return summary;
-  // Only web addresses start a run: "ftp://" would otherwise go out as HTTP.
-  if (!links::EqualsNoCase(address->scheme, "http") && !links::EqualsNoCase(address->scheme, "https"))
+  // A bare host name ("example.com/dir") is read as browsers and wget read it.
+  auto address = links::SplitAddress(start.address);
+  if (!address && start.address.find("://") == std::string::npos)
+    address = links::SplitAddress("http://" + start.address);
+  if (!address) {
+    summary.startError = "\"" + start.address + "\" is no web address";
     return summary;
+  }
+  // Only web addresses start a run: "ftp://" would otherwise go out as HTTP.
+  if (!links::EqualsNoCase(address->scheme, "http") && !links::EqualsNoCase(address->scheme, "https")) {
+    summary.startError = "only http:// and https:// addresses can be downloaded, not " + address->scheme + "://";
+    return summary;
+  }
   const fs::path programFolder = fs::absolute(start.programFolder).lexically_normal();
-  const auto folder = ProjectFolderFor(programFolder, address->host);
-  if (!folder) return summary;
+  const auto folder = ProjectFolderFor(programFolder, ProjectFolderName(*address));
+  if (!folder) {
+    summary.startError = "no project folder can be named after the host \"" + address->host + "\"";
+    return summary;
+  }
 
   run.site = {address->host, address->secure, address->port};
   settings.WriteSettingString(platform::kSettingsSection, std::string(kHistoryKey), start.address);
-  if (!MakeProjectFolder(*folder)) return summary;
+  if (!MakeProjectFolder(*folder)) {
+    summary.startError = "the project folder " + folder->string() + " cannot be made (or is a link)";
+    return summary;
+  }
   std::string error;
   auto store = FileStore::Open(*folder, error);
-  if (!store) return summary;
+  if (!store) {
+    summary.startError = folder->string() + ": " + error;
+    return summary;
+  }
   run.store = store.get();
   summary.projectFolder = *folder;
   run.view.ProjectFolderChanged(*folder);
@@ -130,7 +154,9 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
     return summary;
   }
   if (!resumed) {
-    platform::ClearFolderToTrash(*folder);
+    const platform::Trashed trashed = platform::ClearFolderToTrash(*folder);
+    summary.filesTrashed = trashed.moved;
+    summary.trashFolder = trashed.trash;
     std::string link0 = address->object;
     if (!link0.empty() && link0.front() == '/') link0.erase(0, 1);
     run.links.Append(link0, links::LinkState::New);
@@ -154,6 +180,8 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
   summary.counts = run.counters.Read();
   summary.filesNotStored = run.storeFailures.Count();
   summary.storeError = run.storeFailures.First();
+  summary.startFailure = run.startFailure;
+  summary.startFailureReason = run.startFailureReason;
   run.store = nullptr;
   return summary;
 }

@@ -65,6 +65,9 @@ struct RunContext {
   mutable StoreFailures storeFailures;
   mutable std::atomic<int> finishedFiles{0};
   mutable RunCounters counters;
+  // Written once, by the worker that finishes link 0; read after the workers end.
+  mutable StartAddressFailure startFailure = StartAddressFailure::None;
+  mutable std::string startFailureReason;
 
   bool Ask(Question question, const std::string& text) const {
     if (leaving.load()) return false;

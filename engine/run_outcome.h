@@ -23,14 +23,23 @@ struct RunCounts {
   int idleWaits = 0;         // times a worker found nothing to take and waited
 };
 
+// Why the start address itself gave nothing: the run then has nothing to
+// follow, and the end message names it.
+enum class StartAddressFailure { None, Unreachable, ErrorAnswer };
+
 struct RunSummary {
   StartResult result = StartResult::Ok;
+  std::string startError;               // why it could not start (NoAddress, BadAddress)
   std::filesystem::path projectFolder;  // empty when the run never made one
   int filesNotStored = 0;               // received whole but not written
   std::string storeError;               // why the first of them was not written
   bool projectFileSaved = true;
   std::string projectFileError;
   RunCounts counts;
+  StartAddressFailure startFailure = StartAddressFailure::None;
+  std::string startFailureReason;
+  int filesTrashed = 0;  // entries of the project folder moved to the trash at the start
+  std::filesystem::path trashFolder;
 };
 
 }  // namespace engine

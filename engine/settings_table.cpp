@@ -8,9 +8,12 @@ namespace {
 
 constexpr std::string_view kAtStart = "at every project start";
 
-constexpr std::array<SettingDef, 15> kTable = {{
+constexpr std::array<SettingDef, 16> kTable = {{
     {kHistoryKey, SettingType::String, 0, 0, true, true,
      "the start address of the last project; the address field shows it at start-up",
+     "at start-up"},
+    {kFolderKey, SettingType::String, 0, 0, true, true,
+     "the program folder, below which project folders are made; empty: $XDG_PICTURES_DIR/<program>",
      "at start-up"},
     {kNoScrollKey, SettingType::Integer, 0, 0, true, true,
      "1: the thumbnail list does not scroll to a new thumbnail", "each time a thumbnail is added"},

@@ -26,6 +26,7 @@ struct SettingDef {
 };
 
 inline constexpr std::string_view kHistoryKey = "history";
+inline constexpr std::string_view kFolderKey = "folder";
 inline constexpr std::string_view kNoScrollKey = "No scroll";
 
 std::span<const SettingDef> SettingsTable();

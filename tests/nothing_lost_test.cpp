@@ -78,7 +78,7 @@ class NothingLost : public ::testing::Test {
 
 TEST_F(NothingLost, KilledRunsContinueWithoutLossOrDuplicates) {
   Pictures(400, 30000, 20);
-  const fs::path project = folder.Path() / "127.0.0.1";
+  const fs::path project = folder.Path() / site.FolderName();
   bool first = true;
   for (int kills = 0; kills < 3; ++kills) {
     auto run = Run(folder.Path(), {first ? "--fresh" : "--continue"});
@@ -98,7 +98,7 @@ TEST_F(NothingLost, AFullDiskIsToldAndContinuingStoresWhatWasMissing) {
   SmallDisk disk(folder.Path() / "disk", "1m");
   if (!disk.Mounted()) GTEST_SKIP() << "no small file system can be made here (needs root and tmpfs)";
   Pictures(60, 50000);
-  const fs::path project = folder.Path() / "disk/127.0.0.1";
+  const fs::path project = folder.Path() / "disk" / site.FolderName();
   auto full = Run(folder.Path() / "disk", {"--fresh"});
   EXPECT_EQ(full.Wait(), 3);
   EXPECT_NE(full.Err().find("could not be stored: No space left on device"), std::string::npos) << full.Err();
@@ -117,7 +117,7 @@ TEST_F(NothingLost, AFullDiskIsToldAndContinuingStoresWhatWasMissing) {
 
 TEST_F(NothingLost, PlantedLinksAreNeverFollowed) {
   Pictures(3, 100);
-  const fs::path project = folder.Path() / "127.0.0.1";
+  const fs::path project = folder.Path() / site.FolderName();
   // project.cfg planted as a link to a file outside: not read, not sent.
   TempFolder outside;
   std::ofstream(outside.Path() / "secret") << "1\r\n0 secret-contents\r\n";

@@ -74,7 +74,7 @@ class WindowRunTest : public QObject {
     for (const char* slow : {"/slow1.jpg", "/slow2.jpg"}) site.Put(slow, {"", "image/jpeg", 3000});
     site.Put("/start.htm", {"<img src='slow1.jpg'><img src='slow2.jpg'>" + page, "text/html"});
     TempFolder folder;
-    const std::filesystem::path project = folder.Path() / "127.0.0.1";
+    const std::filesystem::path project = folder.Path() / site.FolderName();
     WindowSession session(tarvelin::TarvelinWindowProgram(), "Tarvelin", {}, folder.Path());
     std::vector<MessageRequest> asked;
     session.Control().View().SetAsker([&](const MessageRequest& r) {
@@ -186,13 +186,16 @@ class WindowRunTest : public QObject {
     session.List().setCurrentIndex(session.List().model()->index(0, 0));
 
     QCOMPARE(Control<QLabel>(session, kPictureCounter)->text(), QString("4"));
-    QVERIFY(QStringList({"127.0.0.1", "127.0.0.2"}).contains(QString::fromStdString(session.List().SelectedHost())));
+    // The picture's host keeps its port, for Tarvelin on the picture's site.
+    QVERIFY(QStringList({QString::fromStdString(pictures1.Server().HostPort()),
+                         QString::fromStdString(pictures2.Server().HostPort())})
+                .contains(QString::fromStdString(session.List().SelectedHost())));
     QCOMPARE(asked.size(), size_t(2));
     QCOMPARE(asked[0].icon, QMessageBox::Question);
     QCOMPARE(asked[0].text, QString("google has a suggested keyword for you, did you mean: kats ?"));
     QCOMPARE(shown, QStringList({"Quorvash", "Download finish. Do you want to view the download files?",
                                  QString::number(QMessageBox::Information), "1"}));
-    const QString project = QString::fromStdString((folder.Path() / "127.0.0.1").string());
+    const QString project = QString::fromStdString((folder.Path() / service.FolderName()).string());
     QCOMPARE(folders.size(), 1);
     QCOMPARE(folders[0][0].toString(), project);
     QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(project)});

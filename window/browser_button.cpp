@@ -63,7 +63,10 @@ BrowserButton BrowserButtonOf(engine::ProgramKind kind, const QString& executabl
                           ? QStringLiteral("Download all from google search result")
                           : QStringLiteral("Download all pictures from this site");
   button.executable = executablePath;
-  button.icon = QFileInfo(executablePath).absolutePath() + QLatin1Char('/') + title + ".png";
+  // The build tree keeps the icon beside the program; an installed program
+  // has its icons in the hicolor theme only.
+  const QString beside = QFileInfo(executablePath).absolutePath() + QLatin1Char('/') + title + ".png";
+  button.icon = QFileInfo::exists(beside) ? beside : title.toLower();
   return button;
 }
 

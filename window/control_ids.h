@@ -35,6 +35,7 @@ inline constexpr int kButtonCheck = 1010;
 inline constexpr int kShowLinkCheck = 1010;
 inline constexpr int kShowThreadCheck = 1011;
 inline constexpr int kBookmarkletEdit = 1012;
+inline constexpr int kFolderEdit = 1013;
 
 // Menu commands.
 inline constexpr int kCmdExit = 2;

@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "engine/settings_table.h"
+#include "platform/folders.h"
 #include "window/browser_button.h"
 #include "window/control_ids.h"
 #include "window/settings_templates.h"
@@ -37,16 +39,39 @@ void DownloadRangePage::Apply() {
 FileSizePage::FileSizePage(const PageContext& context, QWidget* parent)
     : SettingsPage(FileSizeTemplate(), context, parent) {
   ModifiedOnEdit(kFileSizeEdit);
+  ModifiedOnEdit(kFolderEdit);
 }
+
+namespace {
+
+QString DefaultFolder(const platform::SettingsStore& store) {
+  return QString::fromStdString(platform::ProgramFolder(store.ProgramName()).string());
+}
+
+}  // namespace
 
 void FileSizePage::Load() {
   m_fileSizeKB = ReadInt("file size");
   ShowInt(kFileSizeEdit, m_fileSizeKB);
+  const platform::SettingsStore& store = Context().store;
+  const std::string chosen = store.ReadSettingString(platform::kSettingsSection, std::string(engine::kFolderKey), "");
+  m_folder = QString::fromStdString(platform::ProgramFolder(store.ProgramName(), chosen).string());
+  if (auto* edit = FindControl<QLineEdit>(this, kFolderEdit)) edit->setText(m_folder);
 }
 
-bool FileSizePage::Save() { return TakeInt(kFileSizeEdit, m_fileSizeKB); }
+bool FileSizePage::Save() {
+  if (auto* edit = FindControl<QLineEdit>(this, kFolderEdit)) m_folder = edit->text().trimmed();
+  return TakeInt(kFileSizeEdit, m_fileSizeKB);
+}
 
-void FileSizePage::Apply() { WriteInt("file size", m_fileSizeKB); }
+void FileSizePage::Apply() {
+  WriteInt("file size", m_fileSizeKB);
+  // The default is kept as no value, so that it follows $XDG_PICTURES_DIR.
+  const platform::SettingsStore& store = Context().store;
+  const bool isDefault = m_folder.isEmpty() || m_folder == DefaultFolder(store);
+  store.WriteSettingString(platform::kSettingsSection, std::string(engine::kFolderKey),
+                           isDefault ? std::string() : m_folder.toStdString());
+}
 
 DirectoryLevelPage::DirectoryLevelPage(const PageContext& context, QWidget* parent)
     : SettingsPage(DirectoryLevelTemplate(), context, parent) {}

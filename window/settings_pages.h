@@ -30,6 +30,7 @@ class FileSizePage : public SettingsPage {
 
  private:
   int32_t m_fileSizeKB = 0;
+  QString m_folder;  // as shown: the "folder" setting, else the default
 };
 
 // Choosing an entry does not mark the page modified; OK stores it anyway.

@@ -22,6 +22,8 @@ const ControlTemplate kFileSize[] = {
     {kNoId, K::Label, "Do not download files whose size exceed:", {7, 7, 134, 8}},
     {kFileSizeEdit, K::Edit, "", {7, 20, 40, 14}},
     {kNoId, K::Label, "KB(zero means no limit)", {53, 22, 75, 8}},
+    {kNoId, K::Label, "Project folders are made below (from the next start):", {7, 44, 172, 8}},
+    {kFolderEdit, K::Edit, "", {7, 56, 172, 14}},
 };
 
 const ControlTemplate kDirectoryLevel[] = {

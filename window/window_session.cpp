@@ -47,7 +47,10 @@ WindowSession::WindowSession(const WindowProgram& program, const QString& name, 
 
   m_control = std::make_unique<EngineControl>(
       m_engineProgram, *m_dialog, *m_list,
-      programFolder.empty() ? platform::ProgramFolder(m_engineProgram.name) : programFolder);
+      programFolder.empty()
+          ? platform::ProgramFolder(m_engineProgram.name,
+                                    store.ReadSettingString(platform::kSettingsSection, std::string(engine::kFolderKey), ""))
+          : programFolder);
   m_dialog->SetRunControl(m_control.get());
 }
 

@@ -151,6 +151,11 @@ class PictureActionsTest : public QObject {
     list.setCurrentIndex(list.model()->index(0, 0));
     QVERIFY(list.Actions().DownloadWholeSite());
     QTRY_COMPARE(Read(m_log), QByteArray("Tarvelin http://pics.example\n"));
+    // The site's port goes with it: the folder and the site depend on it.
+    QVERIFY(list.AddPicture("c.png", m_picture, "127.0.0.2:8385") && QFile::remove(m_log));
+    list.setCurrentIndex(list.model()->index(2, 0));
+    QVERIFY(list.Actions().DownloadWholeSite());
+    QTRY_COMPARE(Read(m_log), QByteArray("Tarvelin http://127.0.0.2:8385\n"));
   }
 };
 

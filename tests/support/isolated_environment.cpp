@@ -1,5 +1,5 @@
-// Gives every test program a settings store and a trash of its own, so tests
-// never read the user's settings or fill the user's trash.
+// Gives every test program a settings store, a trash and a pictures folder of
+// its own, so tests never read the user's settings or fill the user's trash.
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -15,6 +15,8 @@ struct IsolatedEnvironment {
     std::filesystem::create_directories(root / "data");
     setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
     setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+    // Projects made without a chosen folder go here, not into ~/Pictures.
+    setenv("XDG_PICTURES_DIR", (root / "pictures").c_str(), 1);
   }
   ~IsolatedEnvironment() {
     std::error_code ec;
