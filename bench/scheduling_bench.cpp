@@ -66,7 +66,7 @@ class TimingView : public engine::EngineView {
     std::lock_guard g(mutex);
     lastWorker = Clock::now();
   }
-  void StateChanged(engine::EngineState state) override {
+  void StateChanged(engine::RunId, engine::EngineState state) override {
     std::lock_guard g(mutex);
     if (state == engine::EngineState::Finishing) workersDone = Clock::now();
   }
@@ -76,8 +76,8 @@ class TimingView : public engine::EngineView {
     return false;
   }
   void ShowError(const std::string&) override {}
-  void ClearPictures() override {}
-  void OpenFolder(const std::filesystem::path&) override {}
+  void ClearPictures(engine::RunId) override {}
+  void OpenFolder(engine::RunId, const std::filesystem::path&) override {}
   std::mutex mutex;
   Clock::time_point lastWorker, workersDone, end;
 };

@@ -13,12 +13,11 @@ namespace shell {
 
 namespace {
 
-// The logs are written with "\r\n"; a terminal wants "\n".
-std::string Unix(const std::string& text) {
+// A terminal ends lines with "\n".
+std::string Lines(const engine::LogText& log) {
   std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i)
-    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
+  if (log.dropped > 0) out = "(" + std::to_string(log.dropped) + " lines not kept)\n";
+  for (const std::string& line : log.lines) out += line + "\n";
   return out;
 }
 
@@ -60,7 +59,7 @@ void ConsoleView::Start(engine::DownloadEngine& engine) {
 
 ConsoleView::~ConsoleView() { Finish(); }
 
-void ConsoleView::ClearPictures() {
+void ConsoleView::ClearPictures(engine::RunId) {
   std::lock_guard g(m_mutex);
   m_pictures = 0;
 }
@@ -128,16 +127,12 @@ void ConsoleView::Resized() {
 }
 
 // Sums the "(N bytes, S seconds)" of the closing lines.
-void ConsoleView::CountClosedFiles(const std::string& log) {
-  m_partialLine += log;
-  size_t start = 0;
-  for (size_t end; (end = m_partialLine.find('\n', start)) != std::string::npos; start = end + 1) {
-    const std::string_view line(m_partialLine.data() + start, end - start);
+void ConsoleView::CountClosedFiles(const engine::LogText& log) {
+  for (const std::string& line : log.lines) {
     const size_t open = line.find(":(");
-    if (!line.starts_with("-------------") || open == std::string_view::npos) continue;
-    m_closedBytes += std::strtoll(std::string(line.substr(open + 2)).c_str(), nullptr, 10);
+    if (line.starts_with("-------------") && open != std::string::npos)
+      m_closedBytes += std::strtoll(line.c_str() + open + 2, nullptr, 10);
   }
-  m_partialLine.erase(0, start);
 }
 
 std::string ConsoleView::Block() {
@@ -177,11 +172,11 @@ void ConsoleView::Flush(bool final) {
   const engine::LogText titles = m_engine->ReadTitleLog(m_titleCursor);
   const engine::LogText run = m_engine->ReadRunLog(m_runCursor);
   if (m_log) {
-    std::fputs(Unix(titles.text).c_str(), m_log);
-    std::fputs(Unix(run.text).c_str(), m_log);
+    std::fputs(Lines(titles).c_str(), m_log);
+    std::fputs(Lines(run).c_str(), m_log);
     std::fflush(m_log);
   }
-  CountClosedFiles(run.text);
+  CountClosedFiles(run);
   if (m_screen && !final) {
     std::fputs(Block().c_str(), m_screen);
     m_blockLines = 6;

@@ -26,8 +26,8 @@ class ConsoleView : public engine::EngineView {
   void AddPicture(const engine::StoredPicture& picture) override;
   bool Ask(engine::Question question, const std::string& text) override;
   void ShowError(const std::string& text) override;
-  void ClearPictures() override;
-  void OpenFolder(const std::filesystem::path&) override {}
+  void ClearPictures(engine::RunId) override;
+  void OpenFolder(engine::RunId, const std::filesystem::path&) override {}
 
   // Starts printing what the engine's logs and rows show.
   void Start(engine::DownloadEngine& engine);
@@ -48,7 +48,7 @@ class ConsoleView : public engine::EngineView {
   std::string Block();
   bool AskOnTerminal(const std::string& text);
 
-  void CountClosedFiles(const std::string& log);
+  void CountClosedFiles(const engine::LogText& log);
 
   std::FILE* const m_log;
   std::FILE* const m_screen;
@@ -62,7 +62,6 @@ class ConsoleView : public engine::EngineView {
   engine::LogCursor m_runCursor, m_titleCursor;
   int m_blockLines = 0;  // lines of the live block now on the screen
   int64_t m_closedBytes = 0;  // bytes of the files whose closing line was logged
-  std::string m_partialLine;  // the end of the log read so far, up to its last line end
   int64_t m_sampleBytes = 0;  // the speed is measured over the last second or more
   std::chrono::steady_clock::time_point m_sampleTime = std::chrono::steady_clock::now();
   double m_speed = 0;  // bytes per second

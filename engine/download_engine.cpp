@@ -1,79 +1,137 @@
 #include "engine/download_engine.h"
 
-#include "engine/page_cache.h"
+#include <algorithm>
+
 #include "engine/project_start.h"
 #include "engine/run_context.h"
 #include "platform/thread_priority.h"
 
 namespace engine {
 
+namespace {
+
+// The reason, when the run knows one, goes on the next line.
+std::string ErrorMessage(const RunSummary& summary) {
+  const std::string text = "Meet some error, sotpped.";
+  return summary.error.empty() ? text : text + "\n" + summary.error;
+}
+
+}  // namespace
+
 DownloadEngine::DownloadEngine(const Program& program, EngineView& view, std::filesystem::path programFolder)
-    : m_program(program),
-      m_view(view),
-      m_programFolder(std::move(programFolder)),
-      m_settings(program.name),
-      m_links(program.everyLinkNew) {}
+    : m_program(program), m_view(view), m_programFolder(std::move(programFolder)), m_settings(program.name) {}
 
 DownloadEngine::~DownloadEngine() { Shutdown(); }
 
 bool DownloadEngine::Download(const std::string& typed) {
+  std::shared_ptr<Run> run;
+  std::vector<std::shared_ptr<Run>> finished;
   {
     std::lock_guard guard(m_stateMutex);
-    if (m_state != EngineState::Idle || m_leaving || typed.empty()) return false;
-    m_state = EngineState::Running;
+    if ((m_current && m_current->state != EngineState::Idle) || m_leaving || typed.empty()) return false;
+    run = std::make_shared<Run>(++m_lastId, m_program.everyLinkNew);
+    m_current = run;
+    // A thread that is through only has to return; one still asking its
+    // end question (or calling this from inside RunEnded) is joined later.
+    std::erase_if(m_unjoined, [&](std::shared_ptr<Run>& old) {
+      if (!old->threadDone) return false;
+      finished.push_back(std::move(old));
+      return true;
+    });
+    m_unjoined.push_back(run);
   }
-  m_view.StateChanged(EngineState::Running);
-  m_signals.ClearStop();
+  for (auto& old : finished) old->thread.join();
+  m_view.StateChanged(run->id, EngineState::Running);
   std::string address = typed;
   if (m_program.prepareAddress) address = m_program.prepareAddress(typed, m_settings);
-  m_view.ClearPictures();
-  m_logs.Clear();
+  m_view.ClearPictures(run->id);
 
   std::lock_guard guard(m_stateMutex);
-  // The thread of the run before may still be showing its end message.
-  if (m_downloadThread.joinable()) m_finishedThreads.push_back(std::move(m_downloadThread));
-  ++m_threadsRunning;
-  m_downloadThread = std::thread(&DownloadEngine::DownloadThreadProc, this, std::move(address));
+  run->thread = std::thread(&DownloadEngine::DownloadThreadProc, this, std::ref(*run), std::move(address));
+  m_runDone.notify_all();
   return true;
 }
 
+std::shared_ptr<Run> DownloadEngine::Current() const {
+  std::lock_guard guard(m_stateMutex);
+  return m_current;
+}
+
 void DownloadEngine::Stop() {
-  m_signals.SetStop();
+  const auto run = Current();
+  if (!run) return;
+  run->signals.SetStop();
   bool changed = false;
   {
     std::lock_guard guard(m_stateMutex);
-    if (m_state == EngineState::Running) {
-      m_state = EngineState::Stopping;
+    if (run->state == EngineState::Running) {
+      run->state = EngineState::Stopping;
       changed = true;
     }
   }
-  if (changed) m_view.StateChanged(EngineState::Stopping);
+  if (changed) m_view.StateChanged(run->id, EngineState::Stopping);
 }
 
 void DownloadEngine::Cancel(int worker) {
   std::lock_guard guard(m_stateMutex);
   // A press while no run is in progress must not touch a later run.
-  if (m_state == EngineState::Running || m_state == EngineState::Stopping) m_signals.SetCancel(worker);
+  if (m_current && (m_current->state == EngineState::Running || m_current->state == EngineState::Stopping))
+    m_current->signals.SetCancel(worker);
 }
 
 bool DownloadEngine::Leave() {
   m_leaving = true;
   Stop();
   std::lock_guard guard(m_stateMutex);
-  return m_threadsRunning > 0;
+  return std::any_of(m_unjoined.begin(), m_unjoined.end(), [](const auto& run) { return !run->ended; });
 }
 
-void DownloadEngine::SetState(EngineState state) {
+void DownloadEngine::SetState(Run& run, EngineState state) {
   {
     std::lock_guard guard(m_stateMutex);
-    m_state = state;
+    run.state = state;
   }
-  m_view.StateChanged(state);
+  m_view.StateChanged(run.id, state);
 }
 
 EngineState DownloadEngine::State() const {
   std::lock_guard guard(m_stateMutex);
-  return m_state;
+  return m_current ? m_current->state : EngineState::Idle;
+}
+
+RunId DownloadEngine::CurrentRun() const {
+  std::lock_guard guard(m_stateMutex);
+  return m_current ? m_current->id : 0;
+}
+
+std::array<WorkerRow, kWorkerCount> DownloadEngine::Rows() const {
+  const auto run = Current();
+  return run ? run->rows.Snapshot() : std::array<WorkerRow, kWorkerCount>{};
+}
+
+LogText DownloadEngine::ReadRunLog(LogCursor& cursor) const {
+  const auto run = Current();
+  return run ? run->logs.ReadRun(cursor) : LogText{};
+}
+
+LogText DownloadEngine::ReadTitleLog(LogCursor& cursor) const {
+  const auto run = Current();
+  return run ? run->logs.ReadTitle(cursor) : LogText{};
+}
+
+std::string DownloadEngine::RunLogText() const {
+  const auto run = Current();
+  return run ? run->logs.RunText() : std::string();
+}
+
+links::ProjectRecord DownloadEngine::Links() const {
+  const auto run = Current();
+  return run ? run->links.Copy() : links::ProjectRecord{};
+}
+
+int DownloadEngine::LinksWaiting() const {
+  const auto run = Current();
+  return run ? run->links.Waiting() : 0;
 }
 
 RunSummary DownloadEngine::LastRun() const {
@@ -95,59 +153,64 @@ std::string DownloadEngine::EndMessage(const RunSummary& summary) const {
   return text + " Do you want to view the download files?";
 }
 
-void DownloadEngine::DownloadThreadProc(std::string address) {
+void DownloadEngine::DownloadThreadProc(Run& run, std::string address) {
   platform::RaiseThreadPriority();
-  PageCache pages;
-  RunContext run{m_program, m_view, m_logs, m_rows, m_signals, m_links, m_leaving};
-  run.pages = &pages;
+  RunContext context{m_program, m_view, run.id, run.logs, run.rows, run.signals, run.links, m_leaving};
+  context.pages = &run.pages;
   ProjectStart start{address, m_programFolder, m_startedWithAddress,
-                     [this] { SetState(EngineState::Finishing); }};
+                     [this, &run] { SetState(run, EngineState::Finishing); }};
 
-  const RunSummary summary = StartProject(run, m_settings, start);
+  const RunSummary summary = StartProject(context, m_settings, start);
+  run.signals.SetStop();
   {
     std::lock_guard guard(m_stateMutex);
     m_lastRun = summary;
     if (!summary.projectFolder.empty()) m_projectFolder = summary.projectFolder;
-    m_state = EngineState::Idle;
+    run.state = EngineState::Idle;
   }
-  m_view.StateChanged(EngineState::Idle);
-  m_signals.SetStop();
+  m_view.StateChanged(run.id, EngineState::Idle);
   switch (summary.result) {
     case StartResult::NoAddress:
     case StartResult::BadAddress:
-      if (!m_leaving)
-        m_view.ShowError("Meet some error, sotpped." + (summary.startError.empty() ? "" : "\n" + summary.startError));
+      if (!m_leaving) m_view.ShowError(ErrorMessage(summary));
       break;
     case StartResult::ProjectFileRefused:
     case StartResult::Abandoned:
       break;
     case StartResult::Ok:
-      if (run.Ask(Question::ViewFiles, EndMessage(summary))) m_view.OpenFolder(summary.projectFolder);
+      if (context.Ask(Question::ViewFiles, EndMessage(summary))) m_view.OpenFolder(run.id, summary.projectFolder);
       break;
   }
   {
     std::lock_guard guard(m_stateMutex);
-    --m_threadsRunning;
+    run.ended = true;
     m_runDone.notify_all();
   }
-  m_view.RunEnded(summary);
+  m_view.RunEnded(run.id, summary);
+  std::lock_guard guard(m_stateMutex);
+  run.threadDone = true;
 }
 
 void DownloadEngine::WaitForRun() {
   std::unique_lock lock(m_stateMutex);
-  m_runDone.wait(lock, [&] { return m_threadsRunning == 0; });
+  m_runDone.wait(lock, [&] {
+    return std::all_of(m_unjoined.begin(), m_unjoined.end(), [](const auto& run) { return run->ended; });
+  });
 }
 
 void DownloadEngine::Shutdown() {
   Leave();
-  std::vector<std::thread> threads;
+  std::vector<std::shared_ptr<Run>> runs;
   {
-    std::lock_guard guard(m_stateMutex);
-    threads = std::move(m_finishedThreads);
-    m_finishedThreads.clear();
-    if (m_downloadThread.joinable()) threads.push_back(std::move(m_downloadThread));
+    std::unique_lock lock(m_stateMutex);
+    // A Download() on another thread may be between its checks and its thread.
+    m_runDone.wait(lock, [&] {
+      return std::all_of(m_unjoined.begin(), m_unjoined.end(), [](const auto& run) { return run->thread.joinable(); });
+    });
+    runs = std::move(m_unjoined);
+    m_unjoined.clear();
   }
-  for (auto& t : threads) t.join();
+  for (auto& run : runs) run->thread.join();
 }
 
 }  // namespace engine

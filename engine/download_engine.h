@@ -6,17 +6,14 @@
 #include <atomic>
 #include <condition_variable>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "engine/engine_view.h"
 #include "engine/program.h"
-#include "engine/run_logs.h"
-#include "engine/run_signals.h"
-#include "engine/worker_rows.h"
-#include "links/link_list.h"
+#include "engine/run.h"
 #include "platform/settings_store.h"
 
 namespace engine {
@@ -50,14 +47,17 @@ class DownloadEngine {
   void WaitForRun();
 
   EngineState State() const;
-  std::array<WorkerRow, kWorkerCount> Rows() const { return m_rows.Snapshot(); }
-  LogText ReadRunLog(LogCursor& cursor) const { return m_logs.ReadRun(cursor); }
-  LogText ReadTitleLog(LogCursor& cursor) const { return m_logs.ReadTitle(cursor); }
-  std::string RunLogText() const { return m_logs.RunText(); }
-  std::string TitleLogText() const { return m_logs.TitleText(); }
+  // The run started last; 0 before the first.
+  RunId CurrentRun() const;
+  // What a view reads of the run started last.
+  std::array<WorkerRow, kWorkerCount> Rows() const;
+  LogText ReadRunLog(LogCursor& cursor) const;
+  LogText ReadTitleLog(LogCursor& cursor) const;
+  std::string RunLogText() const;
   // The list as it stands (a copy).
-  links::ProjectRecord Links() const { return m_links.Copy(); }
-  int LinksWaiting() const { return m_links.Waiting(); }
+  links::ProjectRecord Links() const;
+  // Links found and not yet taken, in the run started last.
+  int LinksWaiting() const;
   // The project folder of the run in progress or the last one.
   std::filesystem::path ProjectFolder() const;
   RunSummary LastRun() const;
@@ -65,32 +65,27 @@ class DownloadEngine {
   const platform::SettingsStore& Settings() const { return m_settings; }
   // A setting for this engine's runs only; the store keeps its own value.
   void OverrideSetting(const std::string& key, const std::string& value) { m_settings.Override(key, value); }
-  const std::filesystem::path& ProgramFolder() const { return m_programFolder; }
-  const Program& GetProgram() const { return m_program; }
 
  private:
-  void DownloadThreadProc(std::string address);
-  void SetState(EngineState state);
+  void DownloadThreadProc(Run& run, std::string address);
+  void SetState(Run& run, EngineState state);
+  std::shared_ptr<Run> Current() const;
   std::string EndMessage(const RunSummary& summary) const;
 
   const Program& m_program;
   EngineView& m_view;
   const std::filesystem::path m_programFolder;
   platform::SettingsStore m_settings;
-  links::LinkList m_links;
-  RunLogs m_logs;
-  WorkerRows m_rows;
-  RunSignals m_signals;
   bool m_startedWithAddress = false;
   std::atomic<bool> m_leaving{false};
 
-  // m_stateMutex guards the state, the thread objects and what the last run left.
+  // m_stateMutex guards the runs, their states and threads, and what the
+  // last run left.
   mutable std::mutex m_stateMutex;
   std::condition_variable m_runDone;
-  EngineState m_state = EngineState::Idle;
-  std::thread m_downloadThread;
-  std::vector<std::thread> m_finishedThreads;
-  int m_threadsRunning = 0;  // a run's thread may still ask its end question as the next run starts
+  RunId m_lastId = 0;
+  std::shared_ptr<Run> m_current;
+  std::vector<std::shared_ptr<Run>> m_unjoined;  // runs whose thread has not been joined
   std::filesystem::path m_projectFolder;
   RunSummary m_lastRun;
 };

@@ -12,8 +12,12 @@
 // What a view reads at its own pace (worker rows, logs) is not pushed at all:
 // it lives in the engine (DownloadEngine::Rows, ReadRunLog, ReadTitleLog).
 //
+// Every notification names the run it belongs to: the end of one run may
+// still be on its way while the next one starts.
+//
 // While the engine is leaving, AddPicture and Ask are not called (questions
 // count as No), and an answer given after Leave() counts as No too.
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -27,6 +31,9 @@ enum class Question {
   Suggestion,          // "google has a suggested keyword for you, ..."
   ViewFiles,           // "Download finish. Do you want to view the download files?"
 };
+
+// Numbers the runs of one engine from 1.
+using RunId = uint64_t;
 
 enum class EngineState { Idle, Running, Stopping, Finishing };
 
@@ -57,18 +64,20 @@ class EngineView {
 
   // From the thread that calls DownloadEngine::Download, before Download
   // returns (the view's own thread in a window): the list starts empty.
-  virtual void ClearPictures() = 0;
+  virtual void ClearPictures(RunId run) = 0;
   // From the download thread, once the run's project folder exists and
   // before any file is stored in it.
-  virtual void ProjectFolderChanged(const std::filesystem::path& folder) {}
+  virtual void ProjectFolderChanged(RunId run, const std::filesystem::path& folder) {}
   // From the thread that changed the state: the caller of Download or Stop,
   // else the download thread.
-  virtual void StateChanged(EngineState state) {}
+  virtual void StateChanged(RunId run, EngineState state) {}
   // From the download thread after Yes to ViewFiles: show the folder.
-  virtual void OpenFolder(const std::filesystem::path& folder) = 0;
+  virtual void OpenFolder(RunId run, const std::filesystem::path& folder) = 0;
   // From the download thread as its last call: the run is over and the
   // engine may be destroyed (from any thread) once this has been seen.
-  virtual void RunEnded(const RunSummary& summary) {}
+  // Download() may be called from inside it, and from inside
+  // StateChanged(Idle).
+  virtual void RunEnded(RunId run, const RunSummary& summary) {}
 };
 
 }  // namespace engine

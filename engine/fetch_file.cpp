@@ -1,5 +1,9 @@
 #include "engine/fetch_file.h"
 
+#include <deque>
+#include <optional>
+
+#include "engine/classify.h"
 #include "engine/file_fetcher.h"
 #include "engine/page_context.h"
 #include "links/address.h"
@@ -23,149 +27,15 @@ struct FileJob {
 
 std::string ClosingLine(int index, int64_t bytes, uint64_t seconds) {
   return "-------------" + std::to_string(index) + ":(" + std::to_string(bytes) + " bytes, " +
-         std::to_string(seconds) + " seconds)----------\r\n";
+         std::to_string(seconds) + " seconds)----------";
 }
 
 std::string NoteLine(int index, const std::string& note) {
-  return "-------------" + std::to_string(index) + ":" + note + "\r\n";
+  return "-------------" + std::to_string(index) + ":" + note;
 }
 
-FetchOutcome Settle(const RunContext& run, const FileJob& job, FetchOutcome outcome) {
-  if (outcome == FetchOutcome::Stopped)
-    run.links.PutBack(job.index);
-  else
-    run.links.Finish(job.index, outcome == FetchOutcome::NetworkError || outcome == FetchOutcome::NotStored);
-  run.finishedFiles.fetch_add(1);
-  return outcome;
-}
-
-FetchOutcome Continue(const RunContext& run, int worker, platform::HttpSession& session, const FileJob& job,
-                      bool deferredRun);
-
-FetchOutcome Finish(const RunContext& run, int worker, const FileJob& job, FileFetcher& fetcher,
-                    platform::HttpOutcome http, const std::string& networkError) {
-  using Ending = FileFetcher::Ending;
-  const Ending ending = fetcher.ending();
-  const bool completed = http == platform::HttpOutcome::Completed;
-  const bool cancelled = ending == Ending::Cancelled;
-  const bool stopped = ending == Ending::Stopped;
-  const bool cut = http == platform::HttpOutcome::NetworkError;
-  const bool bodyExists = completed || cancelled || stopped || (cut && fetcher.Received() > 0);
-  const bool isText = fetcher.HeadSeen() && fetcher.IsText();
-
-  StoreResult stored;
-  if (completed && fetcher.File()) {
-    std::string localPath = links::MapLocalPath(job.otherSiteName.empty() ? job.shown : job.otherSiteName, isText);
-    if (run.program.storedNames == StoredNames::BareName) localPath = localPath.substr(localPath.rfind('/') + 1);
-    stored = run.store->Commit(*fetcher.File(), localPath);
-  }
-  fetcher.File().reset();  // a file not given a name is gone with it
-
-  run.rows.Fill(worker);
-  const int64_t bytes = ending == Ending::Dropped ? 0 : fetcher.Received();
-  run.Log(ClosingLine(job.index, bytes, (TickMs() - fetcher.StartTick()) / 1000));
-
-  if (job.index == 0 && job.otherSiteName.empty()) {
-    if (cut) {
-      run.startFailure = StartAddressFailure::Unreachable;
-      run.startFailureReason = networkError;
-    } else if (fetcher.HeadSeen() && IsErrorStatus(fetcher.Head().status)) {
-      run.startFailure = StartAddressFailure::ErrorAnswer;
-      run.startFailureReason = "HTTP " + std::to_string(fetcher.Head().status);
-    }
-  }
-
-  FetchOutcome outcome = FetchOutcome::Refused;
-  if (cut) {
-    run.Log(NoteLine(job.index, "error: " + networkError));
-    outcome = FetchOutcome::NetworkError;
-  } else if (cancelled) {
-    outcome = FetchOutcome::Cancelled;
-  } else if (stopped) {
-    outcome = FetchOutcome::Stopped;
-  } else if (ending == Ending::Dropped) {
-    outcome = FetchOutcome::Dropped;
-  } else if (ending == Ending::PageTooLong) {
-    run.Log(NoteLine(job.index, "not scanned: a page larger than 32 MB"));
-    outcome = FetchOutcome::Dropped;
-  } else if (ending == Ending::NotWritable || (!stored.stored && !stored.error.empty())) {
-    const std::string why = stored.error.empty() ? fetcher.StoreError() : stored.error;
-    run.Log(NoteLine(job.index, "not stored: " + why));
-    run.storeFailures.Add(why);
-    outcome = FetchOutcome::NotStored;
-  } else if (completed) {
-    outcome = isText ? FetchOutcome::Page : FetchOutcome::Stored;
-  }
-
-  if (bodyExists && isText && !cancelled && !stopped && ending != Ending::PageTooLong &&
-      outcome != FetchOutcome::NotStored && run.program.pageHandler) {
-    PageContext page(run.links, run.switches, run.site, job.pageDir, &run.logs,
-                     [&run](Question q, const std::string& text) { return run.Ask(q, text); });
-    const std::string& body = fetcher.Body();
-    run.program.pageHandler->HandlePage(page, std::string_view(body.c_str()));
-  }
-  std::string().swap(fetcher.Body());
-
-  if (stored.stored && !isText) {
-    run.AddPicture({stored.name, run.store->Folder() / stored.name,
-                    run.program.keepsPictureHost ? job.otherHost : std::string()});
-  }
-  return Settle(run, job, outcome);
-}
-
-FetchOutcome Continue(const RunContext& run, int worker, platform::HttpSession& session, const FileJob& job,
-                      bool deferredRun) {
-  // A link left to this worker by another one meets a Stop as a file that
-  // was stopped before its request went out.
-  if (deferredRun && run.signals.StopSet()) {
-    run.rows.Fill(worker);
-    run.Log(ClosingLine(job.index, 0, 0));
-    return Settle(run, job, FetchOutcome::Stopped);
-  }
-  FileFetcher fetcher(run, worker);
-  platform::HttpOutcome http;
-  std::vector<PageCache::Deferred> waiting;
-  if (run.pages) {
-    auto later = [&run, job](int w, platform::HttpSession& s) { Continue(run, w, s, job, true); };
-    const PageCache::Lookup found = run.pages->Find(job.requestUrl, later);
-    if (found.found == PageCache::Found::Deferred) {
-      run.counters.leftToOthers.fetch_add(1);
-      return FetchOutcome::Deferred;
-    }
-    if (found.found == PageCache::Found::Answer) {
-      run.counters.fromMemory.fetch_add(1);
-      http = fetcher.Replay(*found.answer);
-    } else {
-      run.counters.requests.fetch_add(1);
-      http = fetcher.Fetch(session, job.target);
-      waiting = run.pages->Finish(job.requestUrl,
-                                  http == platform::HttpOutcome::Completed && fetcher.IsText() &&
-                                      fetcher.ending() == FileFetcher::Ending::None,
-                                  fetcher.Head(), fetcher.Body());
-    }
-  } else {
-    run.counters.requests.fetch_add(1);
-    http = fetcher.Fetch(session, job.target);
-  }
-
-  FetchOutcome outcome;
-  if (http == platform::HttpOutcome::NoRequest) {
-    outcome = Settle(run, job, FetchOutcome::NoRequest);
-  } else {
-    outcome = Finish(run, worker, job, fetcher, http, session.LastError());
-  }
-  // A Cancel was meant for this worker's own file, not for the links that
-  // others left to it.
-  if (!waiting.empty()) run.signals.ClearCancel(worker);
-  for (auto& work : waiting) work(worker, session);
-  return outcome;
-}
-
-}  // namespace
-
-FetchOutcome FetchFile(const RunContext& run, int worker, platform::HttpSession& session,
-                       const std::string& link, int index) {
-  run.counters.filesTaken.fetch_add(1);
+// Nothing when an other-site address cannot be split.
+std::optional<FileJob> MakeJob(const RunContext& run, const std::string& link, int index) {
   FileJob job;
   job.link = link;
   job.index = index;
@@ -174,27 +44,140 @@ FetchOutcome FetchFile(const RunContext& run, int worker, platform::HttpSession&
   if (marker != std::string::npos) {
     const std::string full = link.substr(marker + 1);
     const auto parsed = links::SplitAddress(full);
-    if (!parsed) return Settle(run, job, FetchOutcome::BadOtherSiteAddress);
+    if (!parsed) return std::nullopt;
     job.target = {parsed->secure, parsed->host, parsed->port, parsed->object};
     // With its port, so that the site can be crawled from the picture.
-    const bool defaultPort = parsed->port == (parsed->secure ? 443 : 80);
-    const bool bracket = parsed->host.find(':') != std::string::npos;
-    job.otherHost = bracket ? "[" + parsed->host + "]" : parsed->host;
-    if (!defaultPort) job.otherHost += ":" + std::to_string(parsed->port);
+    const bool ownPort = parsed->port == (parsed->secure ? 443 : 80);
+    job.otherHost = parsed->host.find(':') != std::string::npos ? "[" + parsed->host + "]" : parsed->host;
+    if (!ownPort) job.otherHost += ":" + std::to_string(parsed->port);
     job.shown = parsed->object;
     job.otherSiteName = full.substr(full.rfind('/') + 1);
   } else {
     job.target = {run.site.secure, run.site.host, run.site.port, "/" + link};
   }
-
-  const std::string thread = run.switches.showThread ? ", thread:" + std::to_string(worker) : "";
-  run.Log("-------------" + std::to_string(index) + ":" + (job.shown.empty() ? "index.htm" : job.shown) + thread +
-          "...\r\n");
   const size_t slash = job.shown.rfind('/');
   job.pageDir = slash == std::string::npos ? std::string() : job.shown.substr(0, slash);
-  run.rows.Restart(worker);
   if (run.pages) job.requestUrl = platform::RequestUrl(job.target);
-  return Continue(run, worker, session, job, false);
+  return job;
+}
+
+FetchOutcome Settle(RunContext& run, int index, FetchOutcome outcome) {
+  if (outcome == FetchOutcome::Stopped)
+    run.links.PutBack(index);
+  else
+    run.links.Finish(index, outcome == FetchOutcome::NetworkError || outcome == FetchOutcome::NotStored);
+  run.finishedFiles.fetch_add(1);
+  return outcome;
+}
+
+// The file is stored under its name if it arrived whole.
+StoreResult Store(RunContext& run, const FileJob& job, Received& got) {
+  StoreResult stored;
+  if (got.http == platform::HttpOutcome::Completed && got.file) {
+    std::string localPath = links::MapLocalPath(job.otherSiteName.empty() ? job.shown : job.otherSiteName,
+                                                got.IsPage());
+    if (run.program.storedNames == StoredNames::BareName) localPath = localPath.substr(localPath.rfind('/') + 1);
+    stored = run.store->Commit(*got.file, localPath);
+  }
+  got.file.reset();  // a file not given a name is gone with it
+  return stored;
+}
+
+FetchOutcome Finish(RunContext& run, int worker, const FileJob& job, Received got) {
+  const StoreResult stored = Store(run, job, got);
+  const Verdict verdict = Classify(got, stored);
+
+  run.rows.Fill(worker);
+  const int64_t bytes = got.ending == Ending::Dropped ? 0 : got.bytes;
+  run.Log(ClosingLine(job.index, bytes, (TickMs() - got.startTick) / 1000));
+  if (!verdict.note.empty()) run.Log(NoteLine(job.index, verdict.note));
+  if (job.index == 0 && job.otherSiteName.empty()) {
+    if (got.http == platform::HttpOutcome::NetworkError) {
+      run.startFailure = StartAddressFailure::Unreachable;
+      run.startFailureReason = got.networkError;
+    } else if (got.headSeen && IsErrorStatus(got.head.status)) {
+      run.startFailure = StartAddressFailure::ErrorAnswer;
+      run.startFailureReason = "HTTP " + std::to_string(got.head.status);
+    }
+  }
+  if (verdict.outcome == FetchOutcome::NotStored) run.storeFailures.Add(verdict.storeError);
+  if (verdict.scan && run.program.pageHandler) {
+    PageContext page(run.links, run.switches, run.site, job.pageDir, &run.logs,
+                     [&run](Question q, const std::string& text) { return run.Ask(q, text); });
+    run.program.pageHandler->HandlePage(page, std::string_view(got.body.c_str()));
+  }
+  std::string().swap(got.body);
+  if (verdict.handOver) {
+    run.AddPicture({stored.name, run.store->Folder() / stored.name,
+                    run.program.keepsPictureHost ? job.otherHost : std::string()});
+  }
+  return Settle(run, job.index, verdict.outcome);
+}
+
+// Receives the job's address (from memory when it was kept), classifies and
+// stores. Links that others left to this worker meanwhile join `waiting`.
+FetchOutcome Receive(RunContext& run, int worker, platform::HttpSession& session, const FileJob& job,
+                     std::deque<WaitingLink>& waiting) {
+  FileFetcher fetcher(run, worker, run.signals.Cancels(worker));
+  Received got;
+  if (run.pages) {
+    const PageCache::Lookup found = run.pages->Find(job.requestUrl, WaitingLink{job.index, job.link});
+    if (found.found == PageCache::Found::Deferred) {
+      run.counters.leftToOthers.fetch_add(1);
+      return FetchOutcome::Deferred;
+    }
+    if (found.found == PageCache::Found::Answer) {
+      run.counters.fromMemory.fetch_add(1);
+      got = fetcher.Replay(*found.answer);
+    } else {
+      run.counters.requests.fetch_add(1);
+      got = fetcher.Fetch(session, job.target);
+      const bool page = got.http == platform::HttpOutcome::Completed && got.isText && got.ending == Ending::None;
+      for (auto& left : run.pages->Finish(job.requestUrl, page, got.head, got.body)) waiting.push_back(std::move(left));
+    }
+  } else {
+    run.counters.requests.fetch_add(1);
+    got = fetcher.Fetch(session, job.target);
+  }
+  if (got.http == platform::HttpOutcome::NoRequest) return Settle(run, job.index, FetchOutcome::NoRequest);
+  return Finish(run, worker, job, std::move(got));
+}
+
+// A link another worker left to this one; its opening line is written.
+void FinishLeftLink(RunContext& run, int worker, platform::HttpSession& session, const WaitingLink& left,
+                    std::deque<WaitingLink>& waiting) {
+  const std::optional<FileJob> job = MakeJob(run, left.link, left.index);
+  if (!job) return;  // it was split before it was left here
+  // It meets a Stop as a file stopped before its request went out.
+  if (run.signals.StopSet()) {
+    run.rows.Fill(worker);
+    run.Log(ClosingLine(left.index, 0, 0));
+    Settle(run, left.index, FetchOutcome::Stopped);
+    return;
+  }
+  Receive(run, worker, session, *job, waiting);
+}
+
+}  // namespace
+
+FetchOutcome FetchFile(RunContext& run, int worker, platform::HttpSession& session, const std::string& link,
+                       int index) {
+  run.counters.filesTaken.fetch_add(1);
+  const std::optional<FileJob> job = MakeJob(run, link, index);
+  if (!job) return Settle(run, index, FetchOutcome::BadOtherSiteAddress);
+
+  const std::string thread = run.switches.showThread ? ", thread:" + std::to_string(worker) : "";
+  run.Log("-------------" + std::to_string(index) + ":" + (job->shown.empty() ? "index.htm" : job->shown) + thread +
+          "...");
+  run.rows.Restart(worker);
+  std::deque<WaitingLink> waiting;
+  const FetchOutcome outcome = Receive(run, worker, session, *job, waiting);
+  while (!waiting.empty()) {
+    const WaitingLink left = std::move(waiting.front());
+    waiting.pop_front();
+    FinishLeftLink(run, worker, session, left, waiting);
+  }
+  return outcome;
 }
 
 }  // namespace engine

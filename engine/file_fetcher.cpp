@@ -13,57 +13,65 @@ uint64_t TickMs() {
   return uint64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-platform::HttpOutcome FileFetcher::Fetch(platform::HttpSession& session, const platform::HttpTarget& target) {
-  m_startTick = TickMs();  // replaced by the moment of the answer
-  return session.Get(target, *this);
+Received FileFetcher::Fetch(platform::HttpSession& session, const platform::HttpTarget& target) {
+  m_got.startTick = TickMs();  // replaced by the moment of the answer
+  m_got.http = session.Get(target, *this);
+  if (m_got.http == platform::HttpOutcome::NetworkError) m_got.networkError = session.LastError();
+  return std::move(m_got);
 }
 
-platform::HttpOutcome FileFetcher::Replay(const CachedAnswer& answer) {
-  m_startTick = TickMs();
-  if (!OnHead(answer.head)) return platform::HttpOutcome::Refused;
+Received FileFetcher::Replay(const CachedAnswer& answer) {
+  m_got.startTick = TickMs();
+  m_got.http = platform::HttpOutcome::Completed;
+  if (!OnHead(answer.head)) {
+    m_got.http = platform::HttpOutcome::Refused;
+    return std::move(m_got);
+  }
   const std::string& body = answer.body;
   for (size_t at = 0; at < body.size(); at += 1024) {
-    if (!OnChunk(body.data() + at, std::min<size_t>(1024, body.size() - at)))
-      return platform::HttpOutcome::Abandoned;
+    if (!OnChunk(body.data() + at, std::min<size_t>(1024, body.size() - at))) {
+      m_got.http = platform::HttpOutcome::Abandoned;
+      break;
+    }
   }
-  return platform::HttpOutcome::Completed;
+  return std::move(m_got);
 }
 
 bool FileFetcher::WillStore() const {
-  if (!m_isText) return true;
+  if (!m_got.isText) return true;
   // Pages are scanned; a program that keeps them stores them too.
   return m_run.program.keepsTextPages && m_run.switches.text;
 }
 
 bool FileFetcher::OnHead(const platform::HttpHead& head) {
-  m_startTick = TickMs();
-  m_head = head;
-  m_headSeen = true;
+  m_got.startTick = TickMs();
+  m_got.head = head;
+  m_got.headSeen = true;
   if (IsErrorStatus(head.status)) {
-    m_ending = Ending::Refused;
+    m_got.ending = Ending::Refused;
     return false;
   }
   m_announced = head.contentLength;
   const int64_t limit = m_run.switches.FileSizeLimit();
   if (limit > 0 && m_announced > limit) {
-    m_ending = Ending::Refused;
+    m_got.ending = Ending::Refused;
     return false;
   }
   if (m_announced != 0) m_run.rows.SetRange(m_worker, m_announced);
 
   const std::string& type = head.contentType;
-  const bool image = type.compare(0, 6, "image/") == 0;
-  m_isText = type.compare(0, 5, "text/") == 0;
-  if (!m_isText && ((m_run.switches.image && !image) || (m_run.switches.others && image))) {
-    m_ending = Ending::Refused;
+  const bool image = links::StartsWithNoCase(type, "image/");
+  m_got.isText = links::StartsWithNoCase(type, "text/");
+  if (!m_got.isText && ((m_run.switches.image && !image) || (m_run.switches.others && image))) {
+    m_got.ending = Ending::Refused;
     return false;
   }
-  if (m_isText && m_announced > 0) m_body.reserve(size_t(std::min(m_announced, kMaxPageBytes)));
+  if (m_got.isText && m_announced > 0) m_got.body.reserve(size_t(std::min(m_announced, kMaxPageBytes)));
   if (WillStore() && m_run.store) {
-    m_file = m_run.store->Begin(m_storeError);
+    m_got.file = m_run.store->Begin(m_got.writeError);
     // Nothing could keep the file: fetching it would be for nothing.
-    if (!m_file) {
-      m_ending = Ending::NotWritable;
+    if (!m_got.file) {
+      m_got.ending = Ending::NotWritable;
       return false;
     }
   }
@@ -71,29 +79,29 @@ bool FileFetcher::OnHead(const platform::HttpHead& head) {
 }
 
 bool FileFetcher::OnChunk(const char* data, size_t size) {
-  if (m_received == 0) CaptureTitle(std::string_view(data, size));
-  m_received += int64_t(size);
+  if (m_got.bytes == 0) CaptureTitle(std::string_view(data, size));
+  m_got.bytes += int64_t(size);
   if (m_announced != 0)
-    m_run.rows.SetPos(m_worker, m_received);
+    m_run.rows.SetPos(m_worker, m_got.bytes);
   else
     m_run.rows.Step(m_worker);
 
   // "file size" holds for every body, also one that announced less or nothing.
   const int64_t limit = m_run.switches.FileSizeLimit();
-  if (limit > 0 && m_received > limit) {
-    m_ending = Ending::Dropped;
+  if (limit > 0 && m_got.bytes > limit) {
+    m_got.ending = Ending::Dropped;
     return false;
   }
-  if (m_isText) {
-    if (int64_t(m_body.size() + size) > kMaxPageBytes) {
-      m_ending = Ending::PageTooLong;
+  if (m_got.isText) {
+    if (int64_t(m_got.body.size() + size) > kMaxPageBytes) {
+      m_got.ending = Ending::PageTooLong;
       return false;
     }
-    m_body.append(data, size);
+    m_got.body.append(data, size);
   }
-  if (m_file && !m_file->Write(data, size)) {
-    m_storeError = std::strerror(m_file->Error());
-    m_ending = Ending::NotWritable;
+  if (m_got.file && !m_got.file->Write(data, size)) {
+    m_got.writeError = std::strerror(m_got.file->Error());
+    m_got.ending = Ending::NotWritable;
     return false;
   }
   return !ShouldAbort();
@@ -102,13 +110,13 @@ bool FileFetcher::OnChunk(const char* data, size_t size) {
 bool FileFetcher::ShouldAbort() {
   // Every announced byte has arrived: the file is complete, and a Stop now
   // would only make the next run fetch it again.
-  if (m_announced > 0 && m_received >= m_announced) return false;
-  if (m_run.signals.CancelSet(m_worker)) {
-    m_ending = Ending::Cancelled;
+  if (m_announced > 0 && m_got.bytes >= m_announced) return false;
+  if (m_run.signals.Cancels(m_worker) != m_cancelsSeen) {
+    m_got.ending = Ending::Cancelled;
     return true;
   }
   if (m_run.signals.StopSet()) {
-    m_ending = Ending::Stopped;
+    m_got.ending = Ending::Stopped;
     return true;
   }
   return false;
@@ -121,7 +129,7 @@ void FileFetcher::CaptureTitle(std::string_view chunk) {
   const size_t start = open + 7;
   const size_t close = links::FindNoCase(chunk, "</title>", start);
   if (close == std::string_view::npos) return;
-  m_run.logs.AppendTitle(std::string(chunk.substr(start, close - start)) + "\r\n");
+  m_run.logs.AppendTitle(std::string(chunk.substr(start, close - start)));
 }
 
 }  // namespace engine

@@ -2,7 +2,7 @@
 // Receives one address: filters the answer by status, length and type, keeps
 // a text page in memory, streams any file to be stored into the project
 // folder as it arrives, moves the worker's progress row, captures the page
-// title, and watches Cancel and Stop.
+// title, and watches Cancel and Stop. What arrived comes back as one value.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -17,34 +17,43 @@ namespace engine {
 // The longest text page kept to be scanned.
 inline constexpr int64_t kMaxPageBytes = int64_t(32) << 20;
 
+// Why receiving ended before the body's end, if it did.
+enum class Ending {
+  None,         // read to its end, or cut by the network
+  Refused,      // status, announced length or content type
+  Cancelled,
+  Stopped,
+  Dropped,      // more than "file size" allows
+  PageTooLong,  // a text page beyond kMaxPageBytes
+  NotWritable,  // the file to be stored could not be written
+};
+
+// What one request (or one kept answer gone through again) brought.
+struct Received {
+  platform::HttpOutcome http = platform::HttpOutcome::NoRequest;
+  Ending ending = Ending::None;
+  platform::HttpHead head;
+  bool headSeen = false;
+  bool isText = true;  // as the head said; true until a head came
+  int64_t bytes = 0;
+  uint64_t startTick = 0;  // the moment of the answer
+  std::string body;        // a text page only
+  std::unique_ptr<PendingFile> file;  // the file being stored, if any: the whole body
+  std::string writeError;             // why the file could not be written
+  std::string networkError;
+
+  bool IsPage() const { return headSeen && isText; }
+};
+
 class FileFetcher : private platform::HttpReceiver {
  public:
-  enum class Ending {
-    None,         // read to its end, or cut by the network
-    Refused,      // status, announced length or content type
-    Cancelled,
-    Stopped,
-    Dropped,      // more than "file size" allows
-    PageTooLong,  // a text page beyond kMaxPageBytes
-    NotWritable,  // the file to be stored could not be written
-  };
+  // `cancelsSeen`: the worker's Cancel count when its file began.
+  FileFetcher(const RunContext& run, int worker, uint64_t cancelsSeen)
+      : m_run(run), m_worker(worker), m_cancelsSeen(cancelsSeen) {}
 
-  FileFetcher(const RunContext& run, int worker) : m_run(run), m_worker(worker) {}
-
-  platform::HttpOutcome Fetch(platform::HttpSession& session, const platform::HttpTarget& target);
+  Received Fetch(platform::HttpSession& session, const platform::HttpTarget& target);
   // Goes through a kept answer as if it came from the network.
-  platform::HttpOutcome Replay(const CachedAnswer& answer);
-
-  Ending ending() const { return m_ending; }
-  const platform::HttpHead& Head() const { return m_head; }
-  bool IsText() const { return m_isText; }
-  bool HeadSeen() const { return m_headSeen; }
-  std::string& Body() { return m_body; }
-  int64_t Received() const { return m_received; }
-  uint64_t StartTick() const { return m_startTick; }
-  // The file being stored, if any; its bytes are the whole body.
-  std::unique_ptr<PendingFile>& File() { return m_file; }
-  const std::string& StoreError() const { return m_storeError; }
+  Received Replay(const CachedAnswer& answer);
 
  private:
   bool OnHead(const platform::HttpHead& head) override;
@@ -55,16 +64,9 @@ class FileFetcher : private platform::HttpReceiver {
 
   const RunContext& m_run;
   const int m_worker;
-  platform::HttpHead m_head;
-  bool m_headSeen = false;
-  bool m_isText = true;
+  const uint64_t m_cancelsSeen;
   int64_t m_announced = 0;
-  int64_t m_received = 0;
-  uint64_t m_startTick = 0;
-  std::string m_body;  // a text page only
-  std::unique_ptr<PendingFile> m_file;
-  std::string m_storeError;
-  Ending m_ending = Ending::None;
+  Received m_got;
 };
 
 uint64_t TickMs();

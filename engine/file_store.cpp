@@ -225,7 +225,6 @@ StoreResult FileStore::Commit(PendingFile& file, const std::string& localPath) {
     if (linkError == EEXIST && SameBytesAsEarlier(dirFd, leaf, name, file)) {
       closeFolder();
       result.stored = true;
-      result.reused = true;
       result.name = name;
       return result;
     }

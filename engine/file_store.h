@@ -47,7 +47,6 @@ class PendingFile {
 struct StoreResult {
   bool stored = false;
   std::string name;   // relative to the project folder, "/" separated
-  bool reused = false; // a file of an earlier run held these bytes already
   std::string error;  // why it was not stored
 };
 

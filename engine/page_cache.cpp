@@ -45,11 +45,11 @@ std::shared_ptr<const CachedAnswer> Unpack(const KeptAnswer& kept) {
 
 }  // namespace
 
-PageCache::Lookup PageCache::Find(const std::string& url, Deferred later) {
+PageCache::Lookup PageCache::Find(const std::string& url, std::optional<WaitingLink> later) {
   std::unique_lock lock(m_mutex);
   if (later) {
     if (auto it = m_inFlight.find(url); it != m_inFlight.end()) {
-      it->second.push_back(std::move(later));
+      it->second.push_back(std::move(*later));
       return {Found::Deferred, nullptr};
     }
   } else {
@@ -66,18 +66,18 @@ PageCache::Lookup PageCache::Find(const std::string& url, Deferred later) {
     // Not to be had from memory: fetched again, as if it had never been kept.
     if (auto again = m_inFlight.find(url); again != m_inFlight.end()) {
       if (later) {
-        again->second.push_back(std::move(later));
+        again->second.push_back(std::move(*later));
         return {Found::Deferred, nullptr};
       }
       m_finished.wait(lock, [&] { return !m_inFlight.count(url); });
     }
   }
-  m_inFlight.emplace(url, std::vector<Deferred>());
+  m_inFlight.emplace(url, std::vector<WaitingLink>());
   return {Found::Fetch, nullptr};
 }
 
-std::vector<PageCache::Deferred> PageCache::Finish(const std::string& url, bool page,
-                                                   const platform::HttpHead& head, const std::string& body) {
+std::vector<WaitingLink> PageCache::Finish(const std::string& url, bool page, const platform::HttpHead& head,
+                                          const std::string& body) {
   std::shared_ptr<const KeptAnswer> kept;
   bool compress;
   {
@@ -92,7 +92,7 @@ std::vector<PageCache::Deferred> PageCache::Finish(const std::string& url, bool 
   } catch (const std::bad_alloc&) {
     // Not kept: the page is fetched again when asked for again.
   }
-  std::vector<Deferred> waiting;
+  std::vector<WaitingLink> waiting;
   std::lock_guard guard(m_mutex);
   if (auto it = m_inFlight.find(url); it != m_inFlight.end()) {
     waiting = std::move(it->second);

@@ -6,8 +6,8 @@
 // kept: they may pass. Bounded in memory; five workers share it.
 #include <condition_variable>
 #include <deque>
-#include <functional>
 #include <memory>
+#include <optional>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -33,12 +33,15 @@ struct KeptAnswer {
   bool compressed = false;
 };
 
+// A link left to the worker that is fetching its address, to be finished
+// by that worker once the answer is in.
+struct WaitingLink {
+  int index = 0;
+  std::string link;
+};
+
 class PageCache {
  public:
-  // Work left for the worker that is fetching an address, to be run with
-  // that worker's number and session once its answer is in.
-  using Deferred = std::function<void(int worker, platform::HttpSession& session)>;
-
   enum class Found { Answer, Fetch, Deferred };
   struct Lookup {
     Found found = Found::Fetch;
@@ -50,13 +53,13 @@ class PageCache {
 
   // The kept answer for `url`; else Fetch, and the caller now fetches it and
   // must call Finish. While another worker fetches the same address, `later`
-  // is handed to that worker (Found::Deferred) so the caller is free at once;
+  // is left to that worker (Found::Deferred) so the caller is free at once;
   // without `later` the caller waits for that fetch instead.
-  Lookup Find(const std::string& url, Deferred later = {});
+  Lookup Find(const std::string& url, std::optional<WaitingLink> later = {});
   // Ends a fetch. The answer is kept when it is a whole text page (`page`)
-  // or an error status. Returns the work other workers left for `url`.
-  std::vector<Deferred> Finish(const std::string& url, bool page, const platform::HttpHead& head,
-                               const std::string& body);
+  // or an error status. Returns the links other workers left for `url`.
+  std::vector<WaitingLink> Finish(const std::string& url, bool page, const platform::HttpHead& head,
+                                  const std::string& body);
 
  private:
   void StoreLocked(const std::string& url, std::shared_ptr<const KeptAnswer> answer);
@@ -64,7 +67,7 @@ class PageCache {
   const size_t m_maxBytes, m_maxPageBytes, m_plainBytes;
   mutable std::mutex m_mutex;  // guards everything below
   std::condition_variable m_finished;
-  std::unordered_map<std::string, std::vector<Deferred>> m_inFlight;
+  std::unordered_map<std::string, std::vector<WaitingLink>> m_inFlight;
   std::unordered_map<std::string, std::shared_ptr<const KeptAnswer>> m_answers;
   std::deque<std::string> m_order;  // oldest first
   size_t m_bytes = 0;

@@ -6,7 +6,7 @@ namespace engine {
 
 void PageContext::AddLink(const std::string& link, int kind) {
   const auto added = m_links.AddLink(link, kind);
-  if (added && m_switches.showLink && m_logs) m_logs->AppendRun(std::to_string(*added) + ":" + link + "\r\n");
+  if (added && m_switches.showLink && m_logs) m_logs->AppendRun(std::to_string(*added) + ":" + link);
 }
 
 void PageContext::ResolveLink(std::string& link, bool root, bool otherSite) const {

@@ -32,7 +32,6 @@ class PageContext {
   // A question to the user; No while the program is leaving.
   bool Ask(Question question, const std::string& text) const { return m_ask && m_ask(question, text); }
 
-  const std::string& PageDir() const { return m_pageDir; }
   const RunSwitches& Switches() const { return m_switches; }
   const Site& StartSite() const { return m_site; }
 

@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 
 #include "engine/project_file.h"
 #include "engine/settings_table.h"
@@ -27,12 +29,15 @@ constexpr std::chrono::milliseconds kSaveAtMost(250);
 constexpr std::chrono::seconds kSaveEvery(1);
 
 // Makes the folder, which must then be a real directory and not a link.
-bool MakeProjectFolder(const fs::path& folder) {
+// Returns why not, with the path; empty when it is.
+std::string MakeProjectFolder(const fs::path& folder) {
   std::error_code ec;
   fs::create_directories(folder.parent_path(), ec);
-  ::mkdir(folder.c_str(), 0755);
+  const int made = ::mkdir(folder.c_str(), 0755) == 0 ? 0 : errno;
   struct stat st {};
-  return ::lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  if (::lstat(folder.c_str(), &st) != 0) return folder.string() + ": " + std::strerror(made ? made : errno);
+  if (!S_ISDIR(st.st_mode)) return folder.string() + ": " + std::strerror(made ? made : ENOTDIR);
+  return {};
 }
 
 class PeriodicSave {
@@ -51,7 +56,7 @@ class PeriodicSave {
     m_lastCost = m_last - now;
     if (!error.empty() && !m_reported) {
       m_reported = true;
-      m_run.Log(std::string("project.cfg could not be saved: ") + error + "\r\n");
+      m_run.Log("project.cfg could not be saved: " + error);
     }
   }
 
@@ -85,7 +90,7 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
   run.rows.ResetAll();
   if (start.address.empty()) {
     summary.result = StartResult::NoAddress;
-    summary.startError = "no address was given";
+    summary.error = "no address was given";
     return summary;
   }
   run.switches = ReadRunSwitches(settings, run.program.kind);
@@ -96,36 +101,34 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
   if (!address && start.address.find("://") == std::string::npos)
     address = links::SplitAddress("http://" + start.address);
   if (!address) {
-    summary.startError = "\"" + start.address + "\" is no web address";
+    summary.error = "\"" + start.address + "\" is no web address";
     return summary;
   }
   // Only web addresses start a run: "ftp://" would otherwise go out as HTTP.
   if (!links::EqualsNoCase(address->scheme, "http") && !links::EqualsNoCase(address->scheme, "https")) {
-    summary.startError = "only http:// and https:// addresses can be downloaded, not " + address->scheme + "://";
+    summary.error = "only http:// and https:// addresses can be downloaded, not " + address->scheme + "://";
     return summary;
   }
   const fs::path programFolder = fs::absolute(start.programFolder).lexically_normal();
   const auto folder = ProjectFolderFor(programFolder, ProjectFolderName(*address));
   if (!folder) {
-    summary.startError = "no project folder can be named after the host \"" + address->host + "\"";
+    summary.error = "no project folder can be named after the host \"" + address->host + "\"";
     return summary;
   }
 
   run.site = {address->host, address->secure, address->port};
   settings.WriteSettingString(platform::kSettingsSection, std::string(kHistoryKey), start.address);
-  if (!MakeProjectFolder(*folder)) {
-    summary.startError = "the project folder " + folder->string() + " cannot be made (or is a link)";
-    return summary;
-  }
+  summary.error = MakeProjectFolder(*folder);
+  if (!summary.error.empty()) return summary;
   std::string error;
   auto store = FileStore::Open(*folder, error);
   if (!store) {
-    summary.startError = folder->string() + ": " + error;
+    summary.error = folder->string() + ": " + error;
     return summary;
   }
   run.store = store.get();
   summary.projectFolder = *folder;
-  run.view.ProjectFolderChanged(*folder);
+  run.view.ProjectFolderChanged(run.runId, *folder);
 
   run.links.Reset();
   bool resumed = false;
@@ -175,7 +178,7 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
   if (!error.empty()) {
     summary.projectFileSaved = false;
     summary.projectFileError = error;
-    run.Log("project.cfg could not be saved: " + error + "\r\n");
+    run.Log("project.cfg could not be saved: " + error);
   }
   summary.counts = run.counters.Read();
   summary.filesNotStored = run.storeFailures.Count();

@@ -51,6 +51,7 @@ struct RunCounters {
 struct RunContext {
   const Program& program;
   EngineView& view;
+  RunId runId;
   RunLogs& logs;
   WorkerRows& rows;
   RunSignals& signals;
@@ -62,12 +63,12 @@ struct RunContext {
   Site site;
   FileStore* store = nullptr;
   PageCache* pages = nullptr;  // none: every request goes to the network
-  mutable StoreFailures storeFailures;
-  mutable std::atomic<int> finishedFiles{0};
-  mutable RunCounters counters;
+  StoreFailures storeFailures;
+  std::atomic<int> finishedFiles{0};
+  RunCounters counters;
   // Written once, by the worker that finishes link 0; read after the workers end.
-  mutable StartAddressFailure startFailure = StartAddressFailure::None;
-  mutable std::string startFailureReason;
+  StartAddressFailure startFailure = StartAddressFailure::None;
+  std::string startFailureReason;
 
   bool Ask(Question question, const std::string& text) const {
     if (leaving.load()) return false;
@@ -77,7 +78,7 @@ struct RunContext {
   void AddPicture(const StoredPicture& picture) const {
     if (!leaving.load()) view.AddPicture(picture);
   }
-  void Log(const std::string& line) const { logs.AppendRun(line); }
+  void Log(std::string line) const { logs.AppendRun(std::move(line)); }
 };
 
 }  // namespace engine

@@ -29,8 +29,8 @@ enum class StartAddressFailure { None, Unreachable, ErrorAnswer };
 
 struct RunSummary {
   StartResult result = StartResult::Ok;
-  std::string startError;               // why it could not start (NoAddress, BadAddress)
   std::filesystem::path projectFolder;  // empty when the run never made one
+  std::string error;                    // why the run could not start: the address, or the project folder
   int filesNotStored = 0;               // received whole but not written
   std::string storeError;               // why the first of them was not written
   bool projectFileSaved = true;

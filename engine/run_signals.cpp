@@ -11,11 +11,6 @@ void RunSignals::SetStop() {
   m_changed.notify_all();
 }
 
-void RunSignals::ClearStop() {
-  std::lock_guard guard(m_mutex);
-  m_stop = false;
-}
-
 bool RunSignals::StopSet() const {
   std::lock_guard guard(m_mutex);
   return m_stop;
@@ -24,7 +19,6 @@ bool RunSignals::StopSet() const {
 void RunSignals::ResetWorkers() {
   std::lock_guard guard(m_mutex);
   m_idle.fill(false);
-  m_cancel.fill(false);
 }
 
 void RunSignals::SetIdle(int worker) {
@@ -46,11 +40,6 @@ bool RunSignals::AllIdle() const {
   return std::all_of(m_idle.begin(), m_idle.end(), [](bool b) { return b; });
 }
 
-void RunSignals::WaitAllIdle() {
-  std::unique_lock lock(m_mutex);
-  m_idleChanged.wait(lock, [&] { return std::all_of(m_idle.begin(), m_idle.end(), [](bool b) { return b; }); });
-}
-
 bool RunSignals::WaitAllIdleFor(std::chrono::milliseconds timeout) {
   std::unique_lock lock(m_mutex);
   auto allIdle = [&] { return std::all_of(m_idle.begin(), m_idle.end(), [](bool b) { return b; }); };
@@ -60,17 +49,12 @@ bool RunSignals::WaitAllIdleFor(std::chrono::milliseconds timeout) {
 void RunSignals::SetCancel(int worker) {
   if (worker < 0 || worker >= kWorkerCount) return;
   std::lock_guard guard(m_mutex);
-  m_cancel[size_t(worker)] = true;
+  ++m_cancels[size_t(worker)];
 }
 
-void RunSignals::ClearCancel(int worker) {
+uint64_t RunSignals::Cancels(int worker) const {
   std::lock_guard guard(m_mutex);
-  m_cancel[size_t(worker)] = false;
-}
-
-bool RunSignals::CancelSet(int worker) const {
-  std::lock_guard guard(m_mutex);
-  return m_cancel[size_t(worker)];
+  return m_cancels[size_t(worker)];
 }
 
 void RunSignals::NotifyProgress() {

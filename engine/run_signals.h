@@ -1,6 +1,7 @@
 #pragma once
-// The stop signal, and the idle and cancel signals of the five workers: all
-// manual-reset. One mutex guards them; a condition variable wakes an idle
+// The stop signal, the idle signals of the five workers (manual-reset), and
+// how often each worker's Cancel was pressed: a file is cancelled by a press
+// after it began. One mutex guards them; a condition variable wakes an idle
 // worker when another one has finished a file or gone idle.
 #include <array>
 #include <chrono>
@@ -15,23 +16,20 @@ namespace engine {
 class RunSignals {
  public:
   void SetStop();
-  void ClearStop();
   bool StopSet() const;
 
-  // A new run: every idle and cancel signal clear.
+  // A new run: every idle signal clear.
   void ResetWorkers();
 
   void SetIdle(int worker);
   void ClearIdle(int worker);
   bool AllIdle() const;
-  void WaitAllIdle();
   // Waits at most `timeout`, less when all five go idle; returns whether
   // all five are idle.
   bool WaitAllIdleFor(std::chrono::milliseconds timeout);
 
   void SetCancel(int worker);
-  void ClearCancel(int worker);
-  bool CancelSet(int worker) const;
+  uint64_t Cancels(int worker) const;
 
   // Wakes workers waiting for work: a file was finished or a worker went idle.
   void NotifyProgress();
@@ -44,9 +42,9 @@ class RunSignals {
   mutable std::mutex m_mutex;
   std::condition_variable m_changed;      // for workers: new links, a worker idle, Stop
   std::condition_variable m_idleChanged;  // for the download thread: a worker idle
-  bool m_stop = true;  // set while no run is in progress
+  bool m_stop = false;
   std::array<bool, kWorkerCount> m_idle{};
-  std::array<bool, kWorkerCount> m_cancel{};
+  std::array<uint64_t, kWorkerCount> m_cancels{};
   uint64_t m_generation = 0;
 };
 

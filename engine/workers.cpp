@@ -23,10 +23,7 @@ void WorkerThreadProc(RunContext& run, int k) {
   while (!signals.StopSet()) {
     const uint64_t seen = signals.Generation();
     links::TakenLink taken;
-    const links::TakeResult result = run.links.TakeNext(rules, taken, [&] {
-      signals.ClearIdle(k);
-      signals.ClearCancel(k);
-    });
+    const links::TakeResult result = run.links.TakeNext(rules, taken, [&] { signals.ClearIdle(k); });
     if (result == links::TakeResult::EndWorker) break;
     if (result == links::TakeResult::Taken) {
       run.rows.SetLabel(k, taken.link.empty() ? "index.htm" : taken.link);

@@ -25,14 +25,12 @@ class MappedPicture {
  public:
   explicit MappedPicture(const std::filesystem::path& path) {
     // O_NONBLOCK: a FIFO planted under a picture's name must not hang us.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return;
+    m_fd.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (m_fd.fd < 0) return;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 ||
-        !m_file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-      ::close(fd);
+    if (::fstat(m_fd.fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 ||
+        !m_file.open(m_fd.fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
       return;
-    }
     uchar* data = m_file.map(0, st.st_size);
     if (!data) return;
     m_bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(st.st_size));
@@ -47,7 +45,15 @@ class MappedPicture {
   QImageReader& Reader() { return m_reader; }
 
  private:
-  QFile m_file;  // unmaps and closes last
+  // Closed here, after the file is unmapped, and not inside Qt, so that
+  // ThreadSanitizer sees the descriptor's end before its number comes back.
+  struct Descriptor {
+    int fd = -1;
+    ~Descriptor() {
+      if (fd >= 0) ::close(fd);
+    }
+  } m_fd;
+  QFile m_file;  // unmaps last
   QByteArray m_bytes;
   QBuffer m_buffer;
   QImageReader m_reader;

@@ -10,9 +10,11 @@
 #include <algorithm>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <thread>
 
 #include "engine/download_engine.h"
+#include "platform/handover.h"
 #include "tests/support/line_list_handler.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_site.h"
@@ -43,19 +45,19 @@ class LoopView : public engine::EngineView {
   void ShowError(const std::string& text) override {
     OnHome([&] { errors.push_back(text); });
   }
-  void ClearPictures() override {
+  void ClearPictures(engine::RunId) override {
     // Download() is called on the view's thread, and so is this.
     EXPECT_EQ(std::this_thread::get_id(), m_thread);
     pictures.clear();
   }
-  void ProjectFolderChanged(const std::filesystem::path& folder) override {
+  void ProjectFolderChanged(engine::RunId, const std::filesystem::path& folder) override {
     Post([this, folder] { projectFolders.push_back(folder); });
   }
-  void StateChanged(engine::EngineState state) override {
+  void StateChanged(engine::RunId, engine::EngineState state) override {
     Post([this, state] { states.push_back(state); });
   }
-  void OpenFolder(const std::filesystem::path&) override {}
-  void RunEnded(const engine::RunSummary& summary) override {
+  void OpenFolder(engine::RunId, const std::filesystem::path&) override {}
+  void RunEnded(engine::RunId, const engine::RunSummary& summary) override {
     Post([this, summary] {
       ++runsEnded;
       last = summary;
@@ -75,12 +77,23 @@ class LoopView : public engine::EngineView {
  private:
   void OnHome(const std::function<void()>& work) {
     EXPECT_NE(std::this_thread::get_id(), m_thread);  // a worker or the download thread
+    platform::HandOver(&work);
     QMetaObject::invokeMethod(&m_home, [&] {
+      platform::TakeOver(&work);
       EXPECT_EQ(std::this_thread::get_id(), m_thread);
       work();
+      platform::HandOver(&work);
     }, Qt::BlockingQueuedConnection);
+    platform::TakeOver(&work);
   }
-  void Post(std::function<void()> work) { QMetaObject::invokeMethod(&m_home, std::move(work), Qt::QueuedConnection); }
+  void Post(std::function<void()> work) {
+    auto call = std::make_shared<std::function<void()>>(std::move(work));
+    platform::HandOver(call.get());
+    QMetaObject::invokeMethod(&m_home, [call] {
+      platform::TakeOver(call.get());
+      (*call)();
+    }, Qt::QueuedConnection);
+  }
 
   const std::thread::id m_thread;
   QObject m_home;

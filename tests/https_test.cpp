@@ -76,7 +76,7 @@ TEST(Https, FetchesOverTlsAndRefusesAnUntrustedCertificate) {
   unsetenv("SSL_CERT_FILE");
   ASSERT_EQ(handler.bodies.size(), 1u);
   EXPECT_EQ(handler.bodies[0], "<title>secure</title>");
-  EXPECT_EQ(f.logs.TitleText(), "secure\r\n");
+  EXPECT_EQ(f.logs.TitleText(), "secure\n");
 }
 
 }  // namespace

@@ -158,8 +158,10 @@ TEST_F(NothingLost, ACraftedPictureCostsNoMemory) {
   }
   site.Put("/index.htm", {page, "text/html"});
   auto run = Run(folder.Path(), {"--fresh"});
+  ASSERT_TRUE(run.MeasurePeakMemory());
   ASSERT_EQ(run.Wait(), 0) << run.Err();
   EXPECT_NE(run.Out().find("Download finish. 0 pictures"), std::string::npos);
+  EXPECT_GT(run.MaxRssKB(), 0);
   EXPECT_LT(run.MaxRssKB(), 200 * 1024);
 }
 

@@ -208,7 +208,7 @@ TEST(PageScanner, ShowLinkLogsNewLinksOnce) {
     f->links.Append("gallery/index.htm", LinkState::Taken);
     auto page = f->Page("gallery");
     ScanPage(page, "<a href='a.htm'><a href='A.htm'><img src='b.jpg'>");
-    EXPECT_EQ(f->logs.RunText(), showLink ? "1:gallery/a.htm\r\n2:gallery/b.jpg\r\n" : "");
+    EXPECT_EQ(f->logs.RunText(), showLink ? "1:gallery/a.htm\n2:gallery/b.jpg\n" : "");
   }
 }
 

@@ -2,6 +2,8 @@
 // The fixed ids of the windows' controls and menu commands. The engine's view
 // and the tests find controls by these numbers.
 
+#include "engine/worker_rows.h"
+
 namespace shell {
 
 // Main dialog.
@@ -20,7 +22,7 @@ inline constexpr int kNoScrollCheck = 1031;
 inline constexpr int kEnlargeButton = 1032;
 inline constexpr int kCounterLabel = 1033;
 inline constexpr int kExitButton = 2;
-inline constexpr int kWorkerCount = 5;
+using engine::kWorkerCount;
 
 // About box.
 inline constexpr int kOkButton = 1;

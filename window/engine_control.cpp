@@ -18,14 +18,18 @@ QString LabelText(const std::string& link) {
   return QString::fromUtf8(marker == std::string::npos ? link : link.substr(marker + 1));
 }
 
-// Feeds what a log gained to the dialog; a log emptied since is shown afresh.
+// Feeds what a log gained to the dialog, each line ended with "\r\n"; the
+// log of another run is shown afresh.
 template <typename Set, typename Append>
 void ShowLog(const engine::LogText& read, QStringDecoder& decoder, Set set, Append append) {
+  std::string text;
+  if (read.dropped > 0) text = "(" + std::to_string(read.dropped) + " lines not kept)\r\n";
+  for (const std::string& line : read.lines) text += line + "\r\n";
   if (read.restarted) {
     decoder.resetState();
-    set(decoder.decode(read.text));
-  } else if (!read.text.empty()) {
-    append(decoder.decode(read.text));
+    set(decoder.decode(text));
+  } else if (!text.empty()) {
+    append(decoder.decode(text));
   }
 }
 
@@ -44,11 +48,8 @@ EngineControl::EngineControl(const engine::Program& program, MainDialog& dialog,
 EngineControl::~EngineControl() { Finish(); }
 
 void EngineControl::Download(const std::string& address) {
-  // Not before the last run's thread is through: the engine takes a new run
-  // once the old one is idle, a moment before that thread has ended, and
-  // would then lose track of which thread is still running.
-  if (m_runsEnded < m_runsStarted || !m_engine.Download(address)) return;
-  ++m_runsStarted;
+  if (!m_engine.Download(address)) return;
+  m_run = m_engine.CurrentRun();
   m_timer.start();
 }
 
@@ -71,14 +72,14 @@ void EngineControl::Finish() {
   }
 }
 
-void EngineControl::OnStateChanged(engine::EngineState state) {
+void EngineControl::OnStateChanged(engine::RunId run, engine::EngineState state) {
   // What the run wrote last is shown at once.
-  if (state == engine::EngineState::Idle) Refresh();
+  if (run == m_run && state == engine::EngineState::Idle) Refresh();
 }
 
-void EngineControl::OnRunEnded() {
+void EngineControl::OnRunEnded(engine::RunId run) {
   // The end of a run before the one going on may arrive after its start.
-  if (++m_runsEnded < m_runsStarted) return;
+  if (run != m_run) return;
   m_timer.stop();
   Refresh();
   m_dialog.RunEnded();

@@ -42,15 +42,14 @@ class EngineControl : public QObject, public RunControl {
   engine::DownloadEngine& Engine() { return m_engine; }
 
  private:
-  void OnStateChanged(engine::EngineState state);
-  void OnRunEnded();
+  void OnStateChanged(engine::RunId run, engine::EngineState state);
+  void OnRunEnded(engine::RunId run);
 
   MainDialog& m_dialog;
   WindowView m_view;  // outlives the engine, which calls it
   engine::DownloadEngine m_engine;
   QTimer m_timer;  // runs while a run started here has not ended
-  int m_runsStarted = 0;
-  int m_runsEnded = 0;
+  engine::RunId m_run = 0;  // the run started last from here
   std::array<std::string, engine::kWorkerCount> m_labels;
   std::array<QString, engine::kWorkerCount> m_shownLabels;
   engine::LogCursor m_runCursor, m_titleCursor;

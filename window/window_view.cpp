@@ -3,10 +3,12 @@
 #include <QFile>
 #include <QThread>
 #include <algorithm>
+#include <memory>
 
 #include "pictures/picture_viewer.h"
 #include "pictures/thumbnail_list.h"
 #include "platform/folders.h"
+#include "platform/handover.h"
 #include "platform/thread_priority.h"
 #include "window/main_dialog.h"
 
@@ -41,15 +43,35 @@ void WindowView::SetLeaving() {
 }
 
 void WindowView::OnWindowThread(const std::function<void()>& work) {
-  if (QThread::currentThread() == thread())
+  if (QThread::currentThread() == thread()) {
     work();
-  else
-    QMetaObject::invokeMethod(this, work, Qt::BlockingQueuedConnection);
+    return;
+  }
+  // What the work reads was written before the call, and the caller reads
+  // what it wrote once the call returns.
+  platform::HandOver(&work);
+  QMetaObject::invokeMethod(
+      this,
+      [&work] {
+        platform::TakeOver(&work);
+        work();
+        platform::HandOver(&work);
+      },
+      Qt::BlockingQueuedConnection);
+  platform::TakeOver(&work);
 }
 
 void WindowView::Post(std::function<void()> work) {
+  auto call = std::make_shared<std::function<void()>>(std::move(work));
+  platform::HandOver(call.get());
   // Dropped with this object, should the window be gone first.
-  QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this,
+      [call] {
+        platform::TakeOver(call.get());
+        (*call)();
+      },
+      Qt::QueuedConnection);
 }
 
 // On the window's thread.
@@ -84,25 +106,25 @@ void WindowView::ShowError(const std::string& text) {
   OnWindowThread([&] { Put(request); });
 }
 
-void WindowView::ClearPictures() {
+void WindowView::ClearPictures(engine::RunId) {
   OnWindowThread([this] { m_list.ClearPictures(); });
 }
 
-void WindowView::ProjectFolderChanged(const std::filesystem::path& folder) {
+void WindowView::ProjectFolderChanged(engine::RunId, const std::filesystem::path& folder) {
   const QString shown = QFile::decodeName(folder.c_str());
   Post([this, shown] { Q_EMIT projectFolderChanged(shown); });
 }
 
-void WindowView::StateChanged(engine::EngineState state) {
-  Post([this, state] { Q_EMIT stateChanged(state); });
+void WindowView::StateChanged(engine::RunId run, engine::EngineState state) {
+  Post([this, run, state] { Q_EMIT stateChanged(run, state); });
 }
 
-void WindowView::OpenFolder(const std::filesystem::path& folder) {
+void WindowView::OpenFolder(engine::RunId, const std::filesystem::path& folder) {
   Post([folder] { platform::OpenInFileManager(folder); });
 }
 
-void WindowView::RunEnded(const engine::RunSummary&) {
-  Post([this] { Q_EMIT runEnded(); });
+void WindowView::RunEnded(engine::RunId run, const engine::RunSummary&) {
+  Post([this, run] { Q_EMIT runEnded(run); });
 }
 
 }  // namespace shell

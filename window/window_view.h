@@ -49,17 +49,17 @@ class WindowView : public QObject, public engine::EngineView {
   void AddPicture(const engine::StoredPicture& picture) override;
   bool Ask(engine::Question question, const std::string& text) override;
   void ShowError(const std::string& text) override;
-  void ClearPictures() override;
-  void ProjectFolderChanged(const std::filesystem::path& folder) override;
-  void StateChanged(engine::EngineState state) override;
-  void OpenFolder(const std::filesystem::path& folder) override;
-  void RunEnded(const engine::RunSummary& summary) override;
+  void ClearPictures(engine::RunId run) override;
+  void ProjectFolderChanged(engine::RunId run, const std::filesystem::path& folder) override;
+  void StateChanged(engine::RunId run, engine::EngineState state) override;
+  void OpenFolder(engine::RunId run, const std::filesystem::path& folder) override;
+  void RunEnded(engine::RunId run, const engine::RunSummary& summary) override;
 
  Q_SIGNALS:
   // On the window's thread, in the order the engine told them.
-  void stateChanged(engine::EngineState state);
+  void stateChanged(engine::RunId run, engine::EngineState state);
   void projectFolderChanged(const QString& folder);
-  void runEnded();
+  void runEnded(engine::RunId run);
 
  private:
   bool Put(MessageRequest request);

@@ -4,7 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/resource.h>
+#include <sys/ptrace.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,20 +41,33 @@ class CliRun {
     }
   }
 
+  // Has the child stop as it exits, so that its own peak memory can be read
+  // then: the rusage of a spawned child also counts this process's pages.
+  bool MeasurePeakMemory() {
+    return m_pid > 0 && ptrace(PTRACE_SEIZE, m_pid, nullptr, PTRACE_O_TRACEEXIT) == 0;
+  }
+
   int Wait() {
     if (m_pid <= 0) return -1;
-    if (!m_waited) {
+    while (!m_waited) {
       int status = 0;
-      rusage usage{};
-      wait4(m_pid, &status, 0, &usage);
-      m_maxRssKB = usage.ru_maxrss;
+      if (waitpid(m_pid, &status, 0) < 0) break;
+      if (WIFSTOPPED(status)) {
+        int signal = 0;
+        if (status >> 8 == (SIGTRAP | (PTRACE_EVENT_EXIT << 8)))
+          m_maxRssKB = PeakKB();
+        else if (status >> 16 == 0)
+          signal = WSTOPSIG(status);  // a signal on its way to the child
+        ptrace(PTRACE_CONT, m_pid, nullptr, reinterpret_cast<void*>(intptr_t(signal)));
+        continue;
+      }
       m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
       m_waited = true;
     }
     return m_status;
   }
   void Signal(int sig) { kill(m_pid, sig); }
-  // The child's peak memory, once it has been waited for.
+  // The child's peak memory (VmHWM) after MeasurePeakMemory, once it has been waited for.
   long MaxRssKB() const { return m_maxRssKB; }
   std::string Out() const { return Read(m_out); }
   std::string Err() const { return Read(m_err); }
@@ -78,6 +91,12 @@ class CliRun {
   static std::string Read(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  long PeakKB() const {
+    std::ifstream in("/proc/" + std::to_string(m_pid) + "/status");
+    for (std::string line; std::getline(in, line);)
+      if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+    return 0;
   }
   std::filesystem::path m_out, m_err;
   pid_t m_pid = -1;

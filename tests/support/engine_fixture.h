@@ -39,7 +39,7 @@ class EngineFixture : public ::testing::Test {
     ASSERT_TRUE(engine->Download(site.Url(path)));
     engine->WaitForRun();
   }
-  std::filesystem::path ProjectFolder() const { return folder.Path() / "127.0.0.1"; }
+  std::filesystem::path ProjectFolder() const { return folder.Path() / site.FolderName(); }
   std::string ProjectFile() const {
     std::ifstream in(ProjectFolder() / "project.cfg", std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -49,7 +49,7 @@ class EngineFixture : public ::testing::Test {
     std::ofstream(ProjectFolder() / "project.cfg", std::ios::binary) << text;
   }
   // Position of a link's opening line in the run log, or npos.
-  size_t Opened(const std::string& link) const { return engine->RunLogText().find(":" + link + "...\r\n"); }
+  size_t Opened(const std::string& link) const { return engine->RunLogText().find(":" + link + "...\n"); }
   LinkState StateOf(size_t index) const { return engine->Links().states.at(index); }
   int32_t Count() const { return engine->Links().count; }
 

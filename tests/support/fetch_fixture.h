@@ -31,7 +31,6 @@ struct FetchFixture {
     run.switches.image = kind == engine::ProgramKind::Tarvelin;
     run.switches.diffRoot = kind == engine::ProgramKind::Tarvelin;
     UseFolder(folder.Path());
-    signals.ClearStop();  // as during a run
   }
   void UseFolder(const std::filesystem::path& path) {
     std::string error;
@@ -58,6 +57,6 @@ struct FetchFixture {
   engine::RunSignals signals;
   std::atomic<bool> leaving{false};
   std::unique_ptr<engine::FileStore> store;
-  engine::RunContext run{program, view, logs, rows, signals, links, leaving};
+  engine::RunContext run{program, view, 1, logs, rows, signals, links, leaving};
   platform::HttpSession session;
 };

@@ -15,19 +15,19 @@ void RecordingView::ShowError(const std::string& text) {
   std::lock_guard g(m_mutex);
   m_errors.push_back(text);
 }
-void RecordingView::ClearPictures() {
+void RecordingView::ClearPictures(engine::RunId) {
   std::lock_guard g(m_mutex);
   m_pictures.clear();
 }
-void RecordingView::ProjectFolderChanged(const std::filesystem::path& folder) {
+void RecordingView::ProjectFolderChanged(engine::RunId, const std::filesystem::path& folder) {
   std::lock_guard g(m_mutex);
   m_projectFolders.push_back(folder);
 }
-void RecordingView::OpenFolder(const std::filesystem::path& folder) {
+void RecordingView::OpenFolder(engine::RunId, const std::filesystem::path& folder) {
   std::lock_guard g(m_mutex);
   m_opened.push_back(folder);
 }
-void RecordingView::RunEnded(const engine::RunSummary&) {
+void RecordingView::RunEnded(engine::RunId, const engine::RunSummary&) {
   std::lock_guard g(m_mutex);
   ++m_runsEnded;
   m_changed.notify_all();

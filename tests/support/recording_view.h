@@ -19,10 +19,10 @@ class RecordingView : public engine::EngineView {
   void AddPicture(const engine::StoredPicture& picture) override;
   bool Ask(engine::Question question, const std::string& text) override;
   void ShowError(const std::string& text) override;
-  void ClearPictures() override;
-  void ProjectFolderChanged(const std::filesystem::path& folder) override;
-  void OpenFolder(const std::filesystem::path& folder) override;
-  void RunEnded(const engine::RunSummary& summary) override;
+  void ClearPictures(engine::RunId run) override;
+  void ProjectFolderChanged(engine::RunId run, const std::filesystem::path& folder) override;
+  void OpenFolder(engine::RunId run, const std::filesystem::path& folder) override;
+  void RunEnded(engine::RunId run, const engine::RunSummary& summary) override;
 
   // The answer given to each kind of question (default No).
   void Answer(engine::Question question, bool yes);
