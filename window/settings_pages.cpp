@@ -69,8 +69,9 @@ void FileSizePage::Apply() {
   // The default is kept as no value, so that it follows $XDG_PICTURES_DIR.
   const platform::SettingsStore& store = Context().store;
   const bool isDefault = m_folder.isEmpty() || m_folder == DefaultFolder(store);
-  store.WriteSettingString(platform::kSettingsSection, std::string(engine::kFolderKey),
-                           isDefault ? std::string() : m_folder.toStdString());
+  const std::string key(engine::kFolderKey);
+  if (isDefault && store.ReadSettingString(platform::kSettingsSection, key, "").empty()) return;
+  store.WriteSettingString(platform::kSettingsSection, key, isDefault ? std::string() : m_folder.toStdString());
 }
 
 DirectoryLevelPage::DirectoryLevelPage(const PageContext& context, QWidget* parent)
