@@ -83,11 +83,11 @@ class WindowRunTest : public QObject {
     });
     session.Dialog().show();
     QSignalSpy ended(&session.Control().View(), &WindowView::runEnded);
-    Control<QLineEdit>(session, kAddressEdit)->setText("127.0.0.1/start.htm");  // no scheme
+    Control<QLineEdit>(session, kAddressEdit)->setText("ftp://127.0.0.1/start.htm");  // no web address
     Control<QPushButton>(session, kDownloadButton)->click();
     QTRY_COMPARE(ended.count(), 1);
     QCOMPARE(asked.size(), size_t(1));
-    QVERIFY(asked[0].icon == QMessageBox::Warning && !asked[0].yesNo && asked[0].text == "Meet some error, sotpped.");
+    QVERIFY(asked[0].icon == QMessageBox::Warning && !asked[0].yesNo && asked[0].text.startsWith("Meet some error, sotpped.\nonly http://"));
     asked.clear();
 
     QScrollBar* scroll = session.List().verticalScrollBar();
