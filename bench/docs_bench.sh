@@ -14,7 +14,9 @@
 #   RUNS           runs per program on loopback (3)
 #   PROXY_RUNS     runs per program through the proxy (1); at 50 ms one wget
 #                  run takes about 1.5 minutes
-#   PROGRAMS       any of "tarvelin wget wget2" (all three)
+#   PROGRAMS       any of "tarvelin tarvelin0 wget wget2" (all four);
+#                  tarvelin0 is tarvelin-cli with "modern pages" 0, the text
+#                  search alone
 #   TARVELIN_CLI   the program to measure (build/bin/tarvelin-cli)
 #   DOCS_PAGES     pages of the site (320); another count generates it again
 #   DOCS_DOTDOT    share of sections that also link an existing page as
@@ -51,7 +53,7 @@ CLI=${TARVELIN_CLI:-$top/build/bin/tarvelin-cli}
 MODES=${MODES:-"loopback rtt20 rtt50"}
 RUNS=${RUNS:-3}
 PROXY_RUNS=${PROXY_RUNS:-1}
-PROGRAMS=${PROGRAMS:-"tarvelin wget wget2"}
+PROGRAMS=${PROGRAMS:-"tarvelin tarvelin0 wget wget2"}
 PAGES=${DOCS_PAGES:-320}
 DOTDOT=${DOCS_DOTDOT:-0}
 PORT=${BENCH_PORT:-18441}
@@ -68,7 +70,7 @@ for tool in python3 nginx wget wget2; do
   command -v "$tool" >/dev/null || die "$tool is not installed"
 done
 [ -x /usr/bin/time ] || die "GNU time is not installed (/usr/bin/time; Debian package 'time')"
-case " $PROGRAMS " in *" tarvelin "*) [ -x "$CLI" ] || die "$CLI not found; build with: bash scripts/build.sh" ;; esac
+case " $PROGRAMS " in *" tarvelin"*) [ -x "$CLI" ] || die "$CLI not found; build with: bash scripts/build.sh" ;; esac
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/docs-bench.XXXXXX")
 outs=
@@ -169,13 +171,15 @@ run_one() {  # mode rtt program run-number
   before=$(wc -l <"$access")
   [ "$rtt" = 0 ] || start_proxies "$rtt" "$tmp/logs/$name"
   case $prog in
-    tarvelin)
+    tarvelin|tarvelin0)
+      local modern=1
+      [ "$prog" = tarvelin ] || modern=0
       # Settings and the trash go to a home of the benchmark's own.
       local home=$tmp/home-$name
       mkdir -p "$home"
       HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data \
         /usr/bin/time -f '%e %U %S %M' -o "$tmp/time" timeout "$LIMIT" \
-        "$CLI" --fresh --folder "$out" "$START" </dev/null >"$log" 2>&1 || status=$?
+        "$CLI" --fresh --set "modern pages=$modern" --folder "$out" "$START" </dev/null >"$log" 2>&1 || status=$?
       ;;
     wget)
       /usr/bin/time -f '%e %U %S %M' -o "$tmp/time" timeout "$LIMIT" \
@@ -247,7 +251,7 @@ EOF
 echo "docs_bench: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //')," \
   "load average $(cut -d' ' -f1-3 /proc/loadavg)" >&2
 echo "docs_bench: runs store into $outs ($(df -PT "$outs" | awk 'NR == 2 { print $2 }'))" >&2
-case " $PROGRAMS " in *" tarvelin "*)
+case " $PROGRAMS " in *" tarvelin"*)
   echo "docs_bench: $CLI, built $(date -r "$CLI" '+%F %T')" \
     "$(git -C "$top" describe --always --dirty 2>/dev/null | sed 's/^/(source tree now at /; s/$/)/')" >&2 ;;
 esac
@@ -280,7 +284,7 @@ print("Site: %d pages (and %d missing ones linked), %d pictures (%d on the secon
       "through a numeric reference), %.1f MB of pictures"
       % (m["pages"], len(m["missing"]), len(pics), sum(p["host"] == "host2" for p in pics),
          sum(p["only_numeric_ref"] for p in pics), sum(p["size"] for p in pics) / 1e6))
-names = {"tarvelin": "tarvelin-cli", "wget": "wget", "wget2": "wget2"}
+names = {"tarvelin": "tarvelin-cli", "tarvelin0": "modern pages 0", "wget": "wget", "wget2": "wget2"}
 modes = []
 for r in rows:
     if r[0] not in modes:

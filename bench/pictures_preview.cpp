@@ -6,6 +6,8 @@
 #include <QTimer>
 
 #include "pictures/picture_viewer.h"
+#include "pictures/picture_actions.h"
+#include "pictures/thumbnail_feed.h"
 #include "pictures/thumbnail_list.h"
 #include "platform/picture_decoder.h"
 
@@ -22,12 +24,15 @@ int main(int argc, char** argv) {
     return at > 0 && at + 1 < args.size() ? args[at + 1].toInt() : -1;
   };
 
-  pictures::ThumbnailList list(pictures::ProgramKind::Quorvash);
+  pictures::ThumbnailFeed feed;
+  pictures::PictureActions actions;
+  pictures::ThumbnailList list(feed, &actions, engine::ViewerAction::DownloadWholeSite);
+  actions.SetMessageOwner(&list.Viewer());
   list.setWindowTitle("Thumbnails");
   list.resize(960, 560);
   const QDir folder(args[1]);
   for (const QString& name : folder.entryList(QDir::Files, QDir::Name))
-    list.AddPicture(name.toStdString(), folder.absoluteFilePath(name).toStdString(), "pictures.example");
+    feed.AddPicture(name.toStdString(), folder.absoluteFilePath(name).toStdString(), "pictures.example");
   list.show();
   if (const int row = option("--select"); row >= 0)
     list.selectionModel()->select(list.model()->index(row, 0), QItemSelectionModel::ClearAndSelect);

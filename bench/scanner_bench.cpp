@@ -16,6 +16,7 @@
 #include "tests/support/page_fixture.h"
 #include "tests/support/temp_folder.h"
 #include "tarvelin/page_scanner.h"
+#include "tarvelin/picture_reader.h"
 
 namespace {
 
@@ -120,6 +121,28 @@ int main() {
         tarvelin::ScanPage(context, page);
       }), bytes);
 
+  Row("picture reader (second reading)", Best(3, [&] {
+        sink = sink + tarvelin::ReadPictureAddresses(page, {}).values.size();
+      }), bytes);
+
   std::printf("\n%zu link values found, %zu links listed (checksum %zu)\n", values, listed, size_t(sink));
+
+  // Lower-case tags only: a page that lacks the upper-case first letter of
+  // "href" and "src" is where a search for both cases must stay linear.
+  std::printf("\n%-12s %12s %12s %18s\n", "lower case", "walk", "speed", "examined / size");
+  for (const size_t mb : {1, 6, 30}) {
+    std::string lower;
+    for (int n = 0; lower.size() < mb * 1'000'000; ++n)
+      lower += "<a href=\"p" + std::to_string(n) + ".htm\">x</a><img src=\"i" + std::to_string(n) + ".jpg\">\n";
+    size_t examined = 0;
+    const double t = Best(3, [&] {
+      tarvelin::LinkWalker walker(lower, true);
+      while (walker.Next()) {
+      }
+      examined = walker.BytesExamined();
+    });
+    std::printf("%9zu MB %9.1f ms %7.0f MB/s %18.2f\n", mb, t * 1e3, double(lower.size()) / 1e6 / t,
+                double(examined) / double(lower.size()));
+  }
   return 0;
 }

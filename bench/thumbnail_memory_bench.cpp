@@ -1,7 +1,11 @@
-// Adds 10,000 thumbnails to the thumbnail list from five threads, as the
-// download workers do, and prints the process's peak memory beside what
-// uncompressed 200 x 200 x 3 thumbnails would take.
+// Adds 10,000 pictures to the thumbnail list from five threads, as the
+// download workers do, then scrolls through the whole list a page at a time,
+// as a user might, and once more in a list opened anew, where the
+// freedesktop cache already holds every thumbnail. Prints the memory the
+// list added and how long each page took until every row on it showed its
+// thumbnail and was painted.
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_thumbnail_memory [count]
+// The thumbnail cache goes to a temporary folder.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -11,14 +15,16 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
-#include "pictures/thumbnail.h"
+#include "pictures/thumbnail_feed.h"
 #include "pictures/thumbnail_list.h"
 #include "pictures/thumbnail_model.h"
 #include "platform/picture_decoder.h"
@@ -33,8 +39,8 @@ long StatusKb(const char* field) {
   return -1;
 }
 
-// Photo-like pictures: soft gradients with shapes and grain, so that their
-// thumbnails compress about as photos do.
+// Photo-like pictures: soft gradients with shapes and grain, so that they
+// decode about as photos do.
 QImage MakeSource(int seed) {
   QRandomGenerator random(quint32(seed) + 1);
   QImage image(640, 480, QImage::Format_RGB32);
@@ -60,32 +66,77 @@ QImage MakeSource(int seed) {
   return image;
 }
 
+struct Scroll {
+  std::vector<double> pageMs;
+  int decodes = 0;
+};
+
+bool RowsShown(const pictures::ThumbnailList& list) {
+  const auto [first, last] = list.VisibleRows();
+  for (int row = first; row <= last; ++row)
+    if (!list.Feed().Model().Shown(row)) return false;
+  return last >= first;
+}
+
+// From the top to the bottom a page at a time: for each page, the time from
+// the scroll until every row on screen shows its thumbnail and is painted.
+Scroll ScrollThrough(QApplication& app, pictures::ThumbnailList& list) {
+  Scroll scroll;
+  QScrollBar* bar = list.verticalScrollBar();
+  const int decodesBefore = list.Feed().Model().Decodes();
+  for (int y = 0;; y = std::min(y + list.viewport()->height(), bar->maximum())) {
+    QElapsedTimer clock;
+    clock.start();
+    bar->setValue(y);
+    do app.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    while (!RowsShown(list) && clock.elapsed() < 10000);
+    list.viewport()->repaint();  // what a screen would show now
+    scroll.pageMs.push_back(clock.nsecsElapsed() / 1e6);
+    if (y == bar->maximum()) break;
+  }
+  scroll.decodes = list.Feed().Model().Decodes() - decodesBefore;
+  return scroll;
+}
+
+void Print(const char* what, Scroll scroll) {
+  std::sort(scroll.pageMs.begin(), scroll.pageMs.end());
+  const size_t n = scroll.pageMs.size();
+  std::printf("%s: %zu pages, each shown in median %.1f ms, 95th %.1f ms, slowest %.1f ms; %d pictures decoded\n",
+              what, n, scroll.pageMs[n / 2], scroll.pageMs[std::min(n - 1, n * 95 / 100)], scroll.pageMs.back(),
+              scroll.decodes);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  QTemporaryDir cache;
+  qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
   QApplication app(argc, argv);
   platform::LoadPictureDecoders();
   const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10000;
   constexpr int kWorkers = 5;
   constexpr int kSources = 50;
 
+  // Every picture a file of its own (hard links to 50 sources), as on a
+  // site: each has its own thumbnail and cache entry.
   QTemporaryDir folder;
-  std::vector<std::filesystem::path> sources;
-  for (int i = 0; i < kSources; ++i) {
-    const QString name = QString("source%1.jpg").arg(i);
-    MakeSource(i).save(folder.filePath(name), "jpeg", 90);
-    sources.push_back(folder.filePath(name).toStdString());
+  std::vector<std::filesystem::path> files;
+  for (int i = 0; i < kSources; ++i) MakeSource(i).save(folder.filePath(QString("source%1.jpg").arg(i)), "jpeg", 90);
+  for (int i = 0; i < count; ++i) {
+    const QString name = folder.filePath(QString("picture%1.jpg").arg(i));
+    if (::link(QFile::encodeName(folder.filePath(QString("source%1.jpg").arg(i % kSources))), QFile::encodeName(name)) != 0)
+      return 2;
+    files.push_back(name.toStdString());
   }
 
-  qint64 packedBytes = 0;
-  for (const auto& source : sources) packedBytes += pictures::ThumbnailModel::Pack(pictures::MakeThumbnail(source)).size();
-
-  pictures::ThumbnailList list(pictures::ProgramKind::Tarvelin);
-  if (qEnvironmentVariableIsSet("BENCH_NO_SCROLL")) list.SetNoScrollReader([] { return 1; });
-  list.resize(1000, 700);
-  list.show();
-  app.processEvents();
   const long baseKb = StatusKb("VmHWM:");
+  auto feed = std::make_unique<pictures::ThumbnailFeed>();
+  auto list = std::make_unique<pictures::ThumbnailList>(*feed, nullptr);
+  if (qEnvironmentVariableIsSet("BENCH_NO_SCROLL")) feed->SetNoScrollReader([] { return 1; });
+  list->resize(1000, 700);
+  list->show();
+  app.processEvents();
+  const long shownKb = StatusKb("VmHWM:");
 
   std::atomic<int> next{0}, added{0}, finished{0};
   QElapsedTimer clock;
@@ -93,10 +144,8 @@ int main(int argc, char** argv) {
   std::vector<std::thread> workers;
   for (int w = 0; w < kWorkers; ++w)
     workers.emplace_back([&] {
-      for (int i; (i = next++) < count;) {
-        const std::string label = "picture" + std::to_string(i) + ".jpg";
-        if (list.AddPicture(label, sources[size_t(i % kSources)])) ++added;
-      }
+      for (int i; (i = next++) < count;)
+        if (feed->AddPicture("picture" + std::to_string(i) + ".jpg", files[size_t(i)])) ++added;
       ++finished;
     });
   // The list's thread ticks every 5 ms; the longest gap is the longest it was busy.
@@ -106,26 +155,37 @@ int main(int argc, char** argv) {
   QTimer tick;
   QObject::connect(&tick, &QTimer::timeout, [&] {
     longestGapMs = std::max(longestGapMs, sinceTick.restart());
-    if (finished == kWorkers) app.quit();
+    if (finished == kWorkers && feed->Count() == added) app.quit();
   });
   tick.start(5);
   app.exec();
+  tick.stop();
   for (auto& worker : workers) worker.join();
-  const double seconds = clock.elapsed() / 1000.0;
-  // Scroll through the whole list once, as a user might, decoding every row.
-  for (int y = 0; y <= list.verticalScrollBar()->maximum(); y += list.height()) {
-    list.verticalScrollBar()->setValue(y);
-    list.repaint();
-  }
+  const double addSeconds = clock.elapsed() / 1000.0;
+  const long addedKb = StatusKb("VmHWM:");
+  const int decodedWhileAdding = feed->Model().Decodes();
 
-  const long peakKb = StatusKb("VmHWM:");
-  const double imageListMb = count * 120000.0 / 1e6;
-  std::printf("thumbnails added:        %d of %d in %.1f s (%d threads)\n", added.load(), count, seconds, kWorkers);
-  std::printf("longest tick gap:        %lld ms on the list's thread (ticks every 5 ms)\n", longestGapMs);
-  std::printf("peak memory before adds: %.0f MB\n", baseKb / 1024.0);
-  std::printf("peak memory after:       %.0f MB (%.1f KB a thumbnail over the start)\n", peakKb / 1024.0,
-              (peakKb - baseKb) * 1.0 / std::max(1, added.load()));
-  std::printf("kept a thumbnail:        %.1f KB encoded\n", packedBytes / 1024.0 / kSources);
-  std::printf("uncompressed image list: %.0f MB for its pixels alone (120,000 bytes a thumbnail)\n", imageListMb);
+  const Scroll first = ScrollThrough(app, *list);
+  const long scrolledKb = StatusKb("VmHWM:");
+  // Opened anew: a new feed and list over the same files.
+  list.reset();
+  feed = std::make_unique<pictures::ThumbnailFeed>();
+  list = std::make_unique<pictures::ThumbnailList>(*feed, nullptr);
+  feed->SetNoScrollReader([] { return 1; });
+  list->resize(1000, 700);
+  list->show();
+  for (const auto& file : files) feed->AddPicture(file.filename().string(), file);
+  const Scroll second = ScrollThrough(app, *list);
+
+  std::printf("pictures added:          %d of %d in %.2f s (%d threads), %d decoded meanwhile\n", added.load(), count,
+              addSeconds, kWorkers, decodedWhileAdding);
+  std::printf("longest tick gap:        %lld ms on the list's thread while adding (ticks every 5 ms)\n", longestGapMs);
+  std::printf("peak memory:             %.1f MB before the list, %.1f MB shown empty, %.1f MB with %d pictures, "
+              "%.1f MB after scrolling through\n",
+              baseKb / 1024.0, shownKb / 1024.0, addedKb / 1024.0, count, scrolledKb / 1024.0);
+  std::printf("the list added:          %.1f MB for %d pictures, scrolled through once (%.1f KB a picture)\n",
+              (scrolledKb - baseKb) / 1024.0, count, (scrolledKb - baseKb) * 1.0 / std::max(1, count));
+  Print("scrolling, first opening ", first);
+  Print("scrolling, opened anew   ", second);
   return added == count ? 0 : 1;
 }

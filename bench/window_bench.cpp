@@ -18,7 +18,7 @@
 #include <fstream>
 #include <string>
 
-#include "pictures/thumbnail_list.h"
+#include "pictures/thumbnail_feed.h"
 #include "window/engine_control.h"
 #include "window/main_dialog.h"
 #include "window/start_up.h"
@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
   QElapsedTimer wall;
   wall.start();
   QApplication app(argc, argv);
-  QCoreApplication::setOrganizationName(QString::fromLatin1(shell::kOrganisation));
+  QCoreApplication::setOrganizationName(QString::fromLatin1(window::kOrganisation));
   QCoreApplication::setApplicationName("Tarvelin");
   QStringList args = QCoreApplication::arguments().mid(1);
   QString folder, address;
@@ -114,23 +114,23 @@ int main(int argc, char** argv) {
   }
   if (folder.isEmpty() || address.isEmpty()) return Usage();
 
-  shell::StartUp startUp;
+  window::StartUp startUp;
   startUp.commandLine = address.toStdString();
-  shell::WindowSession session(tarvelin::TarvelinWindowProgram(), "Tarvelin", startUp, folder.toStdString());
-  session.Control().View().SetAsker([](const shell::MessageRequest&) { return false; });
+  window::WindowSession session(tarvelin::TarvelinWindowProgram(), "Tarvelin", startUp, folder.toStdString());
+  session.Control().View().SetAsker([](const window::MessageRequest&) { return engine::Answer::No; });
   StallMeter stalls;
   double markMb = -1, markMs = -1;
-  QObject::connect(&session.List(), &pictures::ThumbnailList::counterTextChanged, [&](const QString& text) {
+  QObject::connect(&session.Feed(), &pictures::ThumbnailFeed::counterTextChanged, [&](const QString& text) {
     if (mark > 0 && markMb < 0 && text.toInt() >= mark) {
       markMb = StatusMb("VmHWM:");
       markMs = wall.elapsed();
     }
   });
-  QObject::connect(&session.Control().View(), &shell::WindowView::runEnded, &app, [&] {
+  QObject::connect(&session.Control().View(), &window::WindowView::runEnded, &app, [&] {
     std::printf("wall_ms=%lld thumbnails=%d worst_stall_ms=%.1f worst_stall_working_ms=%.1f busiest_ms=%.1f "
                 "stalls_over_16ms=%d "
                 "stalls_over_50ms=%d peak_mb=%.1f rss_end_mb=%.1f mark=%d mark_peak_mb=%.1f mark_ms=%.0f\n",
-                static_cast<long long>(wall.elapsed()), session.List().Count(), stalls.Worst(), stalls.WorstCpu(),
+                static_cast<long long>(wall.elapsed()), session.Feed().Count(), stalls.Worst(), stalls.WorstCpu(),
                 stalls.Busiest(), stalls.Over16(), stalls.Over50(), StatusMb("VmHWM:"), StatusMb("VmRSS:"), mark, markMb, markMs);
     std::fflush(stdout);
     app.quit();

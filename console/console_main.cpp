@@ -16,13 +16,14 @@
 #include "engine/download_engine.h"
 #include "engine/settings_table.h"
 #include "links/address.h"
+#include "links/control_bytes.h"
 #include "platform/folders.h"
 #include "platform/http_client.h"
 #include "platform/picture_decoder.h"
 #include "console/console_options.h"
 #include "console/console_view.h"
 
-namespace shell {
+namespace console {
 
 namespace {
 
@@ -85,28 +86,38 @@ std::string HostOf(const std::string& address) {
 int Report(const std::string& command, const ConsoleOptions& options, const engine::RunSummary& run, int pictures,
            bool stopped) {
   const char* cmd = command.c_str();
+  const std::string shown = links::EscapeControls(options.address);
+  const std::string folder = links::EscapeControls(run.projectFolder.string());
   if (run.filesTrashed > 0)
     std::fprintf(stderr, "%s: %d %s of %s went to the trash (%s)\n", cmd, run.filesTrashed,
-                 run.filesTrashed == 1 ? "entry" : "entries", run.projectFolder.c_str(), run.trashFolder.c_str());
+                 run.filesTrashed == 1 ? "entry" : "entries", folder.c_str(),
+                 links::EscapeControls(run.trashFolder.string()).c_str());
   int status = kExitOk;
   using engine::StartAddressFailure;
   if (run.startFailure == StartAddressFailure::Unreachable) {
-    std::fprintf(stderr, "%s: %s could not be reached: %s\n", cmd, options.address.c_str(),
+    std::fprintf(stderr, "%s: %s could not be reached: %s\n", cmd, shown.c_str(),
                  run.startFailureReason.c_str());
     status = kExitUnreachable;
   } else if (run.startFailure == StartAddressFailure::ErrorAnswer) {
-    std::fprintf(stderr, "%s: %s was answered with an error: %s\n", cmd, options.address.c_str(),
+    std::fprintf(stderr, "%s: %s was answered with an error: %s\n", cmd, shown.c_str(),
                  run.startFailureReason.c_str());
     status = kExitErrorAnswer;
   } else if (!options.quiet) {
-    std::printf("Download finish. %d pictures in %s\n", pictures, run.projectFolder.c_str());
+    std::printf("Download finish. %d pictures in %s\n", pictures, folder.c_str());
   }
   if (options.stats) {
     const engine::RunCounts& c = run.counts;
     std::fprintf(stderr,
                  "%s: %d files taken, %d requests, %d answers given again from memory, %d left to the worker "
-                 "already fetching them, %d connections, %d idle waits\n",
-                 cmd, c.filesTaken, c.requests, c.fromMemory, c.leftToOthers, c.connections, c.idleWaits);
+                 "already fetching them, %d connections, %d idle waits, %d refused by robots.txt, %d tries "
+                 "again\n",
+                 cmd, c.filesTaken, c.requests, c.fromMemory, c.leftToOthers, c.connections, c.idleWaits,
+                 c.robotsRefused, c.retries);
+  }
+  if (!run.diskError.empty()) {
+    std::fprintf(stderr, "%s: stopped: the disk takes no more files (%s); --continue fetches the rest\n", cmd,
+                 run.diskError.c_str());
+    status = kExitNotStored;
   }
   if (run.filesNotStored > 0) {
     std::fprintf(stderr, "%s: %d %s could not be stored: %s\n", cmd, run.filesNotStored,
@@ -117,6 +128,7 @@ int Report(const std::string& command, const ConsoleOptions& options, const engi
     std::fprintf(stderr, "%s: project.cfg could not be saved: %s\n", cmd, run.projectFileError.c_str());
     status = kExitNotStored;
   }
+  // A disk that took no more stopped the run too, but that is its own failure.
   return status == kExitOk && stopped ? kExitStopped : status;
 }
 
@@ -125,7 +137,7 @@ int Report(const std::string& command, const ConsoleOptions& options, const engi
 int RunConsole(const engine::Program& program, const ConsoleText& text, int argc, char** argv) {
   const std::string command = argc > 0 ? std::filesystem::path(argv[0]).filename().string() : program.name;
   std::vector<std::string> args(argv + 1, argv + argc);
-  const ParseResult parsed = ParseConsoleOptions(args, program);
+  const ParseResult parsed = ParseConsoleOptions(args, program, text);
   if (!parsed.options) {
     std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", command.c_str(), parsed.error.c_str(), command.c_str());
     return kExitUsage;
@@ -165,7 +177,7 @@ int RunConsole(const engine::Program& program, const ConsoleText& text, int argc
   platform::SettingsStore store(program.name);
   for (const auto& [key, value] : options.settings) store.Override(key, value);
   const std::string chosen = !options.folder.empty() ? options.folder
-                             : store.ReadSettingString(platform::kSettingsSection, std::string(engine::kFolderKey), "");
+                             : engine::Read(store, engine::keys::kFolder);
 
   // The view outlives the engine, whose destructor ends the engine's threads.
   ConsoleView view(log, screen);
@@ -173,11 +185,11 @@ int RunConsole(const engine::Program& program, const ConsoleText& text, int argc
   for (const auto& [key, value] : options.settings) {
     engine.OverrideSetting(key, value);
     if (!options.save) continue;
-    const engine::SettingDef* def = engine::FindSetting(key, program.kind);
+    const engine::SettingDef* def = engine::FindSetting(key, program);
     if (def->type == engine::SettingType::Integer)
-      engine.Settings().WriteSettingInt(platform::kSettingsSection, key, std::stoi(value));
+      engine.Settings().WriteInt(key, std::stoi(value));
     else
-      engine.Settings().WriteSettingString(platform::kSettingsSection, key, value);
+      engine.Settings().WriteString(key, value);
   }
   if (options.verbose) engine.OverrideSetting("show link", "1");
   view.Start(engine);
@@ -199,7 +211,7 @@ int RunConsole(const engine::Program& program, const ConsoleText& text, int argc
   }
   if (view.LeftProjectUntouched()) {
     std::fprintf(stderr, "%s: a project for %s exists: use --continue or --fresh\n", command.c_str(),
-                 HostOf(options.address).c_str());
+                 links::EscapeControls(HostOf(options.address)).c_str());
     return kExitStartFailed;
   }
   switch (run.result) {
@@ -215,4 +227,4 @@ int RunConsole(const engine::Program& program, const ConsoleText& text, int argc
   return Report(command, options, run, view.Pictures(), stopped);
 }
 
-}  // namespace shell
+}  // namespace console

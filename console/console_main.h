@@ -3,7 +3,7 @@
 #include "console/console_options.h"
 #include "engine/program.h"
 
-namespace shell {
+namespace console {
 
 // Exit codes.
 inline constexpr int kExitOk = 0;
@@ -16,4 +16,4 @@ inline constexpr int kExitStopped = 130;
 
 int RunConsole(const engine::Program& program, const ConsoleText& text, int argc, char** argv);
 
-}  // namespace shell
+}  // namespace console

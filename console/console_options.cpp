@@ -9,7 +9,7 @@
 #include "console/option_table.h"
 #include "engine/settings_table.h"
 
-namespace shell {
+namespace console {
 
 namespace {
 
@@ -25,7 +25,8 @@ QString Q(std::string_view text) { return QString::fromUtf8(text.data(), qsizety
 
 }  // namespace
 
-ParseResult ParseConsoleOptions(const std::vector<std::string>& args, const engine::Program& program) {
+ParseResult ParseConsoleOptions(const std::vector<std::string>& args, const engine::Program& program,
+                                const ConsoleText& text) {
   QCommandLineParser parser;
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
   for (const OptionDef& def : ConsoleOptionTable()) {
@@ -71,7 +72,7 @@ ParseResult ParseConsoleOptions(const std::vector<std::string>& args, const engi
     const size_t eq = v.find('=');
     if (eq == std::string::npos) return {std::nullopt, "--set needs KEY=VALUE, got \"" + v + "\""};
     const std::string key = v.substr(0, eq), val = v.substr(eq + 1);
-    const engine::SettingDef* known = engine::FindSetting(key, program.kind);
+    const engine::SettingDef* known = engine::FindSetting(key, program);
     if (!known) return {std::nullopt, "unknown settings key \"" + key + "\""};
     if (known->type == engine::SettingType::Integer && !IsInt32(val))
       return {std::nullopt, "\"" + key + "\" takes an integer, got \"" + val + "\""};
@@ -80,9 +81,9 @@ ParseResult ParseConsoleOptions(const std::vector<std::string>& args, const engi
   if (o.save && o.settings.empty()) return {std::nullopt, "--save needs at least one --set"};
   const QStringList rest = parser.positionalArguments();
   if (rest.size() != 1)
-    return {std::nullopt, rest.empty() ? "an address is needed" : "only one address may be given"};
+    return {std::nullopt, rest.empty() ? text.missing : "only one address may be given"};
   o.address = rest.constFirst().toLocal8Bit().toStdString();
   return {o, {}};
 }
 
-}  // namespace shell
+}  // namespace console

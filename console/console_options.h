@@ -4,12 +4,13 @@
 // three cannot drift apart.
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "engine/program.h"
 
-namespace shell {
+namespace console {
 
 enum class ResumeChoice { Ask, Continue, Fresh };
 
@@ -17,6 +18,7 @@ enum class ResumeChoice { Ask, Continue, Fresh };
 struct ConsoleText {
   std::string version;      // as the About box says it: "1.0"
   std::string operand;      // "ADDRESS"
+  std::string missing;      // the usage error when no operand is given
   std::string summary;      // one line, for the man page's NAME
   std::string description;  // paragraphs, lines of at most 76 columns
 };
@@ -43,10 +45,12 @@ struct ParseResult {
 };
 
 // Checks every --set before anything is written: an unknown key or a bad
-// integer is an error.
-ParseResult ParseConsoleOptions(const std::vector<std::string>& args, const engine::Program& program);
+// integer is an error. --continue and --fresh are options of a program that
+// asks to resume.
+ParseResult ParseConsoleOptions(const std::vector<std::string>& args, const engine::Program& program,
+                                const ConsoleText& text);
 std::string ConsoleUsage(const std::string& command, const engine::Program& program, const ConsoleText& text);
 std::string ConsoleManPage(const std::string& command, const engine::Program& program, const ConsoleText& text);
 std::string ConsoleBashCompletion(const std::string& command, const engine::Program& program);
 
-}  // namespace shell
+}  // namespace console

@@ -7,17 +7,19 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "links/control_bytes.h"
 #include "platform/picture_decoder.h"
 
-namespace shell {
+namespace console {
 
 namespace {
 
-// A terminal ends lines with "\n".
+// A terminal ends lines with "\n". Titles and links come from pages: any
+// other control byte is shown, never obeyed.
 std::string Lines(const engine::LogText& log) {
   std::string out;
   if (log.dropped > 0) out = "(" + std::to_string(log.dropped) + " lines not kept)\n";
-  for (const std::string& line : log.lines) out += line + "\n";
+  for (const std::string& line : log.lines) out += links::EscapeControls(line, "\t\n") + "\n";
   return out;
 }
 
@@ -105,7 +107,7 @@ bool ConsoleView::AskOnTerminal(const std::string& text) {
     std::lock_guard g(m_mutex);
     Flush(true);
     m_asking = true;
-    std::fprintf(stdout, "%s [y/N] ", text.c_str());
+    std::fprintf(stdout, "%s [y/N] ", links::EscapeControls(text).c_str());
     std::fflush(stdout);
   }
   std::string answer;
@@ -118,7 +120,7 @@ bool ConsoleView::AskOnTerminal(const std::string& text) {
 void ConsoleView::ShowError(const std::string& text) {
   std::lock_guard g(m_mutex);
   Flush(true);  // the block is drawn again below the message
-  std::fprintf(stderr, "%s\n", text.c_str());
+  std::fprintf(stderr, "%s\n", links::EscapeControls(text).c_str());
 }
 
 void ConsoleView::Resized() {
@@ -143,9 +145,7 @@ std::string ConsoleView::Block() {
   int64_t bytes = m_closedBytes;
   const auto rows = m_engine->Rows();
   for (size_t k = 0; k < rows.size(); ++k) {
-    std::string label = rows[k].label.substr(0, size_t(labelWidth));
-    for (char& c : label)
-      if (static_cast<unsigned char>(c) < 0x20) c = '?';
+    std::string label = links::ReplaceControls(rows[k].label, "?").substr(0, size_t(labelWidth));
     label.resize(size_t(labelWidth), ' ');
     bytes += rows[k].pos;
     block += Fit("[" + std::to_string(k + 1) + "] " + label + " " + Bar(rows[k], bar), columns);
@@ -204,4 +204,4 @@ void ConsoleView::Finish() {
   Flush(true);
 }
 
-}  // namespace shell
+}  // namespace console

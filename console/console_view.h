@@ -15,7 +15,7 @@
 #include "engine/download_engine.h"
 #include "engine/engine_view.h"
 
-namespace shell {
+namespace console {
 
 class ConsoleView : public engine::EngineView {
  public:
@@ -70,4 +70,4 @@ class ConsoleView : public engine::EngineView {
   std::thread m_drawer;
 };
 
-}  // namespace shell
+}  // namespace console

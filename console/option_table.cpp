@@ -4,7 +4,7 @@
 
 #include "console/console_main.h"
 
-namespace shell {
+namespace console {
 
 namespace {
 
@@ -52,4 +52,4 @@ constexpr std::array<ExitDef, 7> kExits = {{
 std::span<const OptionDef> ConsoleOptionTable() { return kOptions; }
 std::span<const ExitDef> ConsoleExitTable() { return kExits; }
 
-}  // namespace shell
+}  // namespace console

@@ -4,7 +4,7 @@
 #include <span>
 #include <string_view>
 
-namespace shell {
+namespace console {
 
 struct OptionDef {
   std::string_view shortName;  // "q", or empty
@@ -23,4 +23,4 @@ struct ExitDef {
 std::span<const OptionDef> ConsoleOptionTable();
 std::span<const ExitDef> ConsoleExitTable();
 
-}  // namespace shell
+}  // namespace console

@@ -144,13 +144,23 @@ std::filesystem::path DownloadEngine::ProjectFolder() const {
   return m_projectFolder;
 }
 
-std::string DownloadEngine::EndMessage(const RunSummary& summary) const {
+std::string DownloadEngine::EndMessage(const RunSummary& summary, const std::string& address) const {
   std::string text = "Download finish.";
+  if (summary.startFailure != StartAddressFailure::None)
+    text += " The start address " + address + " could not be fetched: " + summary.startFailureReason + ".";
+  if (!summary.diskError.empty())
+    text += " The download was stopped: the disk takes no more files (" + summary.diskError + ").";
   if (summary.filesNotStored > 0)
     text += " " + std::to_string(summary.filesNotStored) + (summary.filesNotStored == 1 ? " file" : " files") +
             " could not be stored (" + summary.storeError + ").";
   if (!summary.projectFileSaved) text += " The project file could not be saved (" + summary.projectFileError + ").";
   return text + " Do you want to view the download files?";
+}
+
+std::string LockedMessage(const RunSummary& summary) {
+  return "Another download is using the project folder " + summary.projectFolder.string() +
+         (summary.lockHolder > 0 ? " (process " + std::to_string(summary.lockHolder) + ")" : std::string()) +
+         ". Try again when it has finished.";
 }
 
 void DownloadEngine::DownloadThreadProc(Run& run, std::string address) {
@@ -174,11 +184,14 @@ void DownloadEngine::DownloadThreadProc(Run& run, std::string address) {
     case StartResult::BadAddress:
       if (!m_leaving) m_view.ShowError(ErrorMessage(summary));
       break;
+    case StartResult::ProjectLocked:
+      if (!m_leaving) m_view.ShowError(LockedMessage(summary));
+      break;
     case StartResult::ProjectFileRefused:
     case StartResult::Abandoned:
       break;
     case StartResult::Ok:
-      if (context.Ask(Question::ViewFiles, EndMessage(summary))) m_view.OpenFolder(run.id, summary.projectFolder);
+      if (context.Ask(Question::ViewFiles, EndMessage(summary, address))) m_view.OpenFolder(run.id, summary.projectFolder);
       break;
   }
   {

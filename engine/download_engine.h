@@ -18,6 +18,9 @@
 
 namespace engine {
 
+// What a run that found its project folder in use says.
+std::string LockedMessage(const RunSummary& summary);
+
 class DownloadEngine {
  public:
   DownloadEngine(const Program& program, EngineView& view, std::filesystem::path programFolder);
@@ -70,7 +73,7 @@ class DownloadEngine {
   void DownloadThreadProc(Run& run, std::string address);
   void SetState(Run& run, EngineState state);
   std::shared_ptr<Run> Current() const;
-  std::string EndMessage(const RunSummary& summary) const;
+  std::string EndMessage(const RunSummary& summary, const std::string& address) const;
 
   const Program& m_program;
   EngineView& m_view;

@@ -32,6 +32,9 @@ enum class Question {
   ViewFiles,           // "Download finish. Do you want to view the download files?"
 };
 
+// The answer to a question that may also be taken back.
+enum class Answer { No, Yes, Cancel };
+
 // Numbers the runs of one engine from 1.
 using RunId = uint64_t;
 
@@ -57,6 +60,12 @@ class EngineView {
   // A Yes/No question; true is Yes. From the download thread, except
   // Suggestion, which comes from the worker that read the result page.
   virtual bool Ask(Question question, const std::string& text) = 0;
+  // ContinueDownload and BrokenProjectFile, whose No throws work away: the
+  // user may cancel instead, and the run then ends touching nothing. Views
+  // without a way to cancel answer Yes or No.
+  virtual Answer AskOrCancel(Question question, const std::string& text) {
+    return Ask(question, text) ? Answer::Yes : Answer::No;
+  }
   // A failure the user must see. From the download thread.
   virtual void ShowError(const std::string& text) = 0;
 

@@ -3,9 +3,14 @@
 #include <deque>
 #include <optional>
 
+#include <chrono>
+#include <ctime>
+
 #include "engine/classify.h"
 #include "engine/file_fetcher.h"
 #include "engine/page_context.h"
+#include "engine/polite_fetch.h"
+#include "engine/retry_policy.h"
 #include "links/address.h"
 #include "links/link_mapping.h"
 
@@ -44,7 +49,8 @@ std::optional<FileJob> MakeJob(const RunContext& run, const std::string& link, i
   if (marker != std::string::npos) {
     const std::string full = link.substr(marker + 1);
     const auto parsed = links::SplitAddress(full);
-    if (!parsed) return std::nullopt;
+    // Only web addresses are fetched: "ftp://" would otherwise go out as HTTP.
+    if (!parsed || !links::IsWebScheme(parsed->scheme)) return std::nullopt;
     job.target = {parsed->secure, parsed->host, parsed->port, parsed->object};
     // With its port, so that the site can be crawled from the picture.
     const bool ownPort = parsed->port == (parsed->secure ? 443 : 80);
@@ -57,7 +63,7 @@ std::optional<FileJob> MakeJob(const RunContext& run, const std::string& link, i
   }
   const size_t slash = job.shown.rfind('/');
   job.pageDir = slash == std::string::npos ? std::string() : job.shown.substr(0, slash);
-  if (run.pages) job.requestUrl = platform::RequestUrl(job.target);
+  job.requestUrl = platform::RequestUrl(job.target);  // also names a part kept for later
   return job;
 }
 
@@ -86,39 +92,92 @@ StoreResult Store(RunContext& run, const FileJob& job, Received& got) {
 FetchOutcome Finish(RunContext& run, int worker, const FileJob& job, Received got) {
   const StoreResult stored = Store(run, job, got);
   const Verdict verdict = Classify(got, stored);
+  FetchOutcome outcome = verdict.outcome;
 
   run.rows.Fill(worker);
   const int64_t bytes = got.ending == Ending::Dropped ? 0 : got.bytes;
   run.Log(ClosingLine(job.index, bytes, (TickMs() - got.startTick) / 1000));
   if (!verdict.note.empty()) run.Log(NoteLine(job.index, verdict.note));
-  if (job.index == 0 && job.otherSiteName.empty()) {
-    if (got.http == platform::HttpOutcome::NetworkError) {
-      run.startFailure = StartAddressFailure::Unreachable;
-      run.startFailureReason = got.networkError;
-    } else if (got.headSeen && IsErrorStatus(got.head.status)) {
-      run.startFailure = StartAddressFailure::ErrorAnswer;
-      run.startFailureReason = "HTTP " + std::to_string(got.head.status);
-    }
+  if (verdict.outcome == FetchOutcome::NotStored) {
+    run.storeFailures.Add(verdict.storeError);
+    // A full or read-only disk takes nothing more: stop as Stop does, so the
+    // links not yet fetched stay for a later run.
+    if (run.store->DiskError()) run.signals.SetStop();
   }
-  if (verdict.outcome == FetchOutcome::NotStored) run.storeFailures.Add(verdict.storeError);
+  if (job.index == 0 && job.otherSiteName.empty()) {
+    if (got.http == platform::HttpOutcome::NetworkError)
+      run.startFailure.Set(StartAddressFailure::Unreachable, got.networkError);
+    else if (got.headSeen && IsErrorStatus(got.head.status))
+      run.startFailure.Set(StartAddressFailure::ErrorAnswer, "HTTP " + std::to_string(got.head.status));
+  }
   if (verdict.scan && run.program.pageHandler) {
     PageContext page(run.links, run.switches, run.site, job.pageDir, &run.logs,
                      [&run](Question q, const std::string& text) { return run.Ask(q, text); });
+    // A Cancel counts from here: one given while the file arrived has cut it already.
+    const uint64_t cancels = run.signals.Cancels(worker);
+    page.SetStopCheck(
+        [&run, worker, cancels] { return run.signals.StopSet() || run.signals.Cancels(worker) != cancels; });
     run.program.pageHandler->HandlePage(page, std::string_view(got.body.c_str()));
+    // A page read only in part is read again by a later run.
+    if (page.Cut()) outcome = run.signals.StopSet() ? FetchOutcome::Stopped : FetchOutcome::Cancelled;
   }
   std::string().swap(got.body);
   if (verdict.handOver) {
     run.AddPicture({stored.name, run.store->Folder() / stored.name,
                     run.program.keepsPictureHost ? job.otherHost : std::string()});
   }
-  return Settle(run, job.index, verdict.outcome);
+  return Settle(run, job.index, outcome);
+}
+
+// Sends the request in the host's turn, and again, a few times, after an
+// answer that says "later" or a failure that may pass; each try is a log
+// line. Stop and Cancel end every wait at once.
+Received FetchWithTries(RunContext& run, int worker, platform::HttpSession& session, const FileJob& job,
+                        uint64_t cancels) {
+  RetryPolicy retries;
+  for (;;) {
+    if (run.polite && !run.polite->AwaitTurn(job.target, run.signals, worker, cancels)) {
+      Received got;
+      got.startTick = TickMs();
+      Interrupted(got, run.signals, worker, cancels);
+      return got;
+    }
+    run.counters.requests.fetch_add(1);
+    Received got = FileFetcher(run, worker, cancels, job.requestUrl).Fetch(session, job.target);
+    if (got.resumedFrom > 0) run.Log(NoteLine(job.index, "continued from byte " + std::to_string(got.resumedFrom)));
+    const bool failed = got.http == platform::HttpOutcome::NetworkError;
+    const bool refusedAnswer = got.http == platform::HttpOutcome::Refused && got.ending == Ending::Refused;
+    if (!failed && !refusedAnswer) return got;
+    const long status = got.headSeen && !failed ? got.head.status : 0;
+    const RetryPolicy::Verdict next = retries.After(status, got.head.retryAfter, failed && got.transientError,
+                                                    got.networkError, std::time(nullptr));
+    if (!next.again) return got;
+    run.counters.retries.fetch_add(1);
+    // The whole host waits, not only this file: the other workers go on with other hosts.
+    if (run.polite && (status == 429 || status == 503)) run.polite->Later(job.target, int(next.delayMs));
+    run.Log(NoteLine(job.index, next.why + ": try " + std::to_string(next.tryNumber) + " of " +
+                                    std::to_string(next.tries) + " in " + std::to_string(next.delayMs / 1000) + " s"));
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(next.delayMs);
+    if (!run.signals.WaitUntil(worker, cancels, until)) {
+      Interrupted(got, run.signals, worker, cancels);
+      return got;
+    }
+  }
 }
 
 // Receives the job's address (from memory when it was kept), classifies and
 // stores. Links that others left to this worker meanwhile join `waiting`.
 FetchOutcome Receive(RunContext& run, int worker, platform::HttpSession& session, const FileJob& job,
                      std::deque<WaitingLink>& waiting) {
-  FileFetcher fetcher(run, worker, run.signals.Cancels(worker));
+  const uint64_t cancels = run.signals.Cancels(worker);
+  // robots.txt: a refused link is done without a request.
+  if (run.polite && !run.polite->Allows(session, job.target, run.signals)) {
+    run.rows.Fill(worker);
+    run.Log(NoteLine(job.index, "not fetched: robots.txt refuses it"));
+    run.counters.robotsRefused.fetch_add(1);
+    return Settle(run, job.index, FetchOutcome::RobotsRefused);
+  }
+  FileFetcher fetcher(run, worker, cancels);
   Received got;
   if (run.pages) {
     const PageCache::Lookup found = run.pages->Find(job.requestUrl, WaitingLink{job.index, job.link});
@@ -130,16 +189,17 @@ FetchOutcome Receive(RunContext& run, int worker, platform::HttpSession& session
       run.counters.fromMemory.fetch_add(1);
       got = fetcher.Replay(*found.answer);
     } else {
-      run.counters.requests.fetch_add(1);
-      got = fetcher.Fetch(session, job.target);
+      got = FetchWithTries(run, worker, session, job, cancels);
       const bool page = got.http == platform::HttpOutcome::Completed && got.isText && got.ending == Ending::None;
       for (auto& left : run.pages->Finish(job.requestUrl, page, got.head, got.body)) waiting.push_back(std::move(left));
     }
   } else {
-    run.counters.requests.fetch_add(1);
-    got = fetcher.Fetch(session, job.target);
+    got = FetchWithTries(run, worker, session, job, cancels);
   }
-  if (got.http == platform::HttpOutcome::NoRequest) return Settle(run, job.index, FetchOutcome::NoRequest);
+  if (got.http == platform::HttpOutcome::NoRequest) {
+    if (job.index == 0) run.startFailure.Set(StartAddressFailure::Unreachable, "the request could not be made");
+    return Settle(run, job.index, FetchOutcome::NoRequest);
+  }
   return Finish(run, worker, job, std::move(got));
 }
 

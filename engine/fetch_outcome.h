@@ -15,6 +15,7 @@ enum class FetchOutcome {
   Page,                 // a text page, handed to the page handler
   Stored,               // a file stored in the project folder
   Deferred,             // another worker fetches the same address and finishes this link too
+  RobotsRefused,        // robots.txt refuses it: done, not fetched
 };
 
 }  // namespace engine

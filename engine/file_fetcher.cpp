@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "engine/polite_fetch.h"
 #include "links/ascii.h"
 
 namespace engine {
@@ -15,9 +16,36 @@ uint64_t TickMs() {
 
 Received FileFetcher::Fetch(platform::HttpSession& session, const platform::HttpTarget& target) {
   m_got.startTick = TickMs();  // replaced by the moment of the answer
-  m_got.http = session.Get(target, *this);
-  if (m_got.http == platform::HttpOutcome::NetworkError) m_got.networkError = session.LastError();
+  platform::HttpResume resume;
+  if (m_run.store && !m_url.empty()) m_part = FindPart(m_run.store->FolderFd(), m_url);
+  if (m_part) resume = {m_part->size, m_part->validator};
+  m_got.http = session.Get(target, *this, resume);
+  if (m_got.http == platform::HttpOutcome::NetworkError) {
+    m_got.networkError = session.LastError();
+    m_got.transientError = session.LastErrorTransient();
+  }
+  // A body cut short stays for the next try to continue.
+  if (m_got.file && (m_got.http == platform::HttpOutcome::NetworkError ||
+                     (m_got.http == platform::HttpOutcome::Abandoned &&
+                      (m_got.ending == Ending::Stopped || m_got.ending == Ending::Cancelled))))
+    m_got.file->Keep();
   return std::move(m_got);
+}
+
+void Interrupted(Received& got, const RunSignals& signals, int worker, uint64_t cancelsSeen) {
+  got.http = platform::HttpOutcome::Abandoned;
+  got.ending = signals.Cancels(worker) != cancelsSeen ? Ending::Cancelled : Ending::Stopped;
+}
+
+std::unique_ptr<PendingFile> FileFetcher::BeginFile(const platform::HttpHead& head) {
+  FileStore& store = *m_run.store;
+  if (m_got.isText || m_url.empty()) return store.Begin(m_got.writeError);
+  if (head.status == 206) return store.BeginPart(m_url, m_got.resumedFrom, {}, m_got.writeError);
+  const std::string validator = PartValidator(head.etag, head.lastModified);
+  if (!validator.empty()) return store.BeginPart(m_url, 0, validator, m_got.writeError);
+  // Without a validator nothing could be continued safely.
+  if (m_part) ForgetPart(store.FolderFd(), m_url);
+  return store.Begin(m_got.writeError);
 }
 
 Received FileFetcher::Replay(const CachedAnswer& answer) {
@@ -52,6 +80,18 @@ bool FileFetcher::OnHead(const platform::HttpHead& head) {
     return false;
   }
   m_announced = head.contentLength;
+  if (head.status == 206) {
+    // Only the rest of the part asked for continues it; anything else
+    // makes the next try start over.
+    if (!m_part || head.rangeStart != m_part->size || !m_run.store) {
+      if (m_run.store) ForgetPart(m_run.store->FolderFd(), m_url);
+      m_got.ending = Ending::Refused;
+      return false;
+    }
+    m_got.resumedFrom = m_part->size;
+    m_got.bytes = m_got.resumedFrom;
+    if (m_announced > 0) m_announced += m_got.resumedFrom;
+  }
   const int64_t limit = m_run.switches.FileSizeLimit();
   if (limit > 0 && m_announced > limit) {
     m_got.ending = Ending::Refused;
@@ -67,8 +107,13 @@ bool FileFetcher::OnHead(const platform::HttpHead& head) {
     return false;
   }
   if (m_got.isText && m_announced > 0) m_got.body.reserve(size_t(std::min(m_announced, kMaxPageBytes)));
+  if (m_got.resumedFrom > 0 && m_got.isText) {
+    ForgetPart(m_run.store->FolderFd(), m_url);
+    m_got.ending = Ending::Refused;
+    return false;
+  }
   if (WillStore() && m_run.store) {
-    m_got.file = m_run.store->Begin(m_got.writeError);
+    m_got.file = BeginFile(head);
     // Nothing could keep the file: fetching it would be for nothing.
     if (!m_got.file) {
       m_got.ending = Ending::NotWritable;
@@ -102,6 +147,12 @@ bool FileFetcher::OnChunk(const char* data, size_t size) {
   if (m_got.file && !m_got.file->Write(data, size)) {
     m_got.writeError = std::strerror(m_got.file->Error());
     m_got.ending = Ending::NotWritable;
+    return false;
+  }
+  // "rate" holds the whole run's bytes; Stop and Cancel end its wait.
+  if (m_run.polite && m_run.polite->LimitsRate() &&
+      !m_run.polite->AwaitBytes(size, m_run.signals, m_worker, m_cancelsSeen)) {
+    Interrupted(m_got, m_run.signals, m_worker, m_cancelsSeen);
     return false;
   }
   return !ShouldAbort();

@@ -5,10 +5,12 @@
 // title, and watches Cancel and Stop. What arrived comes back as one value.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/file_store.h"
 #include "engine/page_cache.h"
+#include "engine/part_files.h"
 #include "engine/run_context.h"
 #include "platform/http_client.h"
 
@@ -41,15 +43,22 @@ struct Received {
   std::unique_ptr<PendingFile> file;  // the file being stored, if any: the whole body
   std::string writeError;             // why the file could not be written
   std::string networkError;
+  bool transientError = false;  // the network error may pass: a reset, a time-out, a body cut short
+  int64_t resumedFrom = 0;      // where a continued part began; 0 for a whole body
 
   bool IsPage() const { return headSeen && isText; }
 };
 
+// A wait between tries that Stop or a press of Cancel ended: the file ends
+// as they end it.
+void Interrupted(Received& got, const RunSignals& signals, int worker, uint64_t cancelsSeen);
+
 class FileFetcher : private platform::HttpReceiver {
  public:
   // `cancelsSeen`: the worker's Cancel count when its file began.
-  FileFetcher(const RunContext& run, int worker, uint64_t cancelsSeen)
-      : m_run(run), m_worker(worker), m_cancelsSeen(cancelsSeen) {}
+  // `requestUrl` names the part a cut body is kept in; none: nothing is kept.
+  FileFetcher(const RunContext& run, int worker, uint64_t cancelsSeen, std::string requestUrl = {})
+      : m_run(run), m_worker(worker), m_cancelsSeen(cancelsSeen), m_url(std::move(requestUrl)) {}
 
   Received Fetch(platform::HttpSession& session, const platform::HttpTarget& target);
   // Goes through a kept answer as if it came from the network.
@@ -60,11 +69,14 @@ class FileFetcher : private platform::HttpReceiver {
   bool OnChunk(const char* data, size_t size) override;
   bool ShouldAbort() override;
   bool WillStore() const;
+  std::unique_ptr<PendingFile> BeginFile(const platform::HttpHead& head);
   void CaptureTitle(std::string_view firstChunk);
 
   const RunContext& m_run;
   const int m_worker;
   const uint64_t m_cancelsSeen;
+  const std::string m_url;
+  std::optional<KeptPart> m_part;  // asked to be continued
   int64_t m_announced = 0;
   Received m_got;
 };

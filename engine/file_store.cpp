@@ -7,10 +7,11 @@
 
 #include <cerrno>
 #include <cstring>
-#include <random>
 #include <vector>
 
+#include "engine/part_files.h"
 #include "engine/project_file.h"
+#include "links/link_mapping.h"
 
 namespace engine {
 
@@ -18,23 +19,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kTempPrefix = ".part-";
-constexpr const char* kTempSuffix = ".tmp";
-
 std::string ErrorText(int error) { return std::strerror(error); }
 
-std::string RandomSuffix() {
-  static thread_local std::mt19937_64 random{std::random_device{}()};
-  static const char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  std::string s(10, 'x');
-  for (char& c : s) c = kChars[random() % (sizeof kChars - 1)];
-  return s;
-}
+bool IsTempName(const std::string& name) { return IsTemporaryFileName(name) || IsProjectFileTemporary(name); }
 
-bool IsTempName(const std::string& name) {
-  if (name.rfind(kTempPrefix, 0) == 0 && name.size() > 10 && name.ends_with(kTempSuffix)) return true;
-  return IsProjectFileTemporary(name);
-}
+bool DiskFullError(int error) { return error == ENOSPC || error == EROFS || error == EDQUOT; }
 
 // Opens (and makes) the folders of `path` below `dirFd`, never following a
 // link. Returns the innermost folder's descriptor (to close), or -1.
@@ -70,64 +59,6 @@ bool SameContent(int a, int b, int64_t size) {
 
 }  // namespace
 
-std::string NumberedName(const std::string& name, int n) {
-  const std::string number = "(" + std::to_string(n) + ")";
-  const size_t dot = name.rfind('.');
-  // A "." in a folder name is no extension: numbering it would name a folder
-  // that does not exist and lose the file.
-  const size_t slash = name.rfind('/');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return name + number;
-  return name.substr(0, dot) + number + name.substr(dot);
-}
-
-// --- PendingFile ---
-
-PendingFile::~PendingFile() { Discard(); }
-
-bool PendingFile::Write(const char* data, size_t size) {
-  constexpr size_t kGather = 64 * 1024;
-  if (m_error) return false;
-  if (m_pending.size() + size < kGather) {
-    m_pending.append(data, size);
-    return true;
-  }
-  if (!Flush()) return false;
-  if (size < kGather) {
-    m_pending.assign(data, size);
-    return true;
-  }
-  return WriteOut(data, size);
-}
-
-bool PendingFile::Flush() {
-  if (m_error) return false;
-  const std::string gathered = std::move(m_pending);
-  m_pending.clear();
-  return WriteOut(gathered.data(), gathered.size());
-}
-
-bool PendingFile::WriteOut(const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(m_fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      m_error = errno;
-      return false;
-    }
-    data += n;
-    size -= size_t(n);
-    m_size += n;
-  }
-  return true;
-}
-
-void PendingFile::Discard() {
-  if (m_fd >= 0) ::close(m_fd);
-  m_fd = -1;
-  if (!m_tempName.empty()) ::unlinkat(m_dirFd, m_tempName.c_str(), 0);
-  m_tempName.clear();
-}
-
 // --- FileStore ---
 
 std::unique_ptr<FileStore> FileStore::Open(const fs::path& folder, std::string& error) {
@@ -139,28 +70,69 @@ std::unique_ptr<FileStore> FileStore::Open(const fs::path& folder, std::string& 
   return std::unique_ptr<FileStore>(new FileStore(fd, folder));
 }
 
-FileStore::~FileStore() { ::close(m_dirFd); }
+FileStore::~FileStore() {
+  m_namer.Finish();
+  ::close(m_dirFd);
+}
+
+void FileStore::NoteError(int error) {
+  int none = 0;
+  if (DiskFullError(error)) m_diskError.compare_exchange_strong(none, error);
+}
+
+int FileStore::CreateTemporary(std::string& name) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = NewTemporaryFileName();
+    const int fd = ::openat(m_dirFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
 
 std::unique_ptr<PendingFile> FileStore::Begin(std::string& error) {
-  // The kernel keeps the file nameless until it is linked in: a crash leaves nothing.
-  int fd = ::openat(m_dirFd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0644);
-  if (fd >= 0) return std::unique_ptr<PendingFile>(new PendingFile(fd, {}, m_dirFd));
-  if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT) {
-    error = ErrorText(errno);
-    return nullptr;
+  // The kernel keeps the file nameless until it is linked in: a crash leaves
+  // nothing. Where links fail, a nameless file could never get a name.
+  if (!m_namer.NoLinks()) {
+    const int fd = ::openat(m_dirFd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0644);
+    if (fd >= 0) return std::unique_ptr<PendingFile>(new PendingFile(fd, {}, *this));
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT) {
+      NoteError(errno);
+      error = ErrorText(errno);
+      return nullptr;
+    }
   }
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string name = kTempPrefix + RandomSuffix() + kTempSuffix;
-    fd = ::openat(m_dirFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd >= 0) return std::unique_ptr<PendingFile>(new PendingFile(fd, std::move(name), m_dirFd));
-    if (errno != EEXIST) break;
-  }
+  std::string name;
+  const int fd = CreateTemporary(name);
+  if (fd >= 0) return std::unique_ptr<PendingFile>(new PendingFile(fd, std::move(name), *this));
+  NoteError(errno);
   error = ErrorText(errno);
   return nullptr;
 }
 
+std::unique_ptr<PendingFile> FileStore::BeginPart(const std::string& requestUrl, int64_t keepBytes,
+                                                  const std::string& validator, std::string& error) {
+  const std::string name = PartFileName(requestUrl);
+  if (keepBytes <= 0 && !WritePartInfo(m_dirFd, requestUrl, validator)) {
+    error = ErrorText(errno);
+    return nullptr;
+  }
+  const int flags = O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (keepBytes > 0 ? 0 : O_TRUNC);
+  const int fd = ::openat(m_dirFd, name.c_str(), flags, 0644);
+  struct stat st {};
+  // The part must still hold what the server was asked to continue.
+  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < keepBytes ||
+      ::ftruncate(fd, keepBytes > 0 ? keepBytes : 0) != 0 || ::lseek(fd, 0, SEEK_END) < 0) {
+    error = ErrorText(fd < 0 ? errno : EIO);
+    if (fd >= 0) ::close(fd);
+    return nullptr;
+  }
+  auto file = std::unique_ptr<PendingFile>(new PendingFile(fd, name, *this, PartInfoName(requestUrl)));
+  file->m_size = keepBytes > 0 ? keepBytes : 0;
+  return file;
+}
+
 bool FileStore::Reserved(const std::string& name) const {
-  return name == kProjectFileName || IsTempName(name);
+  return name == kProjectFileName || IsTempName(name) || IsPartName(name) || name.starts_with(links::kTemporaryLead);
 }
 
 bool FileStore::SameBytesAsEarlier(int dirFd, const std::string& leaf, const std::string& name,
@@ -186,11 +158,11 @@ StoreResult FileStore::Commit(PendingFile& file, const std::string& localPath) {
     result.error = ErrorText(file.m_error);
     return result;
   }
-  int error = 0;
-  const size_t slash = localPath.rfind('/');
+  std::string base = localPath;
+  bool portable = false;
   for (int n = 0; n < 100000; ++n) {
-    const std::string name = n == 0 ? localPath : NumberedName(localPath, n);
-    if (slash == std::string::npos && Reserved(name)) continue;
+    const std::string name = n == 0 ? base : NumberedName(base, n);
+    if (name.find('/') == std::string::npos && Reserved(name)) continue;
     // Numbering may have touched a folder name only when the file has no ".";
     // the folders are the same for every candidate otherwise.
     const size_t cut = name.rfind('/');
@@ -198,23 +170,43 @@ StoreResult FileStore::Commit(PendingFile& file, const std::string& localPath) {
     const std::string leaf = cut == std::string::npos ? name : name.substr(cut + 1);
     // The project folder's own descriptor serves a bare name; a path's
     // innermost folder is opened (and closed again) for it.
+    int error = 0;
     const int dirFd = dirs.empty() ? m_dirFd : OpenFolders(m_dirFd, dirs, error);
     auto closeFolder = [&] {
       if (dirFd != m_dirFd) ::close(dirFd);
     };
+    FinalNamer::Result given = FinalNamer::Result::Failed;
+    bool moved = false;
     if (dirFd < 0) {
-      result.error = ErrorText(error ? error : errno);
-      return result;
-    }
-    int linked;
-    if (file.m_tempName.empty()) {
+      error = error ? error : errno;
+      if (!portable && (error == EINVAL || error == EPERM || error == EILSEQ || error == ENAMETOOLONG))
+        given = FinalNamer::Result::Refused;
+    } else if (file.m_tempName.empty()) {
       const std::string proc = "/proc/self/fd/" + std::to_string(file.m_fd);
-      linked = ::linkat(AT_FDCWD, proc.c_str(), dirFd, leaf.c_str(), AT_SYMLINK_FOLLOW);
+      if (::linkat(AT_FDCWD, proc.c_str(), dirFd, leaf.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        given = FinalNamer::Result::Named;
+      } else {
+        error = errno;
+        given = error == EEXIST ? FinalNamer::Result::Taken
+                : error == ENAMETOOLONG ? FinalNamer::Result::Refused
+                                        : FinalNamer::Result::Failed;
+        // A folder without links: the file takes a temporary name and this
+        // candidate is tried again.
+        if (given == FinalNamer::Result::Failed && (error == EPERM || error == EOPNOTSUPP || error == ENOSYS)) {
+          closeFolder();
+          if (!file.TakeTemporaryName()) {
+            result.error = ErrorText(file.m_error);
+            return result;
+          }
+          --n;
+          continue;
+        }
+      }
     } else {
-      linked = ::linkat(m_dirFd, file.m_tempName.c_str(), dirFd, leaf.c_str(), 0);
+      given = m_namer.Give(file.m_tempName, dirFd, leaf, name, file.Size() == 0, moved, error);
     }
-    const int linkError = errno;
-    if (linked == 0) {
+    if (moved) file.m_tempName.clear();
+    if (given == FinalNamer::Result::Named) {
       closeFolder();
       std::lock_guard guard(m_mutex);
       m_created.insert(name);
@@ -222,15 +214,23 @@ StoreResult FileStore::Commit(PendingFile& file, const std::string& localPath) {
       result.name = name;
       return result;
     }
-    if (linkError == EEXIST && SameBytesAsEarlier(dirFd, leaf, name, file)) {
+    if (given == FinalNamer::Result::Taken && SameBytesAsEarlier(dirFd, leaf, name, file)) {
       closeFolder();
       result.stored = true;
       result.name = name;
       return result;
     }
     closeFolder();
-    if (linkError != EEXIST) {
-      result.error = ErrorText(linkError);
+    if (given == FinalNamer::Result::Refused && !portable) {
+      // The file system takes no such name: one it takes, numbered afresh.
+      portable = true;
+      base = PortableName(localPath);
+      n = -1;
+      continue;
+    }
+    if (given != FinalNamer::Result::Taken) {
+      NoteError(error);
+      result.error = ErrorText(error ? error : EIO);
       return result;
     }
   }
@@ -256,6 +256,7 @@ void FileStore::RemoveStaleTemporaries() {
   }
   ::closedir(dir);
   for (const std::string& name : stale) ::unlinkat(m_dirFd, name.c_str(), 0);
+  m_namer.RemoveLeftClaims();
 }
 
 }  // namespace engine

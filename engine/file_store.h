@@ -3,6 +3,7 @@
 // without a name while it arrives and gets its name only when it is whole,
 // so a name never holds part of a file, not even after a crash. Nothing is
 // ever written through a symbolic link, and nothing leaves the folder.
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -10,6 +11,8 @@
 #include <optional>
 #include <string>
 #include <unordered_set>
+
+#include "engine/final_name.h"
 
 namespace engine {
 
@@ -29,17 +32,25 @@ class PendingFile {
   bool Flush();
   int64_t Size() const { return m_size; }
   int Error() const { return m_error; }
+  // A part that is to be continued later: its bytes are written out and its
+  // name stays when the file is let go. False for a nameless file.
+  bool Keep();
 
  private:
   friend class FileStore;
-  PendingFile(int fd, std::string tempName, int dirFd) : m_fd(fd), m_tempName(std::move(tempName)), m_dirFd(dirFd) {}
+  PendingFile(int fd, std::string tempName, FileStore& store, std::string infoName = {});
   void Discard();
   bool WriteOut(const char* data, size_t size);
+  // Copies a nameless file to a temporary name, for a folder without links.
+  bool TakeTemporaryName();
 
   int m_fd;
   std::string m_pending;   // gathered, not yet written
   std::string m_tempName;  // empty for a file the kernel keeps nameless
+  FileStore& m_store;
   int m_dirFd;
+  std::string m_infoName;  // a part's note, gone with it
+  bool m_kept = false;
   int64_t m_size = 0;
   int m_error = 0;
 };
@@ -63,26 +74,50 @@ class FileStore {
 
   // A new file for a body; nothing when the folder takes no file (`error`).
   std::unique_ptr<PendingFile> Begin(std::string& error);
+  // A file that keeps what arrives under the part name of `requestUrl`
+  // (part_files.h): continuing the `keepBytes` it holds, or anew with a note
+  // of `validator`.
+  std::unique_ptr<PendingFile> BeginPart(const std::string& requestUrl, int64_t keepBytes,
+                                         const std::string& validator, std::string& error);
   // Gives a whole file its name by the "(n)" rule, starting from `localPath`
   // (a bare name, or a path whose folders are made). A file from before this
   // run that holds the same bytes under one of the names is kept instead of
   // a second copy.
   StoreResult Commit(PendingFile& file, const std::string& localPath);
-  // Removes temporary files that an interrupted earlier run left behind.
+  // Removes temporary files and claims that an interrupted earlier run left
+  // behind.
   void RemoveStaleTemporaries();
+  // The first write error that means the disk takes nothing more (full,
+  // read-only, over quota), or 0.
+  int DiskError() const { return m_diskError.load(); }
+  void NoteError(int error);
 
  private:
-  FileStore(int dirFd, std::filesystem::path folder) : m_dirFd(dirFd), m_folder(std::move(folder)) {}
+  friend class PendingFile;
+  FileStore(int dirFd, std::filesystem::path folder) : m_dirFd(dirFd), m_folder(std::move(folder)), m_namer(dirFd) {}
   bool Reserved(const std::string& name) const;
   bool SameBytesAsEarlier(int dirFd, const std::string& leaf, const std::string& name, PendingFile& file);
+  // A new file under a temporary name; -1 with errno set.
+  int CreateTemporary(std::string& name);
 
   const int m_dirFd;
   const std::filesystem::path m_folder;
+  FinalNamer m_namer;
+  std::atomic<int> m_diskError{0};
   std::mutex m_mutex;  // guards m_created
   std::unordered_set<std::string> m_created;  // names this run gave
 };
 
 // "name(n).ext": the number before the last "." of the file name, or at its end.
 std::string NumberedName(const std::string& name, int n);
+
+// The name with only what every desktop file system takes: printable ASCII
+// without the bytes FAT refuses, each name cut to 120 bytes. For a file
+// system that refused the mapped name.
+std::string PortableName(const std::string& path);
+
+// A temporary file of a run: "~part-" and ten letters or digits, ".tmp".
+bool IsTemporaryFileName(const std::string& name);
+std::string NewTemporaryFileName();
 
 }  // namespace engine

@@ -29,6 +29,15 @@ class PageContext {
   // `MapLink` in link mode: 0 when the resolved link is inside the directory
   // level, 1 or 2 when outside.
   int TestDirectoryLevel(std::string_view resolved, bool root, bool otherSite) const;
+  // Asked while a page is read, at least every 64 KB: whether Stop or this
+  // worker's Cancel came, so that reading ends early. Once it has said yes
+  // the page counts as cut.
+  void SetStopCheck(std::function<bool()> check) { m_stopCheck = std::move(check); }
+  bool ShouldStop() {
+    if (!m_cut && m_stopCheck && m_stopCheck()) m_cut = true;
+    return m_cut;
+  }
+  bool Cut() const { return m_cut; }
   // A question to the user; No while the program is leaving.
   bool Ask(Question question, const std::string& text) const { return m_ask && m_ask(question, text); }
 
@@ -42,6 +51,8 @@ class PageContext {
   const std::string m_pageDir;
   RunLogs* m_logs;
   AskFunction m_ask;
+  std::function<bool()> m_stopCheck;
+  bool m_cut = false;
 };
 
 }  // namespace engine

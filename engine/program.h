@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/settings_store.h"
 
@@ -32,12 +33,8 @@ enum class StoredNames {
 // What the full-screen viewer's menu offers beyond the gallery and wallpaper.
 enum class ViewerAction { None, DownloadWholeSite };
 
-// Being removed: shared code reads the capabilities below instead.
-enum class ProgramKind { Tarvelin, Quorvash };
-
 struct Program {
-  ProgramKind kind = ProgramKind::Tarvelin;
-  std::string name;       // "Tarvelin": settings root, user agent, caption
+  std::string name;       // "Tarvelin": user agent, caption, help page, sponsor page
   std::string urlScheme;  // "tarvelin": what the web browser hands over
   PageHandler* pageHandler = nullptr;
   // Turns what the user typed into the first address (a keyword into a
@@ -53,8 +50,8 @@ struct Program {
   ViewerAction viewerAction = ViewerAction::None;
   // Integer settings whose default differs from the table's.
   std::map<std::string, int, std::less<>> settingDefaults;
-
-  bool IsQuorvash() const { return kind == ProgramKind::Quorvash; }
+  // Keys of the settings table that not every program has, and this one does.
+  std::vector<std::string_view> ownSettings;
 };
 
 }  // namespace engine

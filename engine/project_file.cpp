@@ -47,7 +47,7 @@ bool WriteAll(int fd, const std::string& data) {
 }  // namespace
 
 bool IsProjectFileTemporary(std::string_view name) {
-  for (std::string_view prefix : {"project.cfg.", ".project.cfg."}) {
+  for (std::string_view prefix : {"~project.cfg.", "project.cfg.", ".project.cfg."}) {
     if (name.size() == prefix.size() + 6 && name.substr(0, prefix.size()) == prefix) return true;
   }
   return false;
@@ -124,7 +124,7 @@ std::string SaveProjectFile(int dirFd, const links::ProjectRecord& record) {
   std::string temp;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = ".project.cfg.";
+    temp = "~project.cfg.";
     for (int i = 0; i < 6; ++i) temp += kChars[random() % (sizeof kChars - 1)];
     fd = ::openat(dirFd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0 && errno != EEXIST) break;

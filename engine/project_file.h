@@ -38,7 +38,8 @@ std::optional<LoadedProject> ReadProjectFile(int dirFd);
 // Returns an empty text, or why it could not be written.
 std::string SaveProjectFile(int dirFd, const links::ProjectRecord& record);
 
-// The temporary files of a save ("project.cfg.XXXXXX", ".project.cfg.XXXXXX").
+// The temporary files of a save ("~project.cfg.XXXXXX"; earlier versions
+// wrote "project.cfg.XXXXXX" and ".project.cfg.XXXXXX").
 bool IsProjectFileTemporary(std::string_view name);
 
 }  // namespace engine

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "engine/project_file.h"
+#include "engine/project_lock.h"
 #include "engine/settings_table.h"
 #include "engine/workers.h"
 #include "links/address.h"
@@ -68,6 +69,13 @@ class PeriodicSave {
   bool m_reported = false;
 };
 
+// A program that is leaving takes every question back.
+Answer AskOrCancel(const RunContext& run, Question question, const std::string& text) {
+  if (run.leaving.load()) return Answer::Cancel;
+  const Answer answer = run.view.AskOrCancel(question, text);
+  return run.leaving.load() ? Answer::Cancel : answer;
+}
+
 }  // namespace
 
 std::string ProjectFolderName(const links::Address& address) {
@@ -93,7 +101,7 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
     summary.error = "no address was given";
     return summary;
   }
-  run.switches = ReadRunSwitches(settings, run.program.kind);
+  run.switches = ReadRunSwitches(settings, run.program);
 
   summary.result = StartResult::BadAddress;
   // A bare host name ("example.com/dir") is read as browsers and wget read it.
@@ -105,7 +113,7 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
     return summary;
   }
   // Only web addresses start a run: "ftp://" would otherwise go out as HTTP.
-  if (!links::EqualsNoCase(address->scheme, "http") && !links::EqualsNoCase(address->scheme, "https")) {
+  if (!links::IsWebScheme(address->scheme)) {
     summary.error = "only http:// and https:// addresses can be downloaded, not " + address->scheme + "://";
     return summary;
   }
@@ -117,13 +125,22 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
   }
 
   run.site = {address->host, address->secure, address->port};
-  settings.WriteSettingString(platform::kSettingsSection, std::string(kHistoryKey), start.address);
+  Write(settings, keys::kHistory, start.address);
   summary.error = MakeProjectFolder(*folder);
   if (!summary.error.empty()) return summary;
   std::string error;
   auto store = FileStore::Open(*folder, error);
   if (!store) {
     summary.error = folder->string() + ": " + error;
+    return summary;
+  }
+  // Before anything in the folder is read or changed: a second run would
+  // trash what the first is storing, or save over its list.
+  const ProjectLock::Attempt lock = ProjectLock::Take(store->FolderFd());
+  if (!lock.lock) {
+    summary.result = StartResult::ProjectLocked;
+    summary.projectFolder = *folder;
+    summary.lockHolder = lock.holder;
     return summary;
   }
   run.store = store.get();
@@ -134,20 +151,25 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
   bool resumed = false;
   if (run.program.asksToResume && !start.startedWithAddress) {
     if (auto loaded = ReadProjectFile(store->FolderFd())) {
-      if (run.Ask(Question::ContinueDownload,
-                  "This website has been downloaded, do you want to continue the previous download?")) {
-        if (loaded->record) {
-          run.links.Load(*loaded->record);
-          resumed = true;
-        } else {
-          const std::string file = (*folder / kProjectFileName).string();
-          summary.projectFileError = file + ": " + loaded->problem;
-          if (!run.Ask(Question::BrokenProjectFile, "The project file " + file + " cannot be read: " +
-                                                        loaded->problem + ". Do you want to start afresh?")) {
-            summary.result = StartResult::ProjectFileRefused;
-            return summary;
-          }
+      Answer answer = AskOrCancel(run, Question::ContinueDownload,
+                                  "This website has been downloaded, do you want to continue the previous download?");
+      if (answer == Answer::Yes && loaded->record) {
+        run.links.Load(*loaded->record);
+        resumed = true;
+      } else if (answer == Answer::Yes) {
+        const std::string file = (*folder / kProjectFileName).string();
+        summary.projectFileError = file + ": " + loaded->problem;
+        answer = AskOrCancel(run, Question::BrokenProjectFile, "The project file " + file + " cannot be read: " +
+                                                                 loaded->problem + ". Do you want to start afresh?");
+        if (answer == Answer::No) {
+          summary.result = StartResult::ProjectFileRefused;
+          return summary;
         }
+      }
+      // Taken back: the folder and its project file stay as they are.
+      if (answer == Answer::Cancel) {
+        summary.result = StartResult::Abandoned;
+        return summary;
       }
     }
   }
@@ -157,7 +179,7 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
     return summary;
   }
   if (!resumed) {
-    const platform::Trashed trashed = platform::ClearFolderToTrash(*folder);
+    const platform::Trashed trashed = platform::ClearFolderToTrash(*folder, kProjectLockName);
     summary.filesTrashed = trashed.moved;
     summary.trashFolder = trashed.trash;
     std::string link0 = address->object;
@@ -183,8 +205,8 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
   summary.counts = run.counters.Read();
   summary.filesNotStored = run.storeFailures.Count();
   summary.storeError = run.storeFailures.First();
-  summary.startFailure = run.startFailure;
-  summary.startFailureReason = run.startFailureReason;
+  run.startFailure.CopyTo(summary);
+  if (const int diskError = store->DiskError()) summary.diskError = std::strerror(diskError);
   run.store = nullptr;
   return summary;
 }

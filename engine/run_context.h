@@ -17,6 +17,8 @@
 
 namespace engine {
 
+class Politeness;
+
 // Files that arrived whole but could not be written.
 class StoreFailures {
  public:
@@ -39,12 +41,33 @@ class StoreFailures {
   std::string m_first;
 };
 
+// How link 0, the start address, failed; set by the worker that finished it.
+class StartFailureNote {
+ public:
+  void Set(StartAddressFailure failure, const std::string& reason) {
+    std::lock_guard g(m_mutex);
+    m_failure = failure;
+    m_reason = reason;
+  }
+  void CopyTo(RunSummary& summary) const {
+    std::lock_guard g(m_mutex);
+    summary.startFailure = m_failure;
+    summary.startFailureReason = m_reason;
+  }
+
+ private:
+  mutable std::mutex m_mutex;
+  StartAddressFailure m_failure = StartAddressFailure::None;
+  std::string m_reason;
+};
+
 // RunCounts while the run goes on: each worker adds to them.
 struct RunCounters {
   std::atomic<int> filesTaken{0}, requests{0}, fromMemory{0}, leftToOthers{0}, connections{0}, idleWaits{0};
+  std::atomic<int> robotsRefused{0}, retries{0};
   RunCounts Read() const {
     return {filesTaken.load(), requests.load(), fromMemory.load(), leftToOthers.load(), connections.load(),
-            idleWaits.load()};
+            idleWaits.load(), robotsRefused.load(), retries.load()};
   }
 };
 
@@ -63,12 +86,11 @@ struct RunContext {
   Site site;
   FileStore* store = nullptr;
   PageCache* pages = nullptr;  // none: every request goes to the network
+  Politeness* polite = nullptr;  // robots.txt, pacing; none: neither
   StoreFailures storeFailures;
   std::atomic<int> finishedFiles{0};
   RunCounters counters;
-  // Written once, by the worker that finishes link 0; read after the workers end.
-  StartAddressFailure startFailure = StartAddressFailure::None;
-  std::string startFailureReason;
+  StartFailureNote startFailure;
 
   bool Ask(Question question, const std::string& text) const {
     if (leaving.load()) return false;

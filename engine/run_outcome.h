@@ -11,6 +11,7 @@ enum class StartResult {
   BadAddress,          // no http/https address, or no usable project folder
   ProjectFileRefused,  // project.cfg is no project file and was not replaced
   Abandoned,           // the program left before the run began: nothing was touched
+  ProjectLocked,       // another run uses the project folder: nothing was touched
 };
 
 // Where a run's time went, counted as it goes.
@@ -21,6 +22,8 @@ struct RunCounts {
   int leftToOthers = 0;      // addresses another worker was fetching: finished by that worker
   int connections = 0;       // opened; the other requests reused one
   int idleWaits = 0;         // times a worker found nothing to take and waited
+  int robotsRefused = 0;     // links robots.txt refused: not fetched, done
+  int retries = 0;           // tries after an answer that said "later" or a failure that may pass
 };
 
 // Why the start address itself gave nothing: the run then has nothing to
@@ -33,6 +36,8 @@ struct RunSummary {
   std::string error;                    // why the run could not start: the address, or the project folder
   int filesNotStored = 0;               // received whole but not written
   std::string storeError;               // why the first of them was not written
+  std::string diskError;                // the disk took no more: the run was stopped
+  int lockHolder = 0;                   // the process running the locked project, when known
   bool projectFileSaved = true;
   std::string projectFileError;
   RunCounts counts;

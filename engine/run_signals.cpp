@@ -50,6 +50,12 @@ void RunSignals::SetCancel(int worker) {
   if (worker < 0 || worker >= kWorkerCount) return;
   std::lock_guard guard(m_mutex);
   ++m_cancels[size_t(worker)];
+  m_changed.notify_all();  // ends the worker's wait for a later try
+}
+
+bool RunSignals::WaitUntil(int worker, uint64_t cancelsSeen, std::chrono::steady_clock::time_point until) {
+  std::unique_lock lock(m_mutex);
+  return !m_changed.wait_until(lock, until, [&] { return m_stop || m_cancels[size_t(worker)] != cancelsSeen; });
 }
 
 uint64_t RunSignals::Cancels(int worker) const {

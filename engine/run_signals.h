@@ -31,6 +31,11 @@ class RunSignals {
   void SetCancel(int worker);
   uint64_t Cancels(int worker) const;
 
+  // Worker `worker` waits until `until`; Stop or a press of its Cancel end
+  // the wait at once. Returns whether the moment came uninterrupted.
+  // `cancelsSeen`: the worker's Cancel count when its file began.
+  bool WaitUntil(int worker, uint64_t cancelsSeen, std::chrono::steady_clock::time_point until);
+
   // Wakes workers waiting for work: a file was finished or a worker went idle.
   void NotifyProgress();
   uint64_t Generation() const;

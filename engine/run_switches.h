@@ -3,6 +3,7 @@
 // start, and never again during the run.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/program.h"
 #include "links/link_list.h"
@@ -20,8 +21,15 @@ struct RunSwitches {
   bool others = false;     // image/* refused
   bool image = true;       // image tags scanned, non-images refused
   bool diffRoot = true;    // pictures on other hosts taken
+  bool modernPages = false;  // pages also read with a parser
   bool showLink = false;
   bool showThread = false;
+  bool robots = true;          // robots.txt kept to
+  int32_t waitMs = 0;          // between requests to one host
+  int32_t rateKBs = 0;         // for the whole run; 0 or less: none
+  std::string userAgent;       // empty: the program's name and version
+  std::string cookieFile;
+  std::vector<std::string> headers;  // "Name: value"
 
   int64_t FileSizeLimit() const { return fileSizeKB > 0 ? int64_t(fileSizeKB) * 1024 : 0; }
   links::ChoiceRules Choice(bool preferredFirst) const {
@@ -31,7 +39,7 @@ struct RunSwitches {
 
 // Reads the switches in the order the keys are documented; a negative
 // "level" counts as 0.
-RunSwitches ReadRunSwitches(const platform::SettingsStore& store, ProgramKind kind);
+RunSwitches ReadRunSwitches(const platform::SettingsStore& store, const Program& program);
 
 // Where same-site requests go: the start address's host, scheme and port.
 struct Site {

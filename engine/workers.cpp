@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/fetch_file.h"
+#include "engine/polite_fetch.h"
 
 namespace engine {
 
@@ -17,7 +18,7 @@ constexpr std::chrono::milliseconds kWatchPoll(250);
 void WorkerThreadProc(RunContext& run, int k) {
   RunSignals& signals = run.signals;
   // One HTTP session per worker, so connections are reused between files.
-  platform::HttpSession session(run.program.name);
+  platform::HttpSession session(IdentityFor(run.program, run.switches));
   const links::ChoiceRules rules = run.switches.Choice(!run.program.everyLinkNew);
 
   while (!signals.StopSet()) {
@@ -47,6 +48,9 @@ void WorkerThreadProc(RunContext& run, int k) {
 
 void RunWorkers(RunContext& run, const std::function<void()>& whileRunning) {
   run.signals.ResetWorkers();  // all ten signals exist before any worker starts
+  // robots.txt and pacing hold across the five workers of this run.
+  Politeness polite(PoliteSettingsFor(run.program, run.switches));
+  run.polite = &polite;
   std::vector<std::thread> workers;
   workers.reserve(kWorkerCount);
   for (int k = 0; k < kWorkerCount; ++k) workers.emplace_back(WorkerThreadProc, std::ref(run), k);
@@ -56,6 +60,8 @@ void RunWorkers(RunContext& run, const std::function<void()>& whileRunning) {
   // Every worker ends promptly once all are idle: each was woken by the last
   // idle signal and finds the others idle too.
   for (auto& t : workers) t.join();
+  run.counters.requests.fetch_add(polite.RobotsRequests());
+  run.polite = nullptr;
 }
 
 }  // namespace engine

@@ -75,4 +75,6 @@ std::optional<Address> SplitAddress(std::string_view text) {
   return out;
 }
 
+bool IsWebScheme(std::string_view scheme) { return EqualsNoCase(scheme, "http") || EqualsNoCase(scheme, "https"); }
+
 }  // namespace links

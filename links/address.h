@@ -19,4 +19,7 @@ struct Address {
 // number from 1 to 65535.
 std::optional<Address> SplitAddress(std::string_view text);
 
+// "http" or "https", in any letter case: the only addresses fetched.
+bool IsWebScheme(std::string_view scheme);
+
 }  // namespace links

@@ -13,6 +13,9 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 bool StartsWithNoCase(std::string_view s, std::string_view prefix);
 bool EndsWithNoCase(std::string_view s, std::string_view suffix);
 // Position of the first occurrence of `needle` at or after `from`, or npos.
-size_t FindNoCase(std::string_view haystack, std::string_view needle, size_t from = 0);
+// Linear in the bytes between `from` and the match; `examined`, when given,
+// grows by the bytes the search has looked at.
+size_t FindNoCase(std::string_view haystack, std::string_view needle, size_t from = 0,
+                  size_t* examined = nullptr);
 
 }  // namespace links

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "links/ascii.h"
+#include "links/control_bytes.h"
 
 namespace links {
 
@@ -115,10 +116,11 @@ std::string FilterAndDecodeName(std::string_view name) {
     }
     decoded += filtered[i];
   }
-  // A decoded "/" or NUL would split or cut the name.
+  // A decoded "/" would split the name; a control byte (NUL among them)
+  // would cut it or reach a terminal that lists it.
   for (char& c : decoded)
-    if (c == '/' || c == '\0') c = '_';
-  return decoded;
+    if (c == '/') c = '_';
+  return ReplaceControls(decoded, "_");
 }
 
 // Keeps every path below the project folder: empty and "." directories go,
@@ -134,12 +136,17 @@ std::string FitName(std::string name) {
   return name.substr(0, kMaxName - ext.size()) + ext;
 }
 
+// Temporary files begin with kTemporaryLead; no stored name does.
+std::string KeepOffTemporaries(std::string name) {
+  if (!name.empty() && name.front() == kTemporaryLead) name.front() = '_';
+  return name;
+}
+
 std::string ConfinePath(const std::string& path) {
   std::vector<std::string> dirs;
   size_t start = 0;
   for (size_t slash; (slash = path.find('/', start)) != std::string::npos; start = slash + 1) {
-    std::string segment = path.substr(start, slash - start);
-    std::replace(segment.begin(), segment.end(), '\0', '_');
+    std::string segment = ReplaceControls(path.substr(start, slash - start), "_");
     if (segment.empty() || segment == ".") continue;
     if (segment == "..") {
       if (!dirs.empty()) dirs.pop_back();
@@ -149,9 +156,11 @@ std::string ConfinePath(const std::string& path) {
   }
   std::string name = FitName(path.substr(start));
   if (name == "." || name == "..") name = "_" + name;
+  // A link that names no file ("d/", "../") is named after its folder.
+  if (name.empty()) name = dirs.empty() ? "index" : dirs.back();
   std::string out;
-  for (const auto& d : dirs) out += d + "/";
-  return out + name;
+  for (auto& d : dirs) out += KeepOffTemporaries(std::move(d)) + "/";
+  return out + KeepOffTemporaries(std::move(name));
 }
 
 }  // namespace

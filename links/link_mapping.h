@@ -16,9 +16,15 @@ void ResolveLink(std::string& link, bool root, bool otherSite, std::string_view 
 int TestDirectoryLevel(std::string_view resolved, bool root, bool otherSite,
                        std::string_view pageDir, int level);
 
+// The first character of every temporary name in a project folder. No
+// mapped name begins with it, so none can meet a temporary file.
+inline constexpr char kTemporaryLead = '~';
+
 // Maps a stored link (or an other-site file name) to a path relative to the
 // project folder, "/" separated. The result never leaves the project folder:
-// no empty, "." or ".." directory, no absolute path, no "/" or NUL in a name.
+// no empty, "." or ".." directory, no absolute path, no "/" or control byte
+// in a name, no name that begins with kTemporaryLead. A link that names no
+// file is named after its last folder, else "index".
 std::string MapLocalPath(std::string_view link, bool isText);
 
 

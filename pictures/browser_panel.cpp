@@ -24,6 +24,7 @@ bool BrowserPanel::AttachPanel() {
   m_view->setGeometry(0, 0, 1024, 768);
   m_view->show();
   StartTimer();
+  if (!m_url.isEmpty()) m_view->Navigate(m_url);
   return true;
 }
 

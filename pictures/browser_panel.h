@@ -4,7 +4,7 @@
 // period doubles after every reload, up to an hour.
 //
 // Use: construct, SetRefreshSeconds when the period is not 30 s, put the
-// panel in its place, then AttachPanel and Navigate. When no web view can
+// panel in its place, then AttachPanel and Navigate, in either order. When no web view can
 // be made the panel stays empty, no timer runs and nothing is told.
 #include <QTimer>
 #include <QUrl>
@@ -35,8 +35,8 @@ class BrowserPanel : public QWidget {
   void SetRefreshSeconds(int seconds);
   int RefreshSeconds() const { return m_refreshSeconds; }
 
-  // AttachPanel: makes the web view and starts the reload timer. False
-  // when no view could be made.
+  // AttachPanel: makes the web view, starts the reload timer and shows the
+  // page of an earlier Navigate. False when no view could be made.
   bool AttachPanel();
   // Navigate: shows `address` and remembers it as the page to reload.
   void Navigate(const QUrl& address);

@@ -7,14 +7,10 @@
 #include <QMessageBox>
 #include <QProcess>
 
-#include "pictures/thumbnail_list.h"
 #include "platform/desktop_wallpaper.h"
 #include "platform/picture_gallery.h"
 
 namespace pictures {
-
-PictureActions::PictureActions(const ThumbnailList& list, ProgramKind kind, QWidget* messageOwner)
-    : m_list(list), m_kind(kind), m_messageOwner(messageOwner) {}
 
 void PictureActions::Tell(QMessageBox::Icon icon, const QString& text) {
   QMessageBox box(icon, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok,
@@ -47,9 +43,7 @@ std::filesystem::path PictureActions::CopyToGallery(const std::string& path, con
 
 void PictureActions::OpenGallery() { platform::OpenGallery(); }
 
-bool PictureActions::DownloadWholeSite() {
-  if (m_kind != ProgramKind::Quorvash || m_list.SelectedRow() < 0) return false;
-  const std::string host = m_list.SelectedHost();
+bool PictureActions::DownloadWholeSite(const std::string& host) {
   if (host.empty()) return false;
   const QString folder = m_executableFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_executableFolder;
   const QString tarvelin = QDir(folder).filePath("Tarvelin");

@@ -8,30 +8,30 @@
 #include <filesystem>
 #include <string>
 
-#include "pictures/picture_types.h"
+#include "pictures/picture_commands.h"
 
 namespace pictures {
 
-class ThumbnailList;
-
-class PictureActions {
+class PictureActions : public PictureCommands {
  public:
-  PictureActions(const ThumbnailList& list, ProgramKind kind, QWidget* messageOwner);
+  explicit PictureActions(QWidget* messageOwner = nullptr) : m_messageOwner(messageOwner) {}
+  // The viewer, once it exists: boxes then open above it.
+  void SetMessageOwner(QWidget* owner) { m_messageOwner = owner; }
 
   // SetAsWallpaper: `file` is the picture shown; empty when none.
-  void SetAsWallpaper(const std::filesystem::path& file);
+  void SetAsWallpaper(const std::filesystem::path& file) override;
   // SendToGallery: copies the picture labelled `path` (read from `file`) and
   // tells how it went.
-  void SendToGallery(const std::string& path, const std::filesystem::path& file);
+  void SendToGallery(const std::string& path, const std::filesystem::path& file) override;
   // CopyToGallery: the copy made, or empty; says "No selected file." when
   // there is no picture.
   std::filesystem::path CopyToGallery(const std::string& path, const std::filesystem::path& file);
   // OpenGallery: the gallery in the file manager; nothing is told.
   void OpenGallery();
-  // DownloadWholeSite (Quorvash): starts the Tarvelin beside this program on
-  // "http://" + the selected picture's host. Without a selection, a host or a
-  // Tarvelin nothing happens. Returns whether it started.
-  bool DownloadWholeSite();
+  // DownloadWholeSite: starts the Tarvelin beside this program on "http://"
+  // + `host`, the selected picture's. Without a host or a Tarvelin nothing
+  // happens. Returns whether it started.
+  bool DownloadWholeSite(const std::string& host) override;
 
   // Where Tarvelin is looked for; the program's own folder when empty.
   void SetExecutableFolder(const QString& folder) { m_executableFolder = folder; }
@@ -39,9 +39,7 @@ class PictureActions {
  private:
   void Tell(QMessageBox::Icon icon, const QString& text);
 
-  const ThumbnailList& m_list;
-  const ProgramKind m_kind;
-  QWidget* const m_messageOwner;
+  QWidget* m_messageOwner;
   QString m_executableFolder;
 };
 

@@ -3,8 +3,7 @@
 
 namespace pictures {
 
-// What the list is asked for by GetPicturePath; the values are those the
-// viewer has always passed.
+// What GetPicturePath is asked for.
 enum class PictureDirection {
   Current = 0,    // PICTURE_CURRENT: the selected item
   Previous = 1,   // PICTURE_PREVIOUS
@@ -12,8 +11,5 @@ enum class PictureDirection {
   First = 2,      // PICTURE_FIRST
   Last = -2,      // PICTURE_LAST
 };
-
-// Quorvash keeps each picture's host and can hand a site over to Tarvelin.
-enum class ProgramKind { Tarvelin, Quorvash };
 
 }  // namespace pictures

@@ -6,8 +6,7 @@
 #include <QPainter>
 #include <QScreen>
 
-#include "pictures/picture_actions.h"
-#include "pictures/thumbnail_list.h"
+#include "pictures/picture_commands.h"
 #include "pictures/viewer_geometry.h"
 #include "platform/picture_decoder.h"
 
@@ -17,18 +16,26 @@ namespace {
 constexpr int kWheelStep = 120;  // one notch of a mouse wheel
 }
 
-PictureViewer::PictureViewer(ThumbnailList& list, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_list(list), m_menu(new QMenu("Deal with image", this)) {
+PictureViewer::PictureViewer(const ThumbnailModel& model, QItemSelectionModel& selection, PictureCommands* commands,
+                             engine::ViewerAction extra, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
+      m_cursor(model, selection),
+      m_commands(commands),
+      m_menu(new QMenu("Deal with image", this)) {
   setWindowModality(Qt::ApplicationModal);
   setAutoFillBackground(false);
   m_menu->setProperty("commandId", kDealWithImageMenu);
-  connect(AddCommand(kSendToGalleryCommand, "&Send to image gallery"), &QAction::triggered, this,
-          [this] { m_list.Actions().SendToGallery(m_path, m_path.empty() ? std::filesystem::path() : m_file); });
-  connect(AddCommand(kSetAsWallpaperCommand, "&Set as wallpaper"), &QAction::triggered, this,
-          [this] { m_list.Actions().SetAsWallpaper(m_path.empty() ? std::filesystem::path() : m_file); });
-  if (list.Kind() == ProgramKind::Quorvash)
+  connect(AddCommand(kSendToGalleryCommand, "&Send to image gallery"), &QAction::triggered, this, [this] {
+    if (m_commands) m_commands->SendToGallery(m_path, m_path.empty() ? std::filesystem::path() : m_file);
+  });
+  connect(AddCommand(kSetAsWallpaperCommand, "&Set as wallpaper"), &QAction::triggered, this, [this] {
+    if (m_commands) m_commands->SetAsWallpaper(m_path.empty() ? std::filesystem::path() : m_file);
+  });
+  if (extra == engine::ViewerAction::DownloadWholeSite)
     connect(AddCommand(kDownloadWholeSiteCommand, "&Download all images in the site include this image"),
-            &QAction::triggered, this, [this] { m_list.Actions().DownloadWholeSite(); });
+            &QAction::triggered, this, [this] {
+              if (m_commands) m_commands->DownloadWholeSite(m_cursor.SelectedHost());
+            });
 }
 
 QAction* PictureViewer::AddCommand(int id, const QString& text) {
@@ -38,12 +45,12 @@ QAction* PictureViewer::AddCommand(int id, const QString& text) {
 }
 
 void PictureViewer::Open() {
-  if (QScreen* screen = m_list.window()->screen()) {
+  if (QScreen* screen = (parentWidget() ? parentWidget()->window() : static_cast<QWidget*>(this))->screen()) {
     setScreen(screen);
     setGeometry(screen->geometry());
   }
-  m_path = m_list.GetPicturePath(PictureDirection::Current);
-  m_file = m_path.empty() ? std::filesystem::path() : m_list.SelectedFile();
+  m_path = m_cursor.GetPicturePath(PictureDirection::Current);
+  m_file = m_path.empty() ? std::filesystem::path() : m_cursor.SelectedFile();
   m_wheel = 0;
   LoadPicture();
   showFullScreen();
@@ -52,10 +59,10 @@ void PictureViewer::Open() {
 }
 
 void PictureViewer::Step(PictureDirection direction) {
-  const std::string path = m_list.GetPicturePath(direction);
+  const std::string path = m_cursor.GetPicturePath(direction);
   if (path.empty()) return;
   m_path = path;
-  m_file = m_list.SelectedFile();
+  m_file = m_cursor.SelectedFile();
   LoadPicture();
 }
 

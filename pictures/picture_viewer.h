@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <string>
 
+#include "engine/program.h"
+#include "pictures/picture_cursor.h"
 #include "pictures/picture_types.h"
 
 class QAction;
@@ -15,7 +17,8 @@ class QPainter;
 
 namespace pictures {
 
-class ThumbnailList;
+class PictureCommands;
+class ThumbnailModel;
 
 // Menu and command ids the window's tests and resources know them by; each
 // QAction carries its id in the property "commandId".
@@ -27,10 +30,14 @@ inline constexpr int kDownloadWholeSiteCommand = 150;
 class PictureViewer : public QDialog {
   Q_OBJECT
  public:
-  PictureViewer(ThumbnailList& list, QWidget* parent);
+  // Steps through `model` by moving `selection`; the menu runs `commands`
+  // (none: the menu does nothing) and offers `extra` beside the gallery and
+  // the wallpaper.
+  PictureViewer(const ThumbnailModel& model, QItemSelectionModel& selection, PictureCommands* commands,
+                engine::ViewerAction extra, QWidget* parent);
 
-  // Shows the list's selected picture (none without a selection) full screen
-  // on the screen of the list's window; modal, returns at once.
+  // Shows the selected picture (none without a selection) full screen on the
+  // screen of the parent's window; modal, returns at once.
   void Open();
 
   // m_path: the label of the picture shown; "" when none.
@@ -52,7 +59,8 @@ class PictureViewer : public QDialog {
   void DrawPicture(QPainter& painter) const;
   QSize ScreenPixels() const;
 
-  ThumbnailList& m_list;
+  PictureCursor m_cursor;
+  PictureCommands* const m_commands;
   std::string m_path;
   std::filesystem::path m_file;
   QImage m_picture;  // decoded at the size it is drawn

@@ -1,27 +1,18 @@
 #include "pictures/thumbnail_list.h"
 
 #include <QMouseEvent>
-#include <QThread>
 
-#include "pictures/picture_actions.h"
 #include "pictures/picture_viewer.h"
 #include "pictures/thumbnail.h"
+#include "pictures/thumbnail_feed.h"
 #include "pictures/thumbnail_model.h"
 
 namespace pictures {
 
-namespace fs = std::filesystem;
-
-struct ThumbnailList::PendingAdd {
-  ThumbnailItem item;
-  bool taken = false;  // the list's thread is putting it in
-  bool done = false;
-};
-
-ThumbnailList::ThumbnailList(ProgramKind kind, QWidget* parent)
-    : QListView(parent), m_kind(kind), m_model(new ThumbnailModel(this)) {
-  // What InitList did once the dialog's controls existed.
-  setModel(m_model);
+ThumbnailList::ThumbnailList(ThumbnailFeed& feed, PictureCommands* commands, engine::ViewerAction viewerAction,
+                             QWidget* parent)
+    : QListView(parent), m_feed(feed) {
+  setModel(&feed.Model());
   setViewMode(QListView::IconMode);
   setMovement(QListView::Static);
   setResizeMode(QListView::Adjust);
@@ -39,150 +30,66 @@ ThumbnailList::ThumbnailList(ProgramKind kind, QWidget* parent)
     shown.setColor(QPalette::Inactive, role, shown.color(QPalette::Active, role));
   setPalette(shown);
 
-  m_viewer = new PictureViewer(*this, this);
-  m_actions = std::make_unique<PictureActions>(*this, kind, m_viewer);
+  m_cursor = std::make_unique<PictureCursor>(feed.Model(), *selectionModel());
+  m_viewer = new PictureViewer(feed.Model(), *selectionModel(), commands, viewerAction, this);
+  connect(&feed, &ThumbnailFeed::newestRowWanted, this, &QListView::scrollToBottom);
 }
 
-ThumbnailList::~ThumbnailList() { SetLeaving(true); }
+ThumbnailList::~ThumbnailList() = default;
 
-void ThumbnailList::SetNoScrollReader(std::function<int()> readNoScroll) { m_readNoScroll = std::move(readNoScroll); }
+int ThumbnailList::Count() const { return m_feed.Count(); }
 
-bool ThumbnailList::Leaving() {
-  std::lock_guard lock(m_handoffMutex);
-  return m_leaving;
+void ThumbnailList::paintEvent(QPaintEvent* event) {
+  QListView::paintEvent(event);
+  WantShownRows();
 }
 
-bool ThumbnailList::AddPicture(const std::string& path, const fs::path& file, const std::string& host) {
-  if (Leaving()) return false;
-  const QImage thumbnail = MakeThumbnail(file);
-  if (thumbnail.isNull()) return false;
-  auto pending = std::make_shared<PendingAdd>();
-  pending->item = {path, file, m_kind == ProgramKind::Quorvash ? host : std::string(), ThumbnailModel::Pack(thumbnail)};
-  if (pending->item.packed.isEmpty()) return false;
-
-  if (QThread::currentThread() == thread()) {
-    if (Leaving()) return false;
-    Insert(std::move(pending->item));
-    return true;
+// The rows lie in reading order, so the first and the last row that meet
+// the viewport, grown by `margin` above and below, are found by halving.
+std::pair<int, int> ThumbnailList::RowsWithin(int margin) const {
+  const QRect area = viewport()->rect().adjusted(0, -margin, 0, margin);
+  auto rectOf = [this](int row) { return visualRect(model()->index(row, 0)); };
+  int low = 0, high = model()->rowCount();
+  while (low < high) {
+    const int middle = (low + high) / 2;
+    if (rectOf(middle).bottom() < area.top())
+      low = middle + 1;
+    else
+      high = middle;
   }
-  {
-    std::lock_guard lock(m_handoffMutex);
-    if (m_leaving) return false;
-    m_handoff.push_back(pending);
+  const int first = low;
+  high = model()->rowCount();
+  while (low < high) {
+    const int middle = (low + high) / 2;
+    if (rectOf(middle).top() <= area.bottom())
+      low = middle + 1;
+    else
+      high = middle;
   }
-  QMetaObject::invokeMethod(this, &ThumbnailList::InsertPending, Qt::QueuedConnection);
-  std::unique_lock lock(m_handoffMutex);
-  // An item the list's thread has taken goes in at once, leaving or not.
-  m_handoffDone.wait(lock, [&] { return pending->done || (m_leaving && !pending->taken); });
-  return pending->done;
+  return {first, low - 1};
 }
 
-void ThumbnailList::SetLeaving(bool leaving) {
-  {
-    std::lock_guard lock(m_handoffMutex);
-    m_leaving = leaving;
-    if (leaving) m_handoff.clear();
-  }
-  m_handoffDone.notify_all();
+std::pair<int, int> ThumbnailList::WantedRows() const { return RowsWithin(2 * gridSize().height()); }
+
+// The rows on screen first, then those below them, then those above.
+void ThumbnailList::WantShownRows() {
+  const auto [first, last] = VisibleRows();
+  const auto [before, after] = WantedRows();
+  std::vector<int> rows;
+  for (int row = first; row <= last; ++row) rows.push_back(row);
+  for (int row = std::max(last + 1, first); row <= after; ++row) rows.push_back(row);
+  for (int row = std::min(first, after + 1) - 1; row >= before; --row) rows.push_back(row);
+  m_feed.Model().Want(rows);
 }
 
-void ThumbnailList::InsertPending() {
-  for (;;) {
-    std::shared_ptr<PendingAdd> next;
-    {
-      std::lock_guard lock(m_handoffMutex);
-      if (m_handoff.empty()) return;
-      next = std::move(m_handoff.front());
-      m_handoff.pop_front();
-      next->taken = true;
-    }
-    Insert(std::move(next->item));
-    {
-      std::lock_guard lock(m_handoffMutex);
-      next->done = true;
-    }
-    m_handoffDone.notify_all();
-  }
-}
-
-// One unit on the list's thread: the item, the counter, the scrolling.
-void ThumbnailList::Insert(ThumbnailItem&& item) {
-  m_model->Append(std::move(item));
-  Q_EMIT counterTextChanged(CounterText());
-  if ((!m_readNoScroll || m_readNoScroll() == 0) && !m_scrollPending) {
-    // One scroll for the adds of a pass of the event loop: each scroll lays
-    // the whole list out again, and one per add starves the window.
-    m_scrollPending = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-          m_scrollPending = false;
-          scrollToBottom();
-        },
-        Qt::QueuedConnection);
-  }
-}
-
-void ThumbnailList::ClearPictures() {
-  m_model->Clear();
-  Q_EMIT counterTextChanged(CounterText());
-}
-
-std::string ThumbnailList::GetPicturePath(PictureDirection direction) {
-  const int selected = SelectedRow();
-  if (selected < 0) return {};
-  int row = -1;
-  switch (direction) {
-    case PictureDirection::Current:
-      return m_model->At(selected).path;
-    case PictureDirection::Previous:
-      row = selected > 0 ? selected - 1 : -1;
-      break;
-    case PictureDirection::Next:
-      row = selected < Count() - 1 ? selected + 1 : -1;
-      break;
-    case PictureDirection::First:
-      row = 0;
-      break;
-    case PictureDirection::Last:
-      row = Count() - 1;
-      break;
-  }
-  if (row < 0) return {};
-  Select(row);
-  return m_model->At(row).path;
-}
-
-void ThumbnailList::Select(int row) {
-  const QModelIndex index = m_model->index(row);
-  selectionModel()->select(index, QItemSelectionModel::ClearAndSelect);
-  // Moves the keyboard's place too, without scrolling the view to it.
+void ThumbnailList::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  // The viewer steps through the pictures while it has the focus: the list
+  // stays where the user left it.
   const bool scrolls = hasAutoScroll();
-  setAutoScroll(false);
-  selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+  if (!hasFocus()) setAutoScroll(false);
+  QListView::currentChanged(current, previous);
   setAutoScroll(scrolls);
 }
-
-int ThumbnailList::Count() const { return m_model->Count(); }
-
-int ThumbnailList::SelectedRow() const {
-  int first = -1;
-  for (const QModelIndex& index : selectionModel()->selectedIndexes())
-    if (first < 0 || index.row() < first) first = index.row();
-  return first;
-}
-
-fs::path ThumbnailList::SelectedFile() const {
-  const int row = SelectedRow();
-  return row < 0 ? fs::path() : m_model->At(row).file;
-}
-
-std::string ThumbnailList::SelectedHost() const {
-  const int row = SelectedRow();
-  return row < 0 ? std::string() : m_model->At(row).host;
-}
-
-QString ThumbnailList::CounterText() const { return QString::number(Count()); }
 
 void ThumbnailList::mousePressEvent(QMouseEvent* event) {
   QListView::mousePressEvent(event);

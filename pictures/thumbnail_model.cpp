@@ -1,44 +1,60 @@
 #include "pictures/thumbnail_model.h"
 
-#include <QBuffer>
-#include <QImageWriter>
+#include <QPainter>
+#include <algorithm>
+
+#include "pictures/thumbnail.h"
+#include "pictures/thumbnail_maker.h"
 
 namespace pictures {
 
 namespace {
 
-// Enough decoded thumbnails for a large screen full of them, and some rows
-// beyond it for scrolling back and forth.
-constexpr int kDecodedKept = 160;
-constexpr int kPackQuality = 90;
+// Thumbnails kept made: a maximised list's rows on screen and two rows of
+// margin each side, about a hundred thumbnails.
+constexpr int kKeptKb = 16 * 1024;
+// Few threads: they share the cores with the downloads and the window.
+constexpr int kMakerThreads = 2;
+
+QPixmap EmptySquare() {
+  QPixmap square(kThumbnailSide, kThumbnailSide);
+  square.fill(QColor(244, 244, 244));
+  return square;
+}
+
+// A frame with a torn picture in it.
+QPixmap BrokenSign() {
+  QPixmap sign = EmptySquare();
+  QPainter painter(&sign);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(QColor(150, 150, 150), 4));
+  painter.setBrush(QColor(226, 226, 226));
+  const QRect frame(50, 60, 100, 80);
+  painter.drawRect(frame);
+  painter.setPen(QPen(QColor(200, 40, 40), 5));
+  const QPointF tear[] = {{98, 56}, {110, 80}, {92, 100}, {112, 122}, {100, 144}};
+  painter.drawPolyline(tear, 5);
+  return sign;
+}
 
 }  // namespace
 
-ThumbnailModel::ThumbnailModel(QObject* parent) : QAbstractListModel(parent) { m_decoded.setMaxCost(kDecodedKept); }
-
-QByteArray ThumbnailModel::Pack(const QImage& thumbnail) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  QImageWriter writer(&buffer, "jpeg");
-  writer.setQuality(kPackQuality);
-  if (writer.write(thumbnail)) {
-    bytes.squeeze();  // the buffer grew by doubling
-    return bytes;
-  }
-  // Without the JPEG plugin: PNG is always built in.
-  bytes.clear();
-  buffer.seek(0);
-  if (!thumbnail.save(&buffer, "png")) return {};
-  bytes.squeeze();
-  return bytes;
+ThumbnailModel::ThumbnailModel(QObject* parent)
+    : QAbstractListModel(parent), m_maker(std::make_unique<ThumbnailMaker>(kMakerThreads)) {
+  m_kept.setMaxCost(kKeptKb);
+  connect(m_maker.get(), &ThumbnailMaker::madeSome, this, &ThumbnailModel::TakeMade);
 }
 
-void ThumbnailModel::Append(ThumbnailItem item) {
+ThumbnailModel::~ThumbnailModel() { m_maker.reset(); }
+
+void ThumbnailModel::Append(std::vector<ThumbnailItem> items) {
+  if (items.empty()) return;
   const int row = Count();
-  beginInsertRows({}, row, row);
-  m_items.push_back(std::move(item));
-  m_ids.push_back(m_nextId++);
+  beginInsertRows({}, row, row + int(items.size()) - 1);
+  for (ThumbnailItem& item : items) {
+    m_items.push_back(std::move(item));
+    m_ids.push_back(m_nextId++);
+  }
   endInsertRows();
 }
 
@@ -48,8 +64,42 @@ void ThumbnailModel::Clear() {
   m_items.shrink_to_fit();
   m_ids.clear();
   m_ids.shrink_to_fit();
-  m_decoded.clear();
+  m_kept.clear();
+  m_maker->Want({});
   endResetModel();
+}
+
+void ThumbnailModel::Want(const std::vector<int>& rows) {
+  std::vector<ThumbnailJob> jobs;
+  for (int row : rows)
+    if (row >= 0 && row < Count() && !Shown(row)) jobs.push_back({m_ids[size_t(row)], m_items[size_t(row)].file});
+  m_maker->Want(jobs);
+}
+
+bool ThumbnailModel::Shown(int row) const { return At(row).broken || m_kept.contains(m_ids[size_t(row)]); }
+
+int ThumbnailModel::Decodes() const { return m_maker->Decodes(); }
+
+int ThumbnailModel::RowOf(quint64 id) const {
+  const auto at = std::lower_bound(m_ids.begin(), m_ids.end(), id);
+  return at != m_ids.end() && *at == id ? int(at - m_ids.begin()) : -1;
+}
+
+void ThumbnailModel::TakeMade() {
+  int first = Count(), last = -1;
+  for (auto& [id, image] : m_maker->Take()) {
+    const int row = RowOf(id);
+    if (row < 0) continue;  // cleared meanwhile
+    if (image.isNull()) {
+      m_items[size_t(row)].broken = true;
+    } else {
+      const int costKb = int(image.sizeInBytes() / 1024) + 1;
+      m_kept.insert(id, new QPixmap(QPixmap::fromImage(std::move(image))), costKb);
+    }
+    first = std::min(first, row);
+    last = std::max(last, row);
+  }
+  if (last >= first) Q_EMIT dataChanged(index(first), index(last), {Qt::DecorationRole});
 }
 
 int ThumbnailModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : Count(); }
@@ -61,21 +111,20 @@ QVariant ThumbnailModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
       return QString::fromStdString(item.path);
-    case Qt::DecorationRole:
-      return Decoded(index.row());
+    case Qt::DecorationRole: {
+      if (item.broken) {
+        if (m_brokenSign.isNull()) m_brokenSign = BrokenSign();
+        return m_brokenSign;
+      }
+      if (const QPixmap* kept = m_kept.object(m_ids[size_t(index.row())])) return *kept;
+      if (m_empty.isNull()) m_empty = EmptySquare();
+      return m_empty;
+    }
     case HostRole:
       return QString::fromStdString(item.host);
     default:
       return {};
   }
-}
-
-QPixmap ThumbnailModel::Decoded(int row) const {
-  const quint64 id = m_ids[size_t(row)];
-  if (QPixmap* kept = m_decoded.object(id)) return *kept;
-  QPixmap pixmap = QPixmap::fromImage(QImage::fromData(At(row).packed));
-  m_decoded.insert(id, new QPixmap(pixmap));
-  return pixmap;
 }
 
 }  // namespace pictures

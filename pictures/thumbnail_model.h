@@ -1,23 +1,26 @@
 #pragma once
-// The thumbnail list's items. Each thumbnail is kept encoded (a few KB
-// instead of 120,000 bytes of pixels); only the items on screen are decoded,
-// through a small cache. Lives on the list's thread.
+// The thumbnail list's items. A thumbnail is made only when the list asks
+// for it (its row is on screen or near it), on the maker's threads, and kept
+// in a bounded cache; until then the item shows an empty square, and a
+// picture whose body does not decode shows a broken-picture sign. Lives on
+// the list's thread.
 #include <QAbstractListModel>
-#include <QByteArray>
 #include <QCache>
-#include <QImage>
 #include <QPixmap>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace pictures {
 
+class ThumbnailMaker;
+
 struct ThumbnailItem {
   std::string path;             // the label: relative to the project folder, "/" separated
   std::filesystem::path file;   // where to read it
-  std::string host;             // the other site it came from (Quorvash); may be empty
-  QByteArray packed;            // the thumbnail, encoded
+  std::string host;             // the other site it came from; may be empty
+  bool broken = false;          // its body did not decode
 };
 
 class ThumbnailModel : public QAbstractListModel {
@@ -26,27 +29,36 @@ class ThumbnailModel : public QAbstractListModel {
   enum Role { HostRole = Qt::UserRole + 1 };
 
   explicit ThumbnailModel(QObject* parent = nullptr);
+  ~ThumbnailModel() override;
 
-  // Encodes a thumbnail for keeping; safe on any thread.
-  static QByteArray Pack(const QImage& thumbnail);
-
-  void Append(ThumbnailItem item);
+  void Append(std::vector<ThumbnailItem> items);
   void Clear();
   int Count() const { return int(m_items.size()); }
   const ThumbnailItem& At(int row) const { return m_items[size_t(row)]; }
+
+  // The thumbnails of `rows` are wanted, first first; any asked for before
+  // and not among them no longer are.
+  void Want(const std::vector<int>& rows);
+  // Whether the row shows its thumbnail or the broken-picture sign.
+  bool Shown(int row) const;
+  // Pictures decoded from their files so far (not read from the cache).
+  int Decodes() const;
 
   int rowCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
 
  private:
-  QPixmap Decoded(int row) const;
+  void TakeMade();
+  int RowOf(quint64 id) const;
 
   std::vector<ThumbnailItem> m_items;
-  // Keyed by an id that is never reused, so a cleared list never shows an
-  // old thumbnail under a new item.
+  // Ids are never reused, so a cleared list never shows an old thumbnail
+  // under a new item. Ascending with the rows.
   std::vector<quint64> m_ids;
   quint64 m_nextId = 0;
-  mutable QCache<quint64, QPixmap> m_decoded;
+  QCache<quint64, QPixmap> m_kept;  // cost in KB
+  mutable QPixmap m_empty, m_brokenSign;  // drawn when first shown
+  std::unique_ptr<ThumbnailMaker> m_maker;
 };
 
 }  // namespace pictures

@@ -29,6 +29,14 @@ void AllowRunningAsRoot() {
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 }
 
+// One renderer and no GPU process: the panel shows one small page. Read
+// with the sandbox switch when the first page is made; a user's own flags
+// win.
+void KeepWebEngineSmall() {
+  if (!qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS"))
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--renderer-process-limit=1 --disable-gpu --in-process-gpu");
+}
+
 // Only web addresses: a page must not start whatever handles other schemes.
 void OpenInDesktopBrowser(const QUrl& url) {
   if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"))
@@ -119,6 +127,7 @@ class WebPageView : public PageView {
 
 PageView* MakeWebPageView(QWidget* panel) {
   AllowRunningAsRoot();
+  KeepWebEngineSmall();
   return new WebPageView(panel);
 }
 

@@ -95,13 +95,14 @@ fs::path ProgramFolder(const std::string& programName, const fs::path& chosen) {
   return PicturesFolder() / programName;
 }
 
-Trashed ClearFolderToTrash(const fs::path& folder) {
+Trashed ClearFolderToTrash(const fs::path& folder, const std::string& keep) {
   const fs::path trash = EnsureHomeTrash();
   Trashed out{0, 0, trash};
   int& left = out.left;
   std::error_code ec;
   std::vector<fs::path> entries;
-  for (const auto& entry : fs::directory_iterator(folder, ec)) entries.push_back(entry.path());
+  for (const auto& entry : fs::directory_iterator(folder, ec))
+    if (keep.empty() || entry.path().filename() != keep) entries.push_back(entry.path());
   for (const auto& path : entries) {
     const bool link = fs::is_symlink(fs::symlink_status(path, ec));
     const bool trashed = link ? !trash.empty() && TrashSymlink(trash, path) : QFile::moveToTrash(Native(path));

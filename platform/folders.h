@@ -19,9 +19,9 @@ struct Trashed {
   std::filesystem::path trash;  // the trash folder; empty when it could not be made
 };
 
-// Moves every entry of `folder` (not the folder itself) to the user's trash.
-// What cannot be trashed stays; nothing is deleted for good.
-Trashed ClearFolderToTrash(const std::filesystem::path& folder);
+// Moves every entry of `folder` (not the folder itself) but `keep` to the
+// user's trash. What cannot be trashed stays; nothing is deleted for good.
+Trashed ClearFolderToTrash(const std::filesystem::path& folder, const std::string& keep = {});
 
 // Asks the desktop to show `folder` in its file manager.
 bool OpenInFileManager(const std::filesystem::path& folder);

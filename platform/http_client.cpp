@@ -1,6 +1,7 @@
 #include "platform/http_client.h"
 
 #include <curl/curl.h>
+#include <curl/header.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -13,6 +14,12 @@ namespace platform {
 void HttpGlobalInit() {
   static std::once_flag once;
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_ALL); });
+}
+
+std::optional<std::time_t> ParseHttpDate(const std::string& text) {
+  const time_t t = curl_getdate(text.c_str(), nullptr);
+  if (t == time_t(-1)) return std::nullopt;
+  return t;
 }
 
 std::string RequestUrl(const HttpTarget& target) {
@@ -46,11 +53,13 @@ struct HttpSession::Transfer {
 
   CURL* curl;
   HttpReceiver& receiver;
+  bool ownRedirects = false;  // a 3xx is followed by Get, not by libcurl
+  std::string redirectTo{};
   bool headDelivered = false;
   bool refused = false;
   bool abandoned = false;
   int64_t drained = 0;
-  std::string pending;  // fewer than kReadSize bytes not yet handed on
+  std::string pending{};  // fewer than kReadSize bytes not yet handed on
 
   bool DeliverHead() {
     headDelivered = true;
@@ -63,11 +72,57 @@ struct HttpSession::Transfer {
     const char* type = nullptr;
     curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type);
     if (type) head.contentType = type;
+    head.etag = Header("ETag");
+    head.lastModified = Header("Last-Modified");
+    head.retryAfter = Header("Retry-After");
+    if (head.status == 206) head.rangeStart = RangeStart(Header("Content-Range"));
+    if (ownRedirects && head.status >= 300 && head.status <= 399) {
+      const std::string location = Header("Location");
+      const char* base = nullptr;
+      curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &base);
+      if (!location.empty() && base) {
+        redirectTo = Resolve(base, location);
+        if (!redirectTo.empty()) {
+          refused = true;  // read to its end, not handed on
+          return true;
+        }
+      }
+    }
     if (receiver.OnHead(head)) return true;
     refused = true;
     // Too large to read for nothing: give the connection up instead.
     if (head.lengthKnown && head.contentLength > kDrainLimit) return false;
     return true;
+  }
+
+  std::string Header(const char* name) const {
+    curl_header* h = nullptr;
+    if (curl_easy_header(curl, name, 0, CURLH_HEADER, -1, &h) != CURLHE_OK || !h || !h->value) return {};
+    return h->value;
+  }
+
+  // `location` read against `base`; empty when it is no address.
+  static std::string Resolve(const char* base, const std::string& location) {
+    std::string out;
+    if (CURLU* u = curl_url()) {
+      char* full = nullptr;
+      if (curl_url_set(u, CURLUPART_URL, base, 0) == CURLUE_OK &&
+          curl_url_set(u, CURLUPART_URL, location.c_str(), 0) == CURLUE_OK &&
+          curl_url_get(u, CURLUPART_URL, &full, 0) == CURLUE_OK) {
+        out = full;
+        curl_free(full);
+      }
+      curl_url_cleanup(u);
+    }
+    return out;
+  }
+
+  // "bytes 100-199/200" -> 100.
+  static int64_t RangeStart(const std::string& value) {
+    if (value.compare(0, 6, "bytes ") != 0) return -1;
+    char* end = nullptr;
+    const long long from = std::strtoll(value.c_str() + 6, &end, 10);
+    return end != value.c_str() + 6 && *end == '-' && from >= 0 ? int64_t(from) : -1;
   }
 
   bool Hand(const char* data, size_t size) {
@@ -126,7 +181,25 @@ struct HttpSession::Transfer {
   }
 };
 
-HttpSession::HttpSession(std::string userAgent) : m_userAgent(std::move(userAgent)) {
+namespace {
+
+std::string HostOf(const std::string& url) {
+  std::string host;
+  if (CURLU* u = curl_url()) {
+    char* part = nullptr;
+    if (curl_url_set(u, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK &&
+        curl_url_get(u, CURLUPART_HOST, &part, 0) == CURLUE_OK) {
+      host = part;
+      curl_free(part);
+    }
+    curl_url_cleanup(u);
+  }
+  return host;
+}
+
+}  // namespace
+
+HttpSession::HttpSession(HttpIdentity identity) : m_identity(std::move(identity)) {
   HttpGlobalInit();
   m_curl = curl_easy_init();
 }
@@ -135,54 +208,89 @@ HttpSession::~HttpSession() {
   if (m_curl) curl_easy_cleanup(static_cast<CURL*>(m_curl));
 }
 
-HttpOutcome HttpSession::Get(const HttpTarget& target, HttpReceiver& receiver) {
+HttpOutcome HttpSession::Get(const HttpTarget& target, HttpReceiver& receiver, const HttpResume& resume) {
   CURL* curl = static_cast<CURL*>(m_curl);
   if (!curl) return HttpOutcome::NoRequest;
   m_error.clear();
+  m_transient = false;
 
-  const std::string url = RequestUrl(target);
-  Transfer transfer{curl, receiver};
-  char errorBuffer[CURL_ERROR_SIZE] = {};
-  curl_easy_reset(curl);
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_USERAGENT, m_userAgent.c_str());
-  curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
-  /* only allow redirects to HTTP and HTTPS URLs */
-  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  /* large reads from the socket; the body is still handed on 1024 bytes at a time */
-  curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 64L * 1024);
-  /* a receive time-out of 5 s: less than one byte in five seconds ends it */
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 5L);
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 30L);
-  // Certificates are always checked; SSL_CERT_FILE names another trust store.
-  if (const char* trust = std::getenv("SSL_CERT_FILE"); trust && *trust)
-    curl_easy_setopt(curl, CURLOPT_CAINFO, trust);
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Transfer::OnWrite);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
-  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Transfer::OnProgress);
-  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+  std::string url = RequestUrl(target);
+  const std::string firstHost = HostOf(url);
+  // libcurl would send our own headers to whatever host a redirect names:
+  // with any, redirects are followed here.
+  const bool ownRedirects = !m_identity.headers.empty();
+  for (int hop = 0;; ++hop) {
+    Transfer transfer{curl, receiver};
+    transfer.ownRedirects = ownRedirects;
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    curl_slist* headers = nullptr;
+    if (ownRedirects && HostOf(url) == firstHost)
+      for (const std::string& line : m_identity.headers) headers = curl_slist_append(headers, line.c_str());
+    const std::string ifRange = "If-Range: " + resume.validator;
+    const std::string range = std::to_string(resume.from) + "-";
+    curl_easy_reset(curl);
+    if (resume.from > 0) {
+      curl_easy_setopt(curl, CURLOPT_RANGE, range.c_str());
+      if (!resume.validator.empty()) headers = curl_slist_append(headers, ifRange.c_str());
+    }
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, m_identity.userAgent.c_str());
+    if (!m_identity.cookieFile.empty()) {
+      /* the file is read once; its cookies stay in the handle, each sent to its own host */
+      curl_easy_setopt(curl, CURLOPT_COOKIEFILE, m_cookiesRead ? "" : m_identity.cookieFile.c_str());
+      m_cookiesRead = true;
+    }
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, ownRedirects ? 0L : 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
+    /* only allow redirects to HTTP and HTTPS URLs */
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    /* large reads from the socket; the body is still handed on 1024 bytes at a time */
+    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 64L * 1024);
+    /* a receive time-out of 5 s: less than one byte in five seconds ends it */
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 5L);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 30L);
+    // Certificates are always checked; SSL_CERT_FILE names another trust store.
+    if (const char* trust = std::getenv("SSL_CERT_FILE"); trust && *trust)
+      curl_easy_setopt(curl, CURLOPT_CAINFO, trust);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Transfer::OnWrite);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Transfer::OnProgress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
 
-  const CURLcode code = curl_easy_perform(curl);
-  long connects = 0;
-  if (curl_easy_getinfo(curl, CURLINFO_NUM_CONNECTS, &connects) == CURLE_OK) m_connections += int(connects);
-  if (transfer.abandoned) return HttpOutcome::Abandoned;
-  if (transfer.refused) return HttpOutcome::Refused;
-  if (code != CURLE_OK) {
-    m_error = errorBuffer[0] ? errorBuffer : curl_easy_strerror(code);
-    // What arrived before the error still belongs to the body.
+    const CURLcode code = curl_easy_perform(curl);
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
+    curl_slist_free_all(headers);
+    long connects = 0;
+    if (curl_easy_getinfo(curl, CURLINFO_NUM_CONNECTS, &connects) == CURLE_OK) m_connections += int(connects);
+    if (transfer.abandoned) return HttpOutcome::Abandoned;
+    if (code == CURLE_OK && !transfer.headDelivered) transfer.DeliverHead();
+    if (!transfer.redirectTo.empty() && (code == CURLE_OK || code == CURLE_WRITE_ERROR)) {
+      if (hop >= 10) {
+        m_error = "too many redirects";
+        return HttpOutcome::NetworkError;
+      }
+      url = transfer.redirectTo;
+      continue;
+    }
+    if (transfer.refused) return HttpOutcome::Refused;
+    if (code != CURLE_OK) {
+      m_error = errorBuffer[0] ? errorBuffer : curl_easy_strerror(code);
+      m_transient = code == CURLE_COULDNT_CONNECT || code == CURLE_OPERATION_TIMEDOUT || code == CURLE_RECV_ERROR ||
+                    code == CURLE_SEND_ERROR || code == CURLE_PARTIAL_FILE || code == CURLE_GOT_NOTHING ||
+                    code == CURLE_HTTP2 || code == CURLE_HTTP2_STREAM;
+      // What arrived before the error still belongs to the body.
+      if (!transfer.FlushPending()) return HttpOutcome::Abandoned;
+      return HttpOutcome::NetworkError;
+    }
     if (!transfer.FlushPending()) return HttpOutcome::Abandoned;
-    return HttpOutcome::NetworkError;
+    return HttpOutcome::Completed;
   }
-  if (!transfer.headDelivered) transfer.DeliverHead();
-  if (transfer.refused) return HttpOutcome::Refused;
-  if (!transfer.FlushPending()) return HttpOutcome::Abandoned;
-  return HttpOutcome::Completed;
 }
 
 }  // namespace platform

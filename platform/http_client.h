@@ -2,13 +2,19 @@
 // A thin HTTP client over one libcurl easy handle. One session per worker:
 // the handle keeps its connections and DNS answers between files.
 #include <cstdint>
+#include <ctime>
+#include <optional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform {
 
 // Call once, before any thread uses a session.
 void HttpGlobalInit();
+
+// An HTTP date (any of its three forms) as seconds since the epoch.
+std::optional<std::time_t> ParseHttpDate(const std::string& text);
 
 struct HttpTarget {
   bool secure = false;
@@ -22,6 +28,23 @@ struct HttpHead {
   int64_t contentLength = 0;  // 0 when absent
   bool lengthKnown = false;   // a Content-Length was sent
   std::string contentType;    // empty when absent
+  std::string etag;           // what a later request may ask the rest of
+  std::string lastModified;
+  std::string retryAfter;     // as sent: seconds or an HTTP date
+  int64_t rangeStart = -1;    // a 206's first byte; -1 without Content-Range
+};
+
+// Who a session says it is, and what it sends beside every request.
+struct HttpIdentity {
+  std::string userAgent;
+  std::string cookieFile;  // Netscape cookie file; libcurl sends each cookie to its own host only
+  std::vector<std::string> headers;  // "Name: value"; only to the first host of a request
+};
+
+// Asks for the rest of a body already partly held.
+struct HttpResume {
+  int64_t from = 0;       // 0: the whole body
+  std::string validator;  // ETag or Last-Modified: a changed file comes whole
 };
 
 // The address a request for `target` asks for, as sent: the fragment
@@ -56,14 +79,17 @@ enum class HttpOutcome {
 
 class HttpSession {
  public:
-  explicit HttpSession(std::string userAgent);
+  explicit HttpSession(HttpIdentity identity);
+  explicit HttpSession(std::string userAgent) : HttpSession(HttpIdentity{std::move(userAgent), {}, {}}) {}
   ~HttpSession();
   HttpSession(const HttpSession&) = delete;
   HttpSession& operator=(const HttpSession&) = delete;
 
-  HttpOutcome Get(const HttpTarget& target, HttpReceiver& receiver);
+  HttpOutcome Get(const HttpTarget& target, HttpReceiver& receiver, const HttpResume& resume = {});
   // The layer's message for the last NetworkError.
   const std::string& LastError() const { return m_error; }
+  // The last NetworkError may pass: a reset, a time-out, a body cut short.
+  bool LastErrorTransient() const { return m_transient; }
   // Connections this session has opened so far; the rest of its requests
   // went over connections kept open.
   int ConnectionsOpened() const { return m_connections; }
@@ -71,8 +97,10 @@ class HttpSession {
  private:
   struct Transfer;
   void* m_curl = nullptr;
-  std::string m_userAgent;
+  HttpIdentity m_identity;
+  bool m_cookiesRead = false;
   std::string m_error;
+  bool m_transient = false;
   int m_connections = 0;
 };
 

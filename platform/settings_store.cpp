@@ -10,23 +10,22 @@ namespace {
 // A store object per call: QSettings objects of one process share their data,
 // and each thread may use its own.
 struct Section {
-  Section(const std::string& program, const std::string& section)
+  explicit Section(const std::string& program)
       : settings(QSettings::NativeFormat, QSettings::UserScope, "Ombrel software",
                  QString::fromStdString(program)) {
-    settings.beginGroup(QString::fromStdString(section));
+    settings.beginGroup(QStringLiteral("Settings"));
   }
   QSettings settings;
 };
 
 }  // namespace
 
-int32_t SettingsStore::ReadSettingInt(const std::string& section, const std::string& key,
-                                      int32_t def) const {
+int32_t SettingsStore::ReadInt(const std::string& key, int32_t def) const {
   QVariant v;
   if (auto it = m_overrides.find(key); it != m_overrides.end()) {
     v = QString::fromStdString(it->second);
   } else {
-    Section s(m_program, section);
+    Section s(m_program);
     v = s.settings.value(QString::fromStdString(key));
   }
   if (!v.isValid()) return def;
@@ -47,26 +46,23 @@ int32_t SettingsStore::ReadSettingInt(const std::string& section, const std::str
   return int32_t(n);
 }
 
-bool SettingsStore::WriteSettingInt(const std::string& section, const std::string& key,
-                                    int32_t value) const {
-  Section s(m_program, section);
+bool SettingsStore::WriteInt(const std::string& key, int32_t value) const {
+  Section s(m_program);
   s.settings.setValue(QString::fromStdString(key), value);
   s.settings.sync();
   return s.settings.status() == QSettings::NoError;
 }
 
-std::string SettingsStore::ReadSettingString(const std::string& section, const std::string& key,
-                                             const std::string& def) const {
+std::string SettingsStore::ReadString(const std::string& key, const std::string& def) const {
   if (auto it = m_overrides.find(key); it != m_overrides.end()) return it->second;
-  Section s(m_program, section);
+  Section s(m_program);
   const QVariant v = s.settings.value(QString::fromStdString(key));
   if (!v.isValid() || v.typeId() != QMetaType::QString) return def;
   return v.toString().toStdString();
 }
 
-bool SettingsStore::WriteSettingString(const std::string& section, const std::string& key,
-                                       const std::string& value) const {
-  Section s(m_program, section);
+bool SettingsStore::WriteString(const std::string& key, const std::string& value) const {
+  Section s(m_program);
   s.settings.setValue(QString::fromStdString(key), QString::fromStdString(value));
   s.settings.sync();
   return s.settings.status() == QSettings::NoError;

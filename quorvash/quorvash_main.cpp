@@ -3,5 +3,5 @@
 #include "window/window_app.h"
 
 int main(int argc, char** argv) {
-  return shell::RunWindowProgram(argc, argv, quorvash::QuorvashWindowProgram());
+  return window::RunWindowProgram(argc, argv, quorvash::QuorvashWindowProgram());
 }

@@ -1,5 +1,6 @@
 #include "quorvash/quorvash_program.h"
 
+#include "engine/settings_table.h"
 #include "quorvash/result_page.h"
 #include "quorvash/search_address.h"
 
@@ -9,7 +10,6 @@ const engine::Program& QuorvashProgram() {
   static ResultPageReader reader;
   static const engine::Program program = [] {
     engine::Program p;
-    p.kind = engine::ProgramKind::Quorvash;
     p.name = "Quorvash";
     p.urlScheme = "quorvash";
     p.pageHandler = &reader;
@@ -23,7 +23,9 @@ const engine::Program& QuorvashProgram() {
     p.viewerAction = engine::ViewerAction::DownloadWholeSite;
     // Result pages show pictures by their addresses, not in image tags; and
     // they all lie on other hosts.
-    p.settingDefaults = {{"image", 0}, {"diff root", 0}};
+    p.settingDefaults = {{std::string(engine::keys::kImage.name), 0},
+                         {std::string(engine::keys::kDiffRoot.name), 0}};
+    p.ownSettings = {engine::keys::kSearchHost.name};
     return p;
   }();
   return program;

@@ -1,5 +1,5 @@
 #pragma once
-// What Quorvash's window brings to the shared shell.
+// What Quorvash's window brings to the shared window.
 #include <string>
 
 #include "window/window_program.h"
@@ -10,6 +10,7 @@ namespace quorvash {
 // "http://" + the search host + "/images?".
 bool IsResultPageAddress(const std::string& address, const platform::SettingsStore& store);
 
-shell::WindowProgram QuorvashWindowProgram();
+// Built once; lives as long as the program.
+const window::WindowProgram& QuorvashWindowProgram();
 
 }  // namespace quorvash

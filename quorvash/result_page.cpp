@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "links/address.h"
 #include "links/link_state.h"
 #include "quorvash/search_address.h"
 
@@ -87,7 +88,12 @@ bool ReadResultPage(engine::PageContext& page, std::string_view body) {
     }
   }
   if (found.nextPage && found.nextPage->size() <= kMaxNextPageLength) page.AddLink(*found.nextPage);
-  for (const std::string& image : found.images) page.AddLink(links::kOtherSiteMarker + image);
+  for (const std::string& image : found.images) {
+    if (image.size() >= kMaxImageAddress) continue;
+    // Only web addresses are fetched; any other would be taken for one.
+    const auto address = links::SplitAddress(image);
+    if (address && links::IsWebScheme(address->scheme)) page.AddLink(links::kOtherSiteMarker + image);
+  }
   return false;
 }
 

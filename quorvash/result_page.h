@@ -25,6 +25,10 @@ inline constexpr size_t kMaxSuggestion = 64;
 // page would otherwise be followed for ever.
 inline constexpr size_t kMaxNextPageLength = 259;
 
+// A picture address this long or longer is passed over, as a page's link
+// value is: it would fill the log and the project file.
+inline constexpr size_t kMaxImageAddress = 4160;
+
 ResultPage ParseResultPage(std::string_view body);
 
 // `ReadResultPage`: offers the suggestion and adds the found links. Returns

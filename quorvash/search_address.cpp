@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "engine/settings_table.h"
+
 namespace quorvash {
 
 namespace {
@@ -33,7 +35,7 @@ bool IsWellFormedHost(std::string_view hostAndPort) {
 }
 
 std::string SearchHost(const platform::SettingsStore& store) {
-  std::string host = store.ReadSettingString(platform::kSettingsSection, kSearchHostKey, "");
+  std::string host = engine::Read(store, engine::keys::kSearchHost);
   return IsWellFormedHost(host) ? host : std::string(kServiceHost);
 }
 

@@ -11,7 +11,6 @@ namespace quorvash {
 // The image-search service. The "search host" setting (a host, optionally
 // ":port") puts a stand-in, such as a local test server, in its place.
 inline constexpr const char* kServiceHost = "images.google.com";
-inline constexpr const char* kSearchHostKey = "search host";
 
 // The query of a first result page, completed by the keyword.
 inline constexpr const char* kFirstPageQuery = "gbv=2&svnum=10&hl=en&newwindow=1&safe=off&q=";

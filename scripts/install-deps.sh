@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  libcurl4-openssl-dev zlib1g-dev
+  libcurl4-openssl-dev zlib1g-dev libxml2-dev
   qt6-base-dev qt6-image-formats-plugins
   qt6-webengine-dev
   googletest libgtest-dev libgmock-dev
@@ -16,6 +16,7 @@ packages=(
   xvfb xauth imagemagick xdotool
   python3
   dbus-daemon
+  fuse fusefat dosfstools
 )
 if [ "${1:-}" = --bench ]; then
   packages+=(nginx-light wget wget2 time)

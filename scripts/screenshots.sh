@@ -81,7 +81,8 @@ xvfb-run -a -s "-screen 0 1100x1000x24" bash -euo pipefail -c '
     # shellcheck disable=SC2086
     "$PROJECTS/$program" $arguments & local pid=$!
     local window
-    window=$(xdotool search --sync --onlyvisible --name "^$program\$" | head -1)
+    # The title shows the progress of a run after the name.
+    window=$(xdotool search --sync --onlyvisible --pid "$pid" --name "^$program( .*)?\$" | head -1)
     xdotool windowfocus --sync "$window"
     sleep 0.5
     for step in "$@"; do

@@ -5,6 +5,7 @@
 #include "links/address.h"
 #include "links/ascii.h"
 #include "links/link_state.h"
+#include "tarvelin/picture_reader.h"
 
 namespace tarvelin {
 
@@ -13,6 +14,12 @@ namespace {
 constexpr size_t npos = std::string_view::npos;
 
 bool IsQuote(char c) { return c == '"' || c == '\''; }
+
+// A byte that may stand in an attribute name beside a letter.
+bool IsNameByte(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+         c == ':' || c == '.';
+}
 
 // Only the space counts as a blank: a tab or line break is an ordinary byte.
 size_t SkipBlanks(std::string_view text, size_t i) {
@@ -49,9 +56,13 @@ bool IsWebAddress(std::string_view value) {
   return links::StartsWithNoCase(value, "http://") || links::StartsWithNoCase(value, "https://");
 }
 
-bool HasImageEnding(std::string_view value) {
-  return links::EndsWithNoCase(value, ".jpg") || links::EndsWithNoCase(value, ".gif") ||
-         links::EndsWithNoCase(value, ".bmp");
+bool HasImageEnding(std::string_view value, bool modernPages) {
+  for (const char* ending : {".jpg", ".gif", ".bmp"})
+    if (links::EndsWithNoCase(value, ending)) return true;
+  if (modernPages)
+    for (const char* ending : {".jpeg", ".png", ".webp"})
+      if (links::EndsWithNoCase(value, ending)) return true;
+  return false;
 }
 
 // Archives are taken before pages, like images. Nothing may follow the
@@ -62,16 +73,46 @@ bool IsArchive(std::string_view value) {
 
 }  // namespace
 
+bool LinkWalker::AskStop() {
+  if (!m_stopped && m_examined >= m_nextCheck) {
+    m_nextCheck = m_examined + kStopCheckBytes;
+    m_stopped = m_stop && m_stop();
+  }
+  return m_stopped;
+}
+
 size_t LinkWalker::FindNoCase(Memo& memo, std::string_view needle, size_t from) {
-  return Find(memo, from, [&](size_t f) { return links::FindNoCase(m_text, needle, f); });
+  return Find(memo, from, needle.size(),
+              [&](std::string_view view, size_t f) { return links::FindNoCase(view, needle, f, &m_examined); });
+}
+
+// An image's "src" is the attribute of that name, not the tail of
+// "data-src" nor the head of "srcset".
+size_t LinkWalker::FindSrc(size_t from) {
+  return Find(m_src, from, 3, [&](std::string_view view, size_t f) {
+    for (size_t at = f;; ++at) {
+      at = links::FindNoCase(view, "src", at, &m_examined);
+      if (at == npos) return npos;
+      if ((at == 0 || !IsNameByte(m_text[at - 1])) && (at + 3 >= m_text.size() || !IsNameByte(m_text[at + 3])))
+        return at;
+    }
+  });
 }
 
 size_t LinkWalker::FindByte(Memo& memo, char byte, size_t from) {
-  return Find(memo, from, [&](size_t f) { return m_text.find(byte, f); });
+  return Find(memo, from, 1, [&](std::string_view view, size_t f) {
+    const size_t found = view.find(byte, f);
+    m_examined += (found == npos ? view.size() : found + 1) - f;
+    return found;
+  });
 }
 
 size_t LinkWalker::FindQuote(size_t from) {
-  return Find(m_quote, from, [&](size_t f) { return m_text.find_first_of("\"'", f); });
+  return Find(m_quote, from, 1, [&](std::string_view view, size_t f) {
+    const size_t found = view.find_first_of("\"'", f);
+    m_examined += (found == npos ? view.size() : found + 1) - f;
+    return found;
+  });
 }
 
 bool LinkWalker::TagReaches(size_t anchor, size_t href) {
@@ -106,7 +147,7 @@ size_t LinkWalker::FindNextLink(size_t start, int& kind) {
       // "<img " cannot straddle the "<" of the anchor, so a match before the
       // anchor lies wholly in front of it.
       const size_t image = FindNoCase(m_imageTag, "<img ", start);
-      if (image < anchor) return FindNoCase(m_src, "src", image);  // none ends the scan
+      if (image < anchor) return FindSrc(image);  // none ends the scan
     }
     kind = 1;
     start = anchor + 1;
@@ -124,12 +165,12 @@ size_t LinkWalker::FindNextLink(size_t start, int& kind) {
   }
   if (!m_image) return npos;
   const size_t image = FindNoCase(m_imageTag, "<img ", start);
-  return image == npos ? npos : FindNoCase(m_src, "src", image);
+  return image == npos ? npos : FindSrc(image);
 }
 
 std::optional<LinkValue> LinkWalker::Next() {
   int kind = 0;
-  for (size_t at; (at = FindNextLink(m_pos, kind)) != npos;) {
+  for (size_t at; !AskStop() && (at = FindNextLink(m_pos, kind)) != npos;) {
     const bool quoted = kind == 1 || ImageValueQuoted(m_text, at + 3);
     size_t start = quoted ? FindQuote(at) : FindByte(m_equals, '=', at);
     if (start == npos) {
@@ -177,7 +218,7 @@ Verdict ProcessLink(engine::PageContext& page, std::string value, int kind) {
     if (address && address->host == site.host) {
       value = address->object;
       root = true;
-    } else if (page.Switches().diffRoot && HasImageEnding(value)) {
+    } else if (page.Switches().diffRoot && HasImageEnding(value, page.Switches().modernPages)) {
       otherSite = true;
     } else {
       return Verdict::OtherHost;
@@ -204,12 +245,20 @@ Verdict ProcessLink(engine::PageContext& page, std::string value, int kind) {
 void ScanPage(engine::PageContext& page, std::string_view body) {
   // A zero byte ends the page text.
   const std::string_view text = body.substr(0, body.find('\0'));
-  LinkWalker walker(text, page.Switches().image);
+  LinkWalker walker(text, page.Switches().image, [&page] { return page.ShouldStop(); });
   while (const auto found = walker.Next()) {
     std::string value(found->text);
     CleanValue(value);
     const int kind = found->kind == 1 && IsArchive(value) ? 0 : found->kind;
     ProcessLink(page, std::move(value), kind);
+  }
+  if (!page.Switches().modernPages || !page.Switches().image) return;
+  // The second reading: what it finds goes after the page's own links and
+  // meets the rules of an image tag's address.
+  const PictureAddresses pictures = ReadPictureAddresses(text, [&page] { return page.ShouldStop(); });
+  for (const std::string& value : pictures.values) {
+    if (page.Cut()) return;
+    if (value.size() < kMaxValueLength) ProcessLink(page, value, 0);
   }
 }
 

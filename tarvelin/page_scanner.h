@@ -4,6 +4,7 @@
 // on purpose: comments, scripts and base addresses are not understood.
 #include <algorithm>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,7 +14,7 @@
 
 namespace tarvelin {
 
-// What ProcessLink did with one value; nobody acts on it but the tests.
+// What ProcessLink does with one value; nobody acts on it but the tests.
 enum class Verdict {
   Added,         // added to the list, or listed already
   OtherHost,     // on another host, and no image to take from there
@@ -23,7 +24,7 @@ enum class Verdict {
   TooLong,       // a site link longer than kMaxResolvedLength once resolved
 };
 
-// The longest site link kept, as the link buffers always allowed.
+// The longest site link kept, once resolved; a longer one is TooLong.
 inline constexpr size_t kMaxResolvedLength = 259;
 
 // A value this long or longer is passed over.
@@ -34,13 +35,18 @@ struct LinkValue {
   int kind;               // 1 from an anchor's "href", 0 from an image's "src"
 };
 
+// Bytes the scan may look at between two questions whether to stop.
+inline constexpr size_t kStopCheckBytes = 64 * 1024;
+
 // Walks a page for link values in page order. Every search is forward-only and
 // remembers its last answer, so a whole walk stays linear in the page even on
 // pages written to defeat it. Reads nothing outside `text`, which need not be
-// zero-terminated.
+// zero-terminated. `stop` is asked at least every kStopCheckBytes examined;
+// once it says yes the walk ends.
 class LinkWalker {
  public:
-  LinkWalker(std::string_view text, bool image) : m_text(text), m_image(image) {}
+  LinkWalker(std::string_view text, bool image, std::function<bool()> stop = {})
+      : m_text(text), m_image(image), m_stop(std::move(stop)) {}
 
   std::optional<LinkValue> Next();
   // Position of the next link's "href" or "src" at or after `start`, or npos;
@@ -48,6 +54,8 @@ class LinkWalker {
   size_t FindNextLink(size_t start, int& kind);
   // Bytes the searches have gone through so far: a measure of the walk's work.
   size_t BytesExamined() const { return m_examined; }
+  // Whether the walk ended because `stop` said so.
+  bool Stopped() const { return m_stopped; }
 
  private:
   // The answer to the last search: no match lies in [from, found).
@@ -55,16 +63,28 @@ class LinkWalker {
     size_t from = std::string_view::npos;
     size_t found = std::string_view::npos;
   };
+  // `search(view, from)` looks for a match of `width` bytes starting in
+  // [from, view.size() - width], adding what it looks at to m_examined. The
+  // view is cut so that no single search runs past a stop check.
   template <class Search>
-  size_t Find(Memo& memo, size_t from, Search search) {
-    if (from < memo.from || from > memo.found) {
-      memo.from = from;
-      memo.found = search(from);
-      m_examined += std::min(memo.found, m_text.size()) - std::min(from, m_text.size());
+  size_t Find(Memo& memo, size_t from, size_t width, Search search) {
+    if (from >= memo.from && from <= memo.found) return memo.found;
+    memo.from = from;
+    memo.found = std::string_view::npos;
+    for (size_t at = from; !AskStop();) {
+      const size_t limit = std::min(m_text.size(), at + kStopCheckBytes + width - 1);
+      const size_t found = at > limit ? std::string_view::npos : search(m_text.substr(0, limit), at);
+      if (found != std::string_view::npos || limit == m_text.size()) {
+        memo.found = found;
+        break;
+      }
+      at = limit - (width - 1);
     }
     return memo.found;
   }
+  bool AskStop();
   size_t FindNoCase(Memo& memo, std::string_view needle, size_t from);
+  size_t FindSrc(size_t from);
   size_t FindByte(Memo& memo, char byte, size_t from);
   size_t FindQuote(size_t from);
   // Whether the tag of the anchor at `anchor` is still open at `href`.
@@ -72,6 +92,9 @@ class LinkWalker {
 
   std::string_view m_text;
   bool m_image;
+  std::function<bool()> m_stop;
+  bool m_stopped = false;
+  size_t m_nextCheck = 0;
   size_t m_pos = 0;
   size_t m_examined = 0;
   Memo m_anchorTag, m_imageTag, m_src, m_href, m_quote, m_equals, m_blank;

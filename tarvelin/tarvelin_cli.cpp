@@ -3,8 +3,8 @@
 #include "tarvelin/tarvelin_program.h"
 
 int main(int argc, char** argv) {
-  const shell::ConsoleText text{
-      "1.0", "ADDRESS", "store every picture of a web site",
+  const console::ConsoleText text{
+      "1.0", "ADDRESS", "an address is needed", "store every picture of a web site",
       "Crawls the web site at ADDRESS (http:// or https://; a bare host name is\n"
       "read as http://) with five workers and stores every picture its pages\n"
       "show, also pictures on other hosts, in the project folder DIR/HOST\n"
@@ -12,5 +12,5 @@ int main(int argc, char** argv) {
       "are taken first too, but with \"image\" = 1 only bodies the server calls\n"
       "image/* are stored; --set image=0 stores archives and every other file\n"
       "that is not a text page.\n"};
-  return shell::RunConsole(tarvelin::TarvelinProgram(), text, argc, argv);
+  return console::RunConsole(tarvelin::TarvelinProgram(), text, argc, argv);
 }

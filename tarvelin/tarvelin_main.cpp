@@ -3,5 +3,5 @@
 #include "tarvelin/tarvelin_window_program.h"
 
 int main(int argc, char** argv) {
-  return shell::RunWindowProgram(argc, argv, tarvelin::TarvelinWindowProgram());
+  return window::RunWindowProgram(argc, argv, tarvelin::TarvelinWindowProgram());
 }

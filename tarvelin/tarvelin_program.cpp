@@ -1,5 +1,6 @@
 #include "tarvelin/tarvelin_program.h"
 
+#include "engine/settings_table.h"
 #include "tarvelin/page_scanner.h"
 
 namespace tarvelin {
@@ -8,7 +9,6 @@ const engine::Program& TarvelinProgram() {
   static PageScanner scanner;
   static const engine::Program program = [] {
     engine::Program p;
-    p.kind = engine::ProgramKind::Tarvelin;
     p.name = "Tarvelin";
     p.urlScheme = "tarvelin";
     p.pageHandler = &scanner;
@@ -19,6 +19,7 @@ const engine::Program& TarvelinProgram() {
     p.keepsPictureHost = false;
     p.takesStartAddress = true;
     p.viewerAction = engine::ViewerAction::None;
+    p.ownSettings = {engine::keys::kModernPages.name};
     return p;
   }();
   return program;

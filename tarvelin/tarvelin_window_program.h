@@ -1,5 +1,5 @@
 #pragma once
-// What Tarvelin's window brings to the shared shell.
+// What Tarvelin's window brings to the shared window.
 #include "window/window_program.h"
 
 namespace tarvelin {
@@ -7,6 +7,7 @@ namespace tarvelin {
 // A site's root address: the address field's text before the first project.
 inline constexpr const char* kDefaultHistory = "http://www.example.com/";
 
-shell::WindowProgram TarvelinWindowProgram();
+// Built once; lives as long as the program.
+const window::WindowProgram& TarvelinWindowProgram();
 
 }  // namespace tarvelin

@@ -6,10 +6,10 @@
 #include <QStandardPaths>
 #include <QtTest>
 
-#include "window/browser_button.h"
-#include "window/mimeapps_list.h"
+#include "platform/browser_button.h"
+#include "platform/mimeapps_list.h"
 
-using namespace shell;
+using namespace platform;
 
 namespace {
 
@@ -59,7 +59,8 @@ class BrowserButtonTest : public QObject {
   void registrationAsTheDesktopSeesIt() {
     QVERIFY(!IsBrowserButtonRegistered("tarvelin"));
     QVERIFY(SetDefaultApplication(MimeAppsListPath(), "x-scheme-handler/other", "other.desktop"));
-    BrowserButton button = BrowserButtonOf(engine::ProgramKind::Tarvelin, "/opt/my \"pics\"/50%/Tarvelin");
+    BrowserButton button = BrowserButtonOf("tarvelin", "Tarvelin", "Download all pictures from this site",
+                                           "/opt/my \"pics\"/50%/Tarvelin");
     QVERIFY(RegisterBrowserButton(button));
     QVERIFY(IsBrowserButtonRegistered("tarvelin"));
     const QByteArray entry = Read(HandlerDesktopPath("tarvelin"));
@@ -82,7 +83,7 @@ class BrowserButtonTest : public QObject {
     QCOMPARE(Run("xdg-mime", {"query", "default", "x-scheme-handler/tarvelin"}), QString());
     QCOMPARE(DefaultApplications(MimeAppsListPath(), "x-scheme-handler/other"),
              QStringList{"other.desktop"});
-    QVERIFY(!DesktopEntryText(BrowserButtonOf(engine::ProgramKind::Tarvelin, "/tmp/a\nb/Tarvelin")));
+    QVERIFY(!DesktopEntryText(BrowserButtonOf("tarvelin", "Tarvelin", "", "/tmp/a\nb/Tarvelin")));
   }
 };
 

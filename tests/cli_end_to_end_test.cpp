@@ -24,6 +24,7 @@ std::set<std::string> Stored(const fs::path& folder) {
   std::set<std::string> names;
   for (const auto& e : fs::recursive_directory_iterator(folder))
     if (e.is_regular_file()) names.insert(fs::relative(e.path(), folder).string());
+  names.erase("~project.lock");  // the run's lock, not a stored file
   return names;
 }
 
@@ -169,6 +170,22 @@ TEST_F(TarvelinCli, UsageAndStartErrors) {
   EXPECT_EQ(help.Wait(), 0);
   EXPECT_NE(help.Out().find("--continue"), std::string::npos);
   EXPECT_NE(help.Out().find("\"image\" = 1\n"), std::string::npos);  // this program's default
+  EXPECT_EQ(help.Out().find("\"search host\""), std::string::npos);   // another program's key
+}
+
+TEST(QuorvashCli, UsageShowsItsOwnKeysDefaultsAndOptions) {
+  TempFolder logs;
+  CliRun help(QUORVASH_CLI, {"--help"}, logs.Path());
+  ASSERT_EQ(help.Wait(), 0);
+  EXPECT_EQ(help.Out().rfind("Usage: quorvash-cli [--folder DIR] [--set KEY=VALUE]... [--save] KEYWORD-OR-ADDRESS\n", 0), 0u);
+  for (const char* part : {"\"image\" = 0\n", "\"diff root\" = 0\n", "\"text\" = 1\n", "\"search host\"\n"})
+    EXPECT_NE(help.Out().find(part), std::string::npos) << part;
+  CliRun resume(QUORVASH_CLI, {"--continue", "cats"}, logs.Path());
+  EXPECT_EQ(resume.Wait(), 64);
+  EXPECT_EQ(resume.Err(), "quorvash-cli: unknown option --continue\nTry 'quorvash-cli --help'.\n");
+  CliRun none(QUORVASH_CLI, {}, logs.Path());
+  EXPECT_EQ(none.Wait(), 64);
+  EXPECT_EQ(none.Err(), "quorvash-cli: a keyword or address is needed\nTry 'quorvash-cli --help'.\n");
 }
 
 TEST_F(TarvelinCli, AProjectIsNeverThrownAwayUnasked) {

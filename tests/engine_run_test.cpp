@@ -133,7 +133,9 @@ TEST_F(EngineRunTest, AnUnreachableStartPageEndsTheRunPromptly) {
   EXPECT_EQ(ProjectFile(), "1\r\n1 nothing-here.htm\r\n");
   ASSERT_EQ(view.Questions().size(), 1u);
   EXPECT_EQ(view.Questions()[0].question, Question::ViewFiles);
-  EXPECT_EQ(view.Questions()[0].text, "Download finish. Do you want to view the download files?");
+  EXPECT_EQ(view.Questions()[0].text, "Download finish. The start address " + site.Url("/nothing-here.htm") +
+                                          " could not be fetched: HTTP 404. Do you want to view the download files?");
+  EXPECT_EQ(engine->LastRun().startFailure, engine::StartAddressFailure::ErrorAnswer);
 }
 
 TEST_F(EngineRunTest, AFailedStartShowsTheMessageAndLeavesTheEngineIdle) {

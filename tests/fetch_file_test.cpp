@@ -18,7 +18,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using engine::FetchOutcome;
-using engine::ProgramKind;
 using links::LinkState;
 
 // Records what reaches the page handler.
@@ -138,7 +137,7 @@ class FetchFileTest : public ::testing::Test {
   int sent = 0;
   TestServer server;
   RecordingHandler handler;
-  FetchFixture f{engine::ProgramKind::Tarvelin, &handler};
+  FetchFixture f{Shape::Crawler, &handler};
 };
 
 TEST_F(FetchFileTest, StoresAPictureUnderItsBareNameWithLogLines) {
@@ -351,7 +350,7 @@ TEST(FetchFileQuorvash, KeepsFoldersButNeverLeavesTheProjectFolder) {
   });
   server.Start();
   RecordingHandler handler;
-  FetchFixture f(engine::ProgramKind::Quorvash, &handler);
+  FetchFixture f(Shape::Search, &handler);
   f.run.site.host = "127.0.0.1";
   f.run.site.port = server.Port();
   f.run.switches.text = true;

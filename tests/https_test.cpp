@@ -63,7 +63,7 @@ TEST(Https, FetchesOverTlsAndRefusesAnUntrustedCertificate) {
   for (int i = 0; i < 500 && !Accepts(port); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
 
   BodyRecorder handler;
-  FetchFixture f(engine::ProgramKind::Tarvelin, &handler);
+  FetchFixture f(Shape::Crawler, &handler);
   f.run.site = {"127.0.0.1", true, port};
   f.run.switches.image = false;
 

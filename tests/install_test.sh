@@ -2,7 +2,8 @@
 # Installs the build into a temporary prefix (with a blank in its path) from an
 # empty working directory, and checks the files, the menu entries, the
 # metainfo, the man pages, that nothing was written into the working
-# directory, and that the installed Tarvelin starts and finds its help.
+# directory, that the shipped programs carry no test hook, and that the
+# installed Tarvelin starts and finds its help.
 set -euo pipefail
 build=$1
 top=$(realpath "$(mktemp -d)")
@@ -44,11 +45,17 @@ for page in tarvelin-cli quorvash-cli; do
 done
 grep -qxF "Categories=Network;Graphics;" "$prefix/share/applications/quorvash.desktop"
 
+for f in bin/Tarvelin bin/Quorvash; do
+  ! grep -q PICTURE_FETCHERS_TEST_REPORT "$prefix/$f" || { echo "$f carries the test report"; exit 1; }
+done
+
+# The reporting build of Tarvelin, put beside the installed one.
+cp "$build/test-bin/Tarvelin" "$prefix/bin/Tarvelin-reporting"
 export XDG_CONFIG_HOME="$top/config" XDG_DATA_HOME="$top/data" QT_QPA_PLATFORM=offscreen
 export PICTURE_FETCHERS_TEST_REPORT="$top/report"
 # The sponsor panel's page goes to a dead loopback proxy, not out to its host.
 export QTWEBENGINE_CHROMIUM_FLAGS=--proxy-server=127.0.0.1:9
-"$prefix/bin/Tarvelin"
+"$prefix/bin/Tarvelin-reporting"
 grep -qxF "help=$prefix/share/picture-fetchers/help/tarvelin.html" "$top/report" ||
-  { echo "the installed Tarvelin did not find its help:"; cat "$top/report"; exit 1; }
+  { echo "a program in the installed bin/ did not find its help:"; cat "$top/report"; exit 1; }
 echo "install test passed"

@@ -153,7 +153,7 @@ TEST(MapLink, LocalPath) {
       {"docs/page.php#top", false, "docs/page.php.htm"},
       {"news.HTML", true, "news.HTML"},
       {"docs/", true, "docs/.htm"},
-      {"docs/", false, "docs/"},
+      {"docs/", false, "docs/docs"},
       {"a|b:c.jpg", false, "abc.jpg"},
       {"q?x=1/y.jpg", false, "q?x=1/y.jpg"},
       {"images?gbv=2&svnum=10&hl=en&newwindow=1&safe=off&q=cats", true,
@@ -207,7 +207,14 @@ TEST(MapLink, LocalPathStaysInProjectFolder) {
       {"%00", "_"},
       {"a%00b.jpg", "a_b.jpg"},
       {std::string("a\0b.jpg", 7), "a_b.jpg"},
-      {"../", ""},
+      // A link that names no file is named after its folder.
+      {"../", "index"},
+      {"d/", "d/d"},
+      {"x/:::", "x/x"},
+      // Control bytes never reach a name; nothing begins like a temporary file.
+      {"a%1B%5B2J%C2%9B%7F\tb.jpg", "a_[2J___b.jpg"},
+      {"~part-abcdefghij.tmp", "_part-abcdefghij.tmp"},
+      {"~d/~x.jpg", "_d/_x.jpg"},
       {"..#x", "...htm"},
       // Names longer than a file system takes are cut, keeping the extension.
       {"d/" + std::string(300, 'n') + ".jpeg", "d/" + std::string(235, 'n') + ".jpeg"},

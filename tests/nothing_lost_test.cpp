@@ -20,6 +20,29 @@ std::string ReadFile(const fs::path& p) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// A FAT image mounted with FUSE: no hard links, no exclusive rename, and
+// only plain ASCII names, as on a USB stick.
+class FatDisk {
+ public:
+  explicit FatDisk(const fs::path& where) : m_mount(where / "fat") {
+    const fs::path image = where / "fat.img";
+    fs::create_directories(m_mount);
+    const std::string make = "truncate -s 96M '" + image.string() + "' && mkfs.fat -F 32 '" + image.string() +
+                             "' >/dev/null && fusefat -o rw+ '" + image.string() + "' '" + m_mount.string() +
+                             "' >/dev/null 2>&1";
+    m_mounted = ::access("/dev/fuse", R_OK | W_OK) == 0 && std::system(make.c_str()) == 0;
+  }
+  ~FatDisk() {
+    if (m_mounted) std::system(("fusermount -u '" + m_mount.string() + "'").c_str());
+  }
+  bool Mounted() const { return m_mounted; }
+  const fs::path& Path() const { return m_mount; }
+
+ private:
+  fs::path m_mount;
+  bool m_mounted = false;
+};
+
 // A small file system of its own, where this machine lets the test make one.
 class SmallDisk {
  public:
@@ -45,8 +68,7 @@ class NothingLost : public ::testing::Test {
  protected:
   void SetUp() override { fs::remove(fs::path(getenv("XDG_CONFIG_HOME")) / "Ombrel software/Tarvelin.conf"); }
   // A start page with `count` pictures of `size` bytes, each with its own bytes.
-  void Pictures(int count, size_t size, int delayMs = 0) {
-    std::string page;
+  void Pictures(int count, size_t size, int delayMs = 0, std::string page = {}) {
     for (int i = 0; i < count; ++i) {
       const std::string name = "p" + std::to_string(i) + ".jpg";
       std::string body(size, char('a' + i % 26));
@@ -67,6 +89,7 @@ class NothingLost : public ::testing::Test {
     std::set<std::string> names;
     for (const auto& e : fs::directory_iterator(project)) names.insert(e.path().filename().string());
     names.erase("project.cfg");
+    names.erase("~project.lock");
     EXPECT_EQ(names.size(), bodies.size());
     for (const auto& [name, body] : bodies) EXPECT_EQ(ReadFile(project / name), body) << name;
   }
@@ -94,6 +117,75 @@ TEST_F(NothingLost, KilledRunsContinueWithoutLossOrDuplicates) {
   EXPECT_EQ(site.Hits("/index.htm"), 1);
 }
 
+TEST_F(NothingLost, AUsbStickStoresEveryPictureOnceThroughKillsAndCollisions) {
+  FatDisk disk(folder.Path());
+  if (!disk.Mounted()) GTEST_SKIP() << "FUSE or fusefat/mkfs.fat is missing: the FAT case is not tried";
+  // Two links to one name, and a name FAT refuses (not ASCII).
+  Pictures(60, 5000, 20, "<img src='caf%C3%A9.jpg'><img src='g/p0.jpg'>");
+  site.Put("/g/p0.jpg", {"other bytes", "image/jpeg"});
+  site.Put("/caf\xc3\xa9.jpg", {"cafe", "image/jpeg"});
+  bodies["p0(1).jpg"] = "other bytes";
+  bodies["caf__.jpg"] = "cafe";
+  for (int kills = 0; kills < 3; ++kills) {
+    auto run = Run(disk.Path(), {kills == 0 ? "--fresh" : "--continue"});
+    ASSERT_TRUE(run.WaitForOutput(" bytes, ", 10)) << run.Err();
+    run.Signal(SIGKILL);
+    run.Wait();
+  }
+  site.Hurry();
+  auto last = Run(disk.Path(), {"--continue"});
+  ASSERT_EQ(last.Wait(), 0) << last.Err();
+  // Which of the two gets the plain name depends on which arrives first.
+  if (ReadFile(disk.Path() / "127.0.0.1/p0.jpg") == "other bytes") std::swap(bodies["p0.jpg"], bodies["p0(1).jpg"]);
+  ExpectEveryPictureOnce(disk.Path() / "127.0.0.1");
+}
+
+TEST_F(NothingLost, ASecondRunOnABusyProjectDoesNotStart) {
+  // A slow file keeps each run busy until the site hurries.
+  Pictures(20, 1000, 0, "<img src='slow.jpg'>");
+  site.Put("/slow.jpg", {"", "image/jpeg", 5000});
+  bodies["slow.jpg"] = std::string(5000 * 1000, 's');
+  const fs::path project = folder.Path() / "127.0.0.1";
+  auto first = Run(folder.Path(), {"--fresh"});
+  ASSERT_TRUE(first.WaitForOutput("slow.jpg...")) << first.Err();
+  const std::string holder = "(process " + std::to_string(first.Pid()) + ")";
+  for (const char* how : {"--fresh", "--continue"}) {
+    auto second = Run(folder.Path(), {how});
+    EXPECT_EQ(second.Wait(), 2) << how;
+    EXPECT_NE(second.Err().find(holder), std::string::npos) << second.Err();
+  }
+  // Another project is not held up.
+  TestSite other("127.0.0.2");
+  other.Put("/index.htm", {"<img src='x.jpg'>", "text/html"});
+  other.File("/x.jpg");
+  EXPECT_EQ(CliRun(TARVELIN_CLI, {"--folder", folder.Path().string(), "--fresh", other.Url("/index.htm")}, logs.Path())
+                .Wait(),
+            0);
+  // A killed run's lock is taken over; the continuing run holds it in turn.
+  first.Signal(SIGKILL);
+  first.Wait();
+  auto resumed = Run(folder.Path(), {"--continue"});
+  ASSERT_TRUE(resumed.WaitForOutput("slow.jpg...")) << resumed.Err();
+  auto third = Run(folder.Path(), {"--continue"});
+  EXPECT_EQ(third.Wait(), 2);
+  site.Hurry();
+  ASSERT_EQ(resumed.Wait(), 0) << resumed.Err();
+  ExpectEveryPictureOnce(project);
+}
+
+TEST_F(NothingLost, PagesNameNoBadFilesAndDriveNoTerminal) {
+  site.Put("/index.htm", {"<title>T\x1b]0;PWNED\x07\x1b[2J</title><img src='d/'><img src='x/:::'>"
+                          "<img src='~part-abcdefghij.tmp'><img src='a%1Bb.jpg'>",
+                          "text/html"});
+  for (const char* path : {"/d/", "/x/:::", "/~part-abcdefghij.tmp", "/a\x1b" "b.jpg"}) site.File(path, path);
+  auto run = Run(folder.Path(), {"--fresh"});
+  EXPECT_EQ(run.Wait(), 0) << run.Err();
+  EXPECT_EQ(run.Out().find('\x1b'), std::string::npos);
+  EXPECT_NE(run.Out().find("T\\x1b]0;PWNED\\x07\\x1b[2J"), std::string::npos) << run.Out();
+  const fs::path project = folder.Path() / "127.0.0.1";
+  for (const char* name : {"d", "x", "_part-abcdefghij.tmp", "a_b.jpg"}) EXPECT_TRUE(fs::exists(project / name)) << name;
+}
+
 TEST_F(NothingLost, AFullDiskIsToldAndContinuingStoresWhatWasMissing) {
   SmallDisk disk(folder.Path() / "disk", "1m");
   if (!disk.Mounted()) GTEST_SKIP() << "no small file system can be made here (needs root and tmpfs)";
@@ -103,6 +195,11 @@ TEST_F(NothingLost, AFullDiskIsToldAndContinuingStoresWhatWasMissing) {
   EXPECT_EQ(full.Wait(), 3);
   EXPECT_NE(full.Err().find("could not be stored: No space left on device"), std::string::npos) << full.Err();
   EXPECT_NE(full.Out().find("not stored: No space left on device"), std::string::npos);
+  // The run stopped at the first file the disk refused, instead of fetching the rest.
+  EXPECT_NE(full.Err().find("stopped: the disk takes no more files (No space left on device)"), std::string::npos);
+  int fetched = 0;
+  for (const auto& [name, body] : bodies) fetched += site.Hits("/" + name);
+  EXPECT_LT(fetched, 40);
 
   ASSERT_TRUE(disk.Remount("size=16m"));
   auto more = Run(folder.Path() / "disk", {"--continue"});

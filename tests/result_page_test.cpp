@@ -176,6 +176,13 @@ TEST(ResultPage, HandlerReadsThePageAndBoundsTheNextPageLink) {
   EXPECT_FALSE(grow.Read(kNext + "/images?q=x&s=" + std::string(247, 'g') + ">"));
   ASSERT_EQ(grow.Links().size(), 1u);
   EXPECT_EQ(grow.Links()[0].size(), 259u);
+
+  // Picture addresses: web addresses only, bounded as a page's links are.
+  Reader pictures;
+  const std::string longest = "http://h/" + std::string(kMaxImageAddress - 10, 'p');
+  EXPECT_FALSE(pictures.Read(Image("ftp://h:21/1.jpg") + Image("h/2.jpg") + Image(longest + "p") +
+                             Image(longest) + Image("HTTPS://h/3.jpg")));
+  EXPECT_EQ(pictures.Links(), (std::vector<std::string>{Other(longest), Other("HTTPS://h/3.jpg")}));
 }
 
 }  // namespace

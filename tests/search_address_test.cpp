@@ -90,16 +90,16 @@ TEST(SearchHost, OverrideWhenWellFormed) {
       {".localhost", kServiceHost},
   };
   for (const Case& c : cases) {
-    ASSERT_TRUE(store.WriteSettingString(platform::kSettingsSection, kSearchHostKey, c.value));
+    ASSERT_TRUE(store.WriteString("search host", c.value));
     EXPECT_EQ(SearchHost(store), c.host) << c.value;
   }
 
-  ASSERT_TRUE(store.WriteSettingString(platform::kSettingsSection, kSearchHostKey, "localhost:8080"));
+  ASSERT_TRUE(store.WriteString("search host", "localhost:8080"));
   EXPECT_EQ(PrepareSearchAddress("cats", store),
             "http://localhost:8080/images?gbv=2&svnum=10&hl=en&newwindow=1&safe=off&q=cats");
   EXPECT_EQ(PrepareSearchAddress("http://localhost:8080/images?q=dogs", store),
             "http://localhost:8080/images?q=dogs");
-  store.WriteSettingString(platform::kSettingsSection, kSearchHostKey, "");
+  store.WriteString("search host", "");
 }
 
 }  // namespace

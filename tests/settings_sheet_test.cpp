@@ -7,19 +7,22 @@
 #include <QTabWidget>
 #include <QtTest>
 
-#include "window/browser_button.h"
+#include "platform/browser_button.h"
+#include "quorvash/quorvash_window_program.h"
+#include "tarvelin/tarvelin_window_program.h"
 #include "window/control_ids.h"
 #include "window/dialog_integer.h"
 #include "window/settings_sheet.h"
 #include "support/window_test_support.h"
 
-using namespace shell;
+using namespace window;
+using namespace platform;
 
 namespace {
 
-PageContext ContextOf(engine::ProgramKind kind, const char* program) {
+PageContext ContextOf(const WindowProgram& windowProgram, const char* program) {
   PageContext context;
-  context.kind = kind;
+  context.program = &windowProgram;
   context.store = platform::SettingsStore(program);
   context.executablePath = "/opt/fetchers/bin/Program";
   return context;
@@ -45,30 +48,30 @@ class SettingsSheetTest : public QObject {
 
   void startPageAloneIsLoadedAndWritten() {
     platform::SettingsStore store("sizeOnly");
-    store.WriteSettingInt("Settings", "file size", 300);
-    SettingsSheet sheet(ContextOf(engine::ProgramKind::Tarvelin, "sizeOnly"), 1);
+    store.WriteInt("file size", 300);
+    SettingsSheet sheet(ContextOf(tarvelin::TarvelinWindowProgram(), "sizeOnly"), 1);
     QCOMPARE(sheet.Tabs()->currentIndex(), 1);
     for (int i = 0; i < sheet.PageCount(); ++i) QCOMPARE(sheet.Page(i) != nullptr, i == 1);
     QCOMPARE(FindControl<QLineEdit>(sheet.Page(1), kFileSizeEdit)->text(), QString("300"));
     sheet.accept();
-    QCOMPARE(StoredKeys("sizeOnly"), QStringList{"file size"});
+    QCOMPARE(StoredKeys("sizeOnly"), (QStringList{"file size", "rate", "wait"}));
   }
 
   void everyTabThenOkWritesEveryKey() {
-    SettingsSheet sheet(ContextOf(engine::ProgramKind::Tarvelin, "allTabs"), 0);
+    SettingsSheet sheet(ContextOf(tarvelin::TarvelinWindowProgram(), "allTabs"), 0);
     sheet.show();
     for (int i = 1; i < sheet.PageCount(); ++i) sheet.Tabs()->setCurrentIndex(i);
     QCOMPARE(sheet.Tabs()->tabText(3), QString("Web browser button"));
     sheet.accept();
     QStringList keys = StoredKeys("allTabs");
     keys.sort();
-    QCOMPARE(keys, QStringList({"MaxCount", "RangeFrom", "RangeTo", "file size", "level",
-                                "show link", "show thread"}));
-    QCOMPARE(platform::SettingsStore("allTabs").ReadSettingInt("Settings", "level", -5), 0);
+    QCOMPARE(keys, QStringList({"MaxCount", "RangeFrom", "RangeTo", "file size", "level", "rate", "robots",
+                                "show link", "show thread", "wait"}));
+    QCOMPARE(platform::SettingsStore("allTabs").ReadInt("level", -5), 0);
   }
 
   void badIntegerKeepsThePage() {
-    SettingsSheet sheet(ContextOf(engine::ProgramKind::Quorvash, "badInt"), 0);
+    SettingsSheet sheet(ContextOf(quorvash::QuorvashWindowProgram(), "badInt"), 0);
     sheet.show();
     QVERIFY(QTest::qWaitForWindowActive(&sheet));
     auto* maxCount = FindControl<QLineEdit>(sheet.Page(0), kMaxCountEdit);
@@ -87,11 +90,11 @@ class SettingsSheetTest : public QObject {
     maxCount->setText(" -3\t");
     sheet.accept();
     QVERIFY(!sheet.isVisible());
-    QCOMPARE(platform::SettingsStore("badInt").ReadSettingInt("Settings", "MaxCount", 0), -3);
+    QCOMPARE(platform::SettingsStore("badInt").ReadInt("MaxCount", 0), -3);
   }
 
   void applyFollowsEditsAndCancelWritesNothing() {
-    SettingsSheet sheet(ContextOf(engine::ProgramKind::Tarvelin, "apply"), 2);
+    SettingsSheet sheet(ContextOf(tarvelin::TarvelinWindowProgram(), "apply"), 2);
     sheet.show();
     auto* level = FindControl<QComboBox>(sheet.Page(2), kLevelCombo);
     level->setCurrentIndex(1);
@@ -102,27 +105,27 @@ class SettingsSheetTest : public QObject {
     Apply(sheet)->click();
     QVERIFY(!Apply(sheet)->isEnabled());
     platform::SettingsStore store("apply");
-    QCOMPARE(store.ReadSettingInt("Settings", "RangeFrom", 0), 7);
-    QCOMPARE(store.ReadSettingInt("Settings", "level", 0), 1);
+    QCOMPARE(store.ReadInt("RangeFrom", 0), 7);
+    QCOMPARE(store.ReadInt("level", 0), 1);
     QTest::keyClicks(FindControl<QLineEdit>(sheet.Page(0), kRangeFromEdit), "7");
     sheet.reject();
-    QCOMPARE(store.ReadSettingInt("Settings", "RangeFrom", 0), 7);
+    QCOMPARE(store.ReadInt("RangeFrom", 0), 7);
 
-    store.WriteSettingInt("Settings", "level", 5);
-    store.WriteSettingInt("Settings", "show thread", 1);
-    SettingsSheet again(ContextOf(engine::ProgramKind::Tarvelin, "apply"), 2);
+    store.WriteInt("level", 5);
+    store.WriteInt("show thread", 1);
+    SettingsSheet again(ContextOf(tarvelin::TarvelinWindowProgram(), "apply"), 2);
     QCOMPARE(FindControl<QComboBox>(again.Page(2), kLevelCombo)->currentIndex(), -1);
     again.Tabs()->setCurrentIndex(4);
     QVERIFY(FindControl<QCheckBox>(again.Page(4), kShowThreadCheck)->isChecked());
     FindControl<QCheckBox>(again.Page(4), kShowLinkCheck)->click();
     QVERIFY(Apply(again)->isEnabled());
     again.accept();
-    QCOMPARE(store.ReadSettingInt("Settings", "level", 0), -1);
-    QCOMPARE(store.ReadSettingInt("Settings", "show link", 0), 1);
+    QCOMPARE(store.ReadInt("level", 0), -1);
+    QCOMPARE(store.ReadInt("show link", 0), 1);
   }
 
   void browserButtonPageRegistersAndRemoves() {
-    const PageContext context = ContextOf(engine::ProgramKind::Quorvash, "button");
+    const PageContext context = ContextOf(quorvash::QuorvashWindowProgram(), "button");
     {
       SettingsSheet sheet(context, 1);
       auto* check = FindControl<QCheckBox>(sheet.Page(1), kButtonCheck);

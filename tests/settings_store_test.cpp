@@ -10,14 +10,13 @@ namespace {
 
 TEST(SettingsStore, MissingAndWrongTypesReadAsTheDefault) {
   platform::SettingsStore store("StoreTest");
-  const std::string s = platform::kSettingsSection;
-  EXPECT_EQ(store.ReadSettingInt(s, "MaxCount", 7), 7);
-  EXPECT_EQ(store.ReadSettingString(s, "history", "http://x/"), "http://x/");
+  EXPECT_EQ(store.ReadInt("MaxCount", 7), 7);
+  EXPECT_EQ(store.ReadString("history", "http://x/"), "http://x/");
 
-  EXPECT_TRUE(store.WriteSettingInt(s, "MaxCount", -5));
-  EXPECT_EQ(store.ReadSettingInt(s, "MaxCount", 7), -5);
-  EXPECT_TRUE(store.WriteSettingString(s, "history", "http://site/a b"));
-  EXPECT_EQ(store.ReadSettingString(s, "history", ""), "http://site/a b");
+  EXPECT_TRUE(store.WriteInt("MaxCount", -5));
+  EXPECT_EQ(store.ReadInt("MaxCount", 7), -5);
+  EXPECT_TRUE(store.WriteString("history", "http://site/a b"));
+  EXPECT_EQ(store.ReadString("history", ""), "http://site/a b");
 
   // Values put there by other means: text under an integer key, a list, an
   // integer that does not fit 32 bits.
@@ -30,20 +29,20 @@ TEST(SettingsStore, MissingAndWrongTypesReadAsTheDefault) {
     raw.setValue("RangeTo", " 12 ");
     raw.sync();
   }
-  EXPECT_EQ(store.ReadSettingInt(s, "level", 0), 0);
-  EXPECT_EQ(store.ReadSettingInt(s, "image", 1), 1);
-  EXPECT_EQ(store.ReadSettingInt(s, "file size", 3), 3);
-  EXPECT_EQ(store.ReadSettingInt(s, "RangeTo", 0), 12);
-  EXPECT_EQ(store.ReadSettingString(s, "image", "dflt"), "dflt");
+  EXPECT_EQ(store.ReadInt("level", 0), 0);
+  EXPECT_EQ(store.ReadInt("image", 1), 1);
+  EXPECT_EQ(store.ReadInt("file size", 3), 3);
+  EXPECT_EQ(store.ReadInt("RangeTo", 0), 12);
+  EXPECT_EQ(store.ReadString("image", "dflt"), "dflt");
 
   // Another program name is another root.
   platform::SettingsStore other("StoreTestOther");
-  EXPECT_EQ(other.ReadSettingInt(s, "MaxCount", 7), 7);
+  EXPECT_EQ(other.ReadInt("MaxCount", 7), 7);
 }
 
 TEST(SettingsStore, LivesUnderTheConfigHome) {
   platform::SettingsStore store("StoreTestPlace");
-  store.WriteSettingInt(platform::kSettingsSection, "show link", 1);
+  store.WriteInt("show link", 1);
   const std::string file = std::string(getenv("XDG_CONFIG_HOME")) + "/Ombrel software/StoreTestPlace.conf";
   EXPECT_TRUE(QFile::exists(QString::fromStdString(file)));
 }

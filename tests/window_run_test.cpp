@@ -6,11 +6,13 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QtTest>
 #include <fstream>
+#include <map>
 
 #include "pictures/picture_viewer.h"
 #include "pictures/thumbnail_list.h"
@@ -25,7 +27,7 @@
 #include "support/window_test_support.h"
 #include "tarvelin/tarvelin_window_program.h"
 
-using namespace shell;
+using namespace window;
 
 namespace {
 
@@ -38,9 +40,21 @@ std::string Png(int i) {
   return buffer.data().toStdString();
 }
 
+QString RunLogText(WindowSession& session) {
+  return FindControl<QPlainTextEdit>(&session.Dialog(), kRunLog)->toPlainText();
+}
+
 std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Every file of `folder` with its bytes.
+std::map<std::string, std::string> Contents(const std::filesystem::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+    if (entry.is_regular_file()) files[entry.path().lexically_relative(folder).string()] = ReadFile(entry.path());
+  return files;
 }
 
 template <typename T = QWidget>
@@ -79,7 +93,7 @@ class WindowRunTest : public QObject {
     std::vector<MessageRequest> asked;
     session.Control().View().SetAsker([&](const MessageRequest& r) {
       asked.push_back(r);
-      return false;
+      return engine::Answer::No;
     });
     session.Dialog().show();
     QSignalSpy ended(&session.Control().View(), &WindowView::runEnded);
@@ -102,7 +116,7 @@ class WindowRunTest : public QObject {
     QVERIFY(scroll->maximum() > 0);
     QCOMPARE(scroll->value(), 0);  // "No scroll"
     Control<QPushButton>(session, kFirstCancelButton + row)->click();
-    QTRY_VERIFY(session.Dialog().RunLog().contains("-------------1:("));  // slow1 closed
+    QTRY_VERIFY(RunLogText(session).contains("-------------1:("));  // slow1 closed
     Control<QPushButton>(session, kStopButton)->click();
     QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 2, 30000);
     QCOMPARE(asked.back().icon, QMessageBox::Information);
@@ -142,6 +156,65 @@ class WindowRunTest : public QObject {
     QVERIFY2(left.find("\r\n0 slow1.jpg\r\n0 slow2.jpg\r\n") != std::string::npos, left.c_str());
   }
 
+  void escapeKeepsTheProjectAndEnterOpensThePicture() {
+    TestSite site;
+    site.File("/a.png", Png(1));
+    site.File("/b.png", Png(2));
+    site.Put("/start.htm", {"<img src='a.png'><img src='b.png'>", "text/html"});
+    TempFolder folder;
+    const std::filesystem::path project = folder.Path() / "127.0.0.1";
+    WindowSession session(tarvelin::TarvelinWindowProgram(), "Tarvelin", {}, folder.Path());
+    QStringList texts;
+    bool showBox = false;
+    session.Control().View().SetAsker([&](const MessageRequest& r) {
+      texts << r.text;
+      return r.icon == QMessageBox::Information || !showBox ? engine::Answer::No : ShowMessageBox(r);
+    });
+    session.Dialog().show();
+    QSignalSpy ended(&session.Control().View(), &WindowView::runEnded);
+    session.Control().Download(site.Url("/missing.htm"));
+    QTRY_COMPARE(ended.count(), 1);
+    QVERIFY2(texts.back().startsWith("Download finish. The start address " + QString::fromStdString(
+                 site.Url("/missing.htm")) + " could not be fetched: HTTP 404. Do you want"), qPrintable(texts.back()));
+    session.Control().Download(site.Url("/start.htm"));
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 2, 30000);
+    QCOMPARE(Control<QLabel>(session, kPictureCounter)->text(), QString("2"));
+    const auto before = Contents(project);
+    const std::string saved = ReadFile(project / "project.cfg");
+
+    // Escape on the resume question: nothing moves, the list stays.
+    showBox = true;
+    QTimer escape;
+    QString asked;
+    connect(&escape, &QTimer::timeout, [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        asked = box->text();
+        QTest::keyClick(box, Qt::Key_Escape);
+      }
+    });
+    escape.start(5);
+    Control<QPushButton>(session, kDownloadButton)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 3, 30000);
+    escape.stop();
+    QCOMPARE(asked, QString("This website has been downloaded, do you want to continue the previous download?"));
+    QCOMPARE(session.Control().Engine().LastRun().result, engine::StartResult::Abandoned);
+    QCOMPARE(Contents(project), before);
+    QCOMPARE(ReadFile(project / "project.cfg"), saved);
+    QCOMPARE(Control<QLabel>(session, kPictureCounter)->text(), QString("2"));
+    QCOMPARE(session.List().Count(), 2);
+
+    // Enter on the list opens the viewer on the selected picture; in the
+    // address field it is Download.
+    pictures::ThumbnailList& list = session.List();
+    list.setCurrentIndex(list.model()->index(1, 0));
+    list.setFocus();
+    QTest::keyClick(&list, Qt::Key_Return);
+    QVERIFY(list.Viewer().isVisible());
+    QCOMPARE(QString::fromStdString(list.Viewer().Path()), list.model()->index(1, 0).data().toString());
+    QCOMPARE(session.Control().Engine().State(), engine::EngineState::Idle);
+    list.Viewer().reject();
+  }
+
   void quorvashRunAsksAndOpensTheFolder() {
     TestSite pictures1, pictures2("127.0.0.2");
     TestServer service;
@@ -157,7 +230,7 @@ class WindowRunTest : public QObject {
       res.set_content(req.has_param("start") ? second : first, "text/html");
     });
     service.Start();
-    platform::SettingsStore("Quorvash").WriteSettingString("Settings", "search host", service.HostPort());
+    platform::SettingsStore("Quorvash").WriteString("search host", service.HostPort());
     TempFolder folder;
     WindowSession session(quorvash::QuorvashWindowProgram(), "Quorvash", {}, folder.Path());
     QDesktopServices::setUrlHandler("file", this, "openUrl");
@@ -167,7 +240,7 @@ class WindowRunTest : public QObject {
     QStringList shown;
     session.Control().View().SetAsker([&](const MessageRequest& r) {
       asked.push_back(r);
-      if (r.icon != QMessageBox::Information) return false;
+      if (r.icon != QMessageBox::Information) return engine::Answer::No;
       // The end message through the real box, answered Yes.
       QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());

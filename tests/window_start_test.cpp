@@ -5,20 +5,21 @@
 #include <QtTest>
 
 #include "quorvash/quorvash_window_program.h"
-#include "window/browser_button.h"
+#include "platform/browser_button.h"
 #include "window/start_up.h"
 #include "support/window_test_support.h"
 #include "tarvelin/tarvelin_window_program.h"
 
-using namespace shell;
+using namespace window;
 
 namespace {
 
-const QString kTarvelin = QStringLiteral(BIN_DIR "/Tarvelin");
-const QString kQuorvash = QStringLiteral(BIN_DIR "/Quorvash");
+// The window programs built with the test report.
+const QString kTarvelin = QStringLiteral(REPORTING_DIR "/Tarvelin");
+const QString kQuorvash = QStringLiteral(REPORTING_DIR "/Quorvash");
 
 std::optional<std::string> BrowserAddress(const WindowProgram& program, const QStringList& arguments) {
-  return FindBrowserAddress(program, ReadCommandLine(program.kind, arguments),
+  return FindBrowserAddress(program, ReadCommandLine(*program.engine, arguments),
                             platform::SettingsStore("handOver"));
 }
 
@@ -29,13 +30,13 @@ class WindowStartTest : public QObject {
 
  private Q_SLOTS:
   void commandLineAndHandOver() {
-    const WindowProgram tarvelin = tarvelin::TarvelinWindowProgram();
-    const WindowProgram quorvash = quorvash::QuorvashWindowProgram();
-    QCOMPARE(ReadCommandLine(engine::ProgramKind::Tarvelin, {"\"http://a/b c\"", "", "d "}).commandLine,
+    const WindowProgram& tarvelin = tarvelin::TarvelinWindowProgram();
+    const WindowProgram& quorvash = quorvash::QuorvashWindowProgram();
+    QCOMPARE(ReadCommandLine(*tarvelin.engine, {"\"http://a/b c\"", "", "d "}).commandLine,
              std::string("\"http://a/b c\"  d "));
-    QCOMPARE(ReadCommandLine(engine::ProgramKind::Tarvelin, {"tarvelin:x", "y"}).commandLine,
+    QCOMPARE(ReadCommandLine(*tarvelin.engine, {"tarvelin:x", "y"}).commandLine,
              std::string("tarvelin:x y"));
-    QVERIFY(ReadCommandLine(engine::ProgramKind::Quorvash, {"http://a/"}).commandLine.empty());
+    QVERIFY(ReadCommandLine(*quorvash.engine, {"http://a/"}).commandLine.empty());
     QCOMPARE(BrowserAddress(tarvelin, {"tarvelin:http%3A%2F%2Fh%2Fp%3Fq%3D1%2520"}),
              std::optional<std::string>("http://h/p?q=1%20"));
     QCOMPARE(BrowserAddress(tarvelin, {"tarvelin:http://h/a%20b"}), std::optional<std::string>("http://h/a%20b"));
@@ -49,7 +50,7 @@ class WindowStartTest : public QObject {
   }
 
   void quotedAddressAndRenamedExecutable() {
-    platform::SettingsStore("Tarvelin").WriteSettingString("Settings", "history", "http://127.0.0.1:9/kept/");
+    platform::SettingsStore("Tarvelin").WriteString("history", "http://127.0.0.1:9/kept/");
     auto report = RunReporting(kTarvelin, {"\"http://127.0.0.1:9/a b\""});
     QCOMPARE(report.value("name"), QString("Tarvelin"));
     QCOMPARE(report.value("address"), QString("\"http://127.0.0.1:9/a b\""));
@@ -75,7 +76,8 @@ class WindowStartTest : public QObject {
   void xdgOpenHandsTheAddressOver() {
     QTcpServer site;
     QVERIFY(site.listen(QHostAddress::LocalHost));
-    QVERIFY(RegisterBrowserButton(BrowserButtonOf(engine::ProgramKind::Tarvelin, kTarvelin)));
+    QVERIFY(platform::RegisterBrowserButton(
+        platform::BrowserButtonOf("tarvelin", "Tarvelin", "Download all pictures from this site", kTarvelin)));
     const QString address = QString("http://127.0.0.1:%1/x.htm").arg(site.serverPort());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // A plain desktop: xdg-open then follows mimeapps.list itself.
@@ -87,7 +89,7 @@ class WindowStartTest : public QObject {
     QCOMPARE(report.value("address"), address);
     QCOMPARE(report.value("downloads"), QString("0"));
     QVERIFY(!site.waitForNewConnection(0));
-    RemoveBrowserButton("tarvelin");
+    platform::RemoveBrowserButton("tarvelin");
   }
 };
 

@@ -4,12 +4,11 @@
 #include <QVBoxLayout>
 
 #include "window/control_ids.h"
-#include "window/main_dialog_template.h"
 
-namespace shell {
+namespace window {
 
-AboutDialog::AboutDialog(engine::ProgramKind kind, QWidget* parent) : QDialog(parent) {
-  const DialogTemplate layout = AboutTemplate(kind);
+AboutDialog::AboutDialog(const WindowProgram& program, QWidget* parent) : QDialog(parent) {
+  const DialogTemplate& layout = program.aboutTemplate;
   setWindowTitle(QString::fromUtf8(layout.caption));
   auto* client = new QWidget(this);
   BuildControls(client, layout, DialogBaseUnits());
@@ -21,4 +20,4 @@ AboutDialog::AboutDialog(engine::ProgramKind kind, QWidget* parent) : QDialog(pa
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-}  // namespace shell
+}  // namespace window

@@ -2,14 +2,14 @@
 // The About box: the program's icon, name and version, maker and contact.
 #include <QDialog>
 
-#include "engine/program.h"
+#include "window/window_program.h"
 
-namespace shell {
+namespace window {
 
 class AboutDialog : public QDialog {
   Q_OBJECT
  public:
-  AboutDialog(engine::ProgramKind kind, QWidget* parent = nullptr);
+  AboutDialog(const WindowProgram& program, QWidget* parent = nullptr);
 };
 
-}  // namespace shell
+}  // namespace window

@@ -4,7 +4,7 @@
 
 #include "engine/worker_rows.h"
 
-namespace shell {
+namespace window {
 
 // Main dialog.
 inline constexpr int kAddressEdit = 1000;
@@ -38,6 +38,9 @@ inline constexpr int kShowLinkCheck = 1010;
 inline constexpr int kShowThreadCheck = 1011;
 inline constexpr int kBookmarkletEdit = 1012;
 inline constexpr int kFolderEdit = 1013;
+inline constexpr int kWaitEdit = 1040;
+inline constexpr int kRateEdit = 1041;
+inline constexpr int kRobotsCheck = 1042;
 
 // Menu commands.
 inline constexpr int kCmdExit = 2;
@@ -51,4 +54,4 @@ inline constexpr int kCmdDirectoryLevel = 142;
 inline constexpr int kCmdBrowserButton = 144;
 inline constexpr int kCmdOpenGallery = 148;
 
-}  // namespace shell
+}  // namespace window

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-namespace shell {
+namespace window {
 
 namespace {
 
@@ -38,4 +38,4 @@ std::optional<int32_t> ParseDialogInt(const QString& text) {
   return static_cast<int32_t>(value);
 }
 
-}  // namespace shell
+}  // namespace window

@@ -11,13 +11,26 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <algorithm>
 
-namespace shell {
+namespace window {
 
 namespace {
 
 const char* const kIdProperty = "controlId";
 const char* const kHiddenProperty = "hiddenByTemplate";
+const char* const kNominalProperty = "nominalRect";
+const char* const kAnchorsProperty = "anchors";
+const char* const kNominalSizeProperty = "nominalSize";
+
+// One edge pair of a control: where it lies at the nominal size, moved by
+// `grown` pixels of window.
+void Anchored(int& start, int& length, bool toStart, bool toEnd, int grown) {
+  if (toStart && toEnd)
+    length = std::max(0, length + grown);
+  else if (toEnd)
+    start += grown;
+}
 
 QWidget* MakeControl(const ControlTemplate& control, QWidget* parent) {
   const QString text = QString::fromUtf8(control.text ? control.text : "");
@@ -120,6 +133,8 @@ void BuildControls(QWidget* parent, const DialogTemplate& dialog, BaseUnits unit
     widget->setProperty(kIdProperty, control.id);
     if (control.id != kNoId) widget->setObjectName(QStringLiteral("id%1").arg(control.id));
     widget->setGeometry(PixelRect(control, widget, units));
+    widget->setProperty(kNominalProperty, widget->geometry());
+    widget->setProperty(kAnchorsProperty, control.anchors);
     if (control.flags & kHidden) {
       widget->hide();
       widget->setProperty(kHiddenProperty, true);
@@ -132,6 +147,7 @@ void BuildControls(QWidget* parent, const DialogTemplate& dialog, BaseUnits unit
     if (dialog.controls[i].flags & kFitText)
       width = std::max(width, made[i]->geometry().right() + 1 + DluToPixelsX(7, units));
   parent->setFixedWidth(width);
+  parent->setProperty(kNominalSizeProperty, parent->size());
   // A mnemonic on a label moves the focus to the next control that takes it.
   for (size_t i = 0; i < dialog.controls.size(); ++i) {
     const ControlTemplate& control = dialog.controls[i];
@@ -143,6 +159,25 @@ void BuildControls(QWidget* parent, const DialogTemplate& dialog, BaseUnits unit
         break;
       }
     }
+  }
+}
+
+QSize NominalSize(const QWidget* parent) { return parent->property(kNominalSizeProperty).toSize(); }
+
+void ApplyAnchors(QWidget* parent) {
+  const QSize nominal = NominalSize(parent);
+  if (!nominal.isValid()) return;
+  const int grownX = parent->width() - nominal.width();
+  const int grownY = parent->height() - nominal.height();
+  for (QWidget* child : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    const QVariant place = child->property(kNominalProperty);
+    if (!place.isValid()) continue;
+    const unsigned anchors = child->property(kAnchorsProperty).toUInt();
+    QRect rect = place.toRect();
+    int x = rect.x(), y = rect.y(), width = rect.width(), height = rect.height();
+    Anchored(x, width, anchors & kAnchorLeft, anchors & kAnchorRight, grownX);
+    Anchored(y, height, anchors & kAnchorTop, anchors & kAnchorBottom, grownY);
+    child->setGeometry(x, y, width, height);
   }
 }
 
@@ -168,6 +203,8 @@ bool ReplaceControl(QWidget* root, int id, QWidget* replacement) {
   replacement->setParent(parent);
   replacement->setGeometry(old->geometry());
   replacement->setProperty(kIdProperty, id);
+  for (const char* name : {kNominalProperty, kAnchorsProperty})
+    replacement->setProperty(name, old->property(name));
   replacement->setObjectName(QStringLiteral("id%1").arg(id));
   replacement->stackUnder(old);
   replacement->setVisible(!old->isHidden());
@@ -178,4 +215,4 @@ bool ReplaceControl(QWidget* root, int id, QWidget* replacement) {
   return true;
 }
 
-}  // namespace shell
+}  // namespace window

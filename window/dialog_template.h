@@ -10,7 +10,7 @@
 
 class QWidget;
 
-namespace shell {
+namespace window {
 
 // A control without an id of its own (a plain label, a group box).
 inline constexpr int kNoId = -1;
@@ -40,12 +40,29 @@ enum ControlFlag : unsigned {
   kFitText = 1u << 4,   // a check box that widens to show its whole text
 };
 
+// The sides of its window whose distance a control keeps when the window
+// is resized. Anchored to two opposite sides, it grows with the window; to
+// one, it moves with that side.
+enum Anchor : unsigned {
+  kAnchorLeft = 1u << 0,
+  kAnchorTop = 1u << 1,
+  kAnchorRight = 1u << 2,
+  kAnchorBottom = 1u << 3,
+  kAnchorTopLeft = kAnchorLeft | kAnchorTop,
+  kAnchorTopRight = kAnchorRight | kAnchorTop,
+  kAnchorBottomLeft = kAnchorLeft | kAnchorBottom,
+  kAnchorBottomRight = kAnchorRight | kAnchorBottom,
+  kAnchorTopWide = kAnchorLeft | kAnchorRight | kAnchorTop,
+  kAnchorAll = kAnchorLeft | kAnchorRight | kAnchorTop | kAnchorBottom,
+};
+
 struct ControlTemplate {
   int id;
   ControlKind kind;
   const char* text;  // "\n" breaks a label's lines; "&" marks a mnemonic
   QRect rect;        // left, top, width, height in dialog units
   unsigned flags = kNoFlags;
+  unsigned anchors = kAnchorTopLeft;
 };
 
 struct DialogTemplate {
@@ -60,6 +77,14 @@ struct DialogTemplate {
 // later controls lie above earlier ones), and sizes `parent` to the template.
 // Labels with a mnemonic get the next focusable control as their buddy.
 void BuildControls(QWidget* parent, const DialogTemplate& dialog, BaseUnits units);
+
+// Places the controls BuildControls made in `parent` for the size `parent`
+// has now, by their anchors; at the size BuildControls gave it they lie
+// where the template puts them.
+void ApplyAnchors(QWidget* parent);
+
+// The size BuildControls gave `parent`.
+QSize NominalSize(const QWidget* parent);
 
 // The size of a template in pixels.
 QSize TemplateSize(const DialogTemplate& dialog, BaseUnits units);
@@ -83,4 +108,4 @@ int ControlIdOf(const QWidget* control);
 // false (and leaves `replacement` alone) when there is no such control.
 bool ReplaceControl(QWidget* root, int id, QWidget* replacement);
 
-}  // namespace shell
+}  // namespace window

@@ -4,7 +4,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 
-namespace shell {
+namespace window {
 
 namespace {
 
@@ -52,4 +52,4 @@ QRect DluToPixels(const QRect& dlu, BaseUnits units) {
   return QRect(left, top, right - left, bottom - top);
 }
 
-}  // namespace shell
+}  // namespace window

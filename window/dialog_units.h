@@ -5,7 +5,7 @@
 #include <QFont>
 #include <QRect>
 
-namespace shell {
+namespace window {
 
 struct BaseUnits {
   int width = 1;   // average character width in pixels
@@ -28,4 +28,4 @@ int DluToPixelsX(int dlu, BaseUnits units);
 int DluToPixelsY(int dlu, BaseUnits units);
 QRect DluToPixels(const QRect& dlu, BaseUnits units);
 
-}  // namespace shell
+}  // namespace window

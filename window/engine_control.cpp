@@ -5,17 +5,29 @@
 #include "pictures/thumbnail_list.h"
 #include "window/main_dialog.h"
 
-namespace shell {
+namespace window {
 
 namespace {
 
 constexpr int kRefreshMs = 66;  // 15 times a second
+constexpr qint64 kRateWindowMs = 2000;  // the caption's rate is over this long
+
+// Titles and links come from pages: a control character in them shows as
+// the replacement character. A log keeps its tabs and line ends.
+QString Visible(QString text, bool log) {
+  for (QChar& c : text) {
+    const char16_t u = c.unicode();
+    const bool lineEnd = u == '\t' || u == '\r' || u == '\n';
+    if ((u < 0x20 && !(log && lineEnd)) || (u >= 0x7F && u <= 0x9F)) c = QChar(0xFFFD);
+  }
+  return text;
+}
 
 // A label shows the link a worker took; of a link to another site, the
 // address after its marker byte.
 QString LabelText(const std::string& link) {
   const size_t marker = link.find('\x01');
-  return QString::fromUtf8(marker == std::string::npos ? link : link.substr(marker + 1));
+  return Visible(QString::fromUtf8(marker == std::string::npos ? link : link.substr(marker + 1)), false);
 }
 
 // Feeds what a log gained to the dialog, each line ended with "\r\n"; the
@@ -27,9 +39,9 @@ void ShowLog(const engine::LogText& read, QStringDecoder& decoder, Set set, Appe
   for (const std::string& line : read.lines) text += line + "\r\n";
   if (read.restarted) {
     decoder.resetState();
-    set(decoder.decode(text));
+    set(Visible(decoder.decode(text), true));
   } else if (!text.empty()) {
-    append(decoder.decode(text));
+    append(Visible(decoder.decode(text), true));
   }
 }
 
@@ -37,7 +49,7 @@ void ShowLog(const engine::LogText& read, QStringDecoder& decoder, Set set, Appe
 
 EngineControl::EngineControl(const engine::Program& program, MainDialog& dialog, pictures::ThumbnailList& list,
                              std::filesystem::path programFolder)
-    : m_dialog(dialog), m_view(dialog, list), m_engine(program, m_view, std::move(programFolder)) {
+    : m_dialog(dialog), m_list(list), m_view(dialog, list), m_engine(program, m_view, std::move(programFolder)) {
   m_engine.SetStartedWithAddress(dialog.StartedWithAddress());
   m_timer.setInterval(kRefreshMs);
   connect(&m_timer, &QTimer::timeout, this, &EngineControl::Refresh);
@@ -50,6 +62,8 @@ EngineControl::~EngineControl() { Finish(); }
 void EngineControl::Download(const std::string& address) {
   if (!m_engine.Download(address)) return;
   m_run = m_engine.CurrentRun();
+  m_samples.clear();
+  m_clock.start();
   m_timer.start();
 }
 
@@ -82,10 +96,21 @@ void EngineControl::OnRunEnded(engine::RunId run) {
   if (run != m_run) return;
   m_timer.stop();
   Refresh();
+  m_dialog.ShowRunProgress(0, -1);
   m_dialog.RunEnded();
 }
 
+void EngineControl::ShowProgress() {
+  const qint64 now = m_clock.elapsed();
+  m_samples.emplace_back(now, m_view.StoredBytes());
+  while (m_samples.size() > 2 && now - m_samples[1].first >= kRateWindowMs) m_samples.pop_front();
+  const qint64 span = now - m_samples.front().first;
+  const double rate = span > 0 ? double(m_samples.back().second - m_samples.front().second) * 1000.0 / double(span) : 0.0;
+  m_dialog.ShowRunProgress(m_list.Count(), rate);
+}
+
 void EngineControl::Refresh() {
+  if (m_timer.isActive()) ShowProgress();
   const auto rows = m_engine.Rows();
   for (int k = 0; k < engine::kWorkerCount; ++k) {
     if (rows[k].label != m_labels[k]) {
@@ -94,12 +119,16 @@ void EngineControl::Refresh() {
     }
     m_dialog.ShowWorkerRow(k, m_shownLabels[k], rows[k].high, rows[k].pos);
   }
+  // The run log, emptied by Download, gets its first line once a worker
+  // has taken a file: the run is under way.
+  const engine::LogText runLog = m_engine.ReadRunLog(m_runCursor);
+  if (!runLog.lines.empty()) m_view.ClearIfPending();
   ShowLog(
-      m_engine.ReadRunLog(m_runCursor), m_runText, [this](const QString& t) { m_dialog.SetRunLog(t); },
+      runLog, m_runText, [this](const QString& t) { m_dialog.SetRunLog(t); },
       [this](const QString& t) { m_dialog.AppendRunLog(t); });
   ShowLog(
       m_engine.ReadTitleLog(m_titleCursor), m_titleText, [this](const QString& t) { m_dialog.SetTitleLog(t); },
       [this](const QString& t) { m_dialog.AppendTitleLog(t); });
 }
 
-}  // namespace shell
+}  // namespace window

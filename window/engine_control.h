@@ -3,10 +3,12 @@
 // engine shows brought back: a timer on the window's thread reads the worker
 // rows and the two logs 15 times a second while a run goes on, so nothing is
 // handed across threads per read of a file.
+#include <QElapsedTimer>
 #include <QObject>
 #include <QStringDecoder>
 #include <QTimer>
 #include <array>
+#include <deque>
 #include <filesystem>
 #include <string>
 
@@ -14,7 +16,7 @@
 #include "window/run_control.h"
 #include "window/window_view.h"
 
-namespace shell {
+namespace window {
 
 class MainDialog;
 
@@ -44,8 +46,10 @@ class EngineControl : public QObject, public RunControl {
  private:
   void OnStateChanged(engine::RunId run, engine::EngineState state);
   void OnRunEnded(engine::RunId run);
+  void ShowProgress();
 
   MainDialog& m_dialog;
+  pictures::ThumbnailList& m_list;
   WindowView m_view;  // outlives the engine, which calls it
   engine::DownloadEngine m_engine;
   QTimer m_timer;  // runs while a run started here has not ended
@@ -55,6 +59,9 @@ class EngineControl : public QObject, public RunControl {
   engine::LogCursor m_runCursor, m_titleCursor;
   QStringDecoder m_runText{QStringDecoder::Utf8};
   QStringDecoder m_titleText{QStringDecoder::Utf8};
+  // Bytes stored by the moment of each refresh in the last seconds: the rate in the caption.
+  QElapsedTimer m_clock;
+  std::deque<std::pair<qint64, int64_t>> m_samples;
 };
 
-}  // namespace shell
+}  // namespace window

@@ -5,12 +5,11 @@
 #include <QFileInfo>
 #include <QUrl>
 
-#include "window/window_program.h"
 
-namespace shell {
+namespace window {
 
-QString HelpStartPage(engine::ProgramKind kind, const QString& programDir) {
-  const QString page = ProgramTitle(kind).toLower() + QStringLiteral(".html");
+QString HelpStartPage(const WindowProgram& program, const QString& programDir) {
+  const QString page = program.Title().toLower() + QStringLiteral(".html");
   for (const QString& folder : {QStringLiteral("/help/"),
                                 QStringLiteral("/../share/picture-fetchers/help/")}) {
     const QFileInfo info(programDir + folder + page);
@@ -19,9 +18,9 @@ QString HelpStartPage(engine::ProgramKind kind, const QString& programDir) {
   return QString();
 }
 
-void OpenHelp(engine::ProgramKind kind) {
-  const QString page = HelpStartPage(kind, QCoreApplication::applicationDirPath());
+void OpenHelp(const WindowProgram& program) {
+  const QString page = HelpStartPage(program, QCoreApplication::applicationDirPath());
   if (!page.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(page));
 }
 
-}  // namespace shell
+}  // namespace window

@@ -3,16 +3,16 @@
 // an installation puts them (<prefix>/share/picture-fetchers/help).
 #include <QString>
 
-#include "engine/program.h"
+#include "window/window_program.h"
 
-namespace shell {
+namespace window {
 
-// The start page of `kind`'s help below the folder `programDir`, or empty
-// when it is not there.
-QString HelpStartPage(engine::ProgramKind kind, const QString& programDir);
+// The start page of `program`'s help (<name>.html) below the folder
+// `programDir`, or empty when it is not there.
+QString HelpStartPage(const WindowProgram& program, const QString& programDir);
 
 // Opens the start page in the desktop's web browser; does nothing when the
 // pages are missing.
-void OpenHelp(engine::ProgramKind kind);
+void OpenHelp(const WindowProgram& program);
 
-}  // namespace shell
+}  // namespace window

@@ -18,11 +18,10 @@
 #include "window/control_ids.h"
 #include "window/dialog_template.h"
 #include "window/help.h"
-#include "window/main_dialog_template.h"
 #include "window/main_menu.h"
 #include "window/settings_sheet.h"
 
-namespace shell {
+namespace window {
 
 namespace {
 
@@ -38,8 +37,7 @@ std::optional<PageKind> PageOfCommand(int command) {
   }
 }
 
-// The hidden logs show lines without their carriage returns; the dialog
-// keeps the text itself as it came.
+// The logs show lines without their carriage returns.
 QString ForControl(const QString& text) {
   QString shown = text;
   shown.remove(QLatin1Char('\r'));
@@ -47,106 +45,189 @@ QString ForControl(const QString& text) {
 }
 
 void AppendTo(QPlainTextEdit* log, const QString& text) {
-  if (!log) return;
   QTextCursor cursor(log->document());
   cursor.movePosition(QTextCursor::End);
   cursor.insertText(ForControl(text));
 }
 
+template <typename T>
+T* Bound(QWidget* client, int id) {
+  T* control = FindControl<T>(client, id);
+  Q_ASSERT(control);
+  return control;
+}
+
+// How low the list may get, in dialog units: low enough for the whole
+// window to fit a 1024 x 768 screen at 144 dpi, where even one row of
+// thumbnails would not leave it room.
+constexpr int kSmallestListDlu = 24;
+
 }  // namespace
 
-MainDialog::MainDialog(WindowProgram program, platform::SettingsStore store, StartUp startUp,
+MainDialog::MainDialog(const WindowProgram& program, platform::SettingsStore store, StartUp startUp,
                        QWidget* parent)
     : QDialog(parent),
-      m_program(std::move(program)),
+      m_program(program),
       m_store(std::move(store)),
       m_startUp(std::move(startUp)) {
   BuildWindow();
+  BindControls();
   Initialise();
   ConnectControls();
 }
 
 void MainDialog::BuildWindow() {
-  const DialogTemplate layout = MainDialogTemplate(m_program.kind);
-  setWindowTitle(QString::fromUtf8(layout.caption));
-  // Caption, minimise box and close box; no sizing border, no maximise box.
+  const DialogTemplate& layout = m_program.mainTemplate;
+  setWindowTitle(m_program.Title());
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                  Qt::WindowCloseButtonHint);
   auto* menuBar = new QMenuBar(this);
-  BuildMainMenu(menuBar, m_program.kind);
+  BuildMainMenu(menuBar, m_program.settingMenuDeletes);
   connect(menuBar, &QMenuBar::triggered, this,
           [this](QAction* action) { OnCommand(CommandIdOf(action)); });
   m_client = new QWidget(this);
   BuildControls(m_client, layout, DialogBaseUnits());
+  // The template is the layout at its nominal size; larger, the controls
+  // follow their anchors.
+  const QSize nominal = NominalSize(m_client);
+  m_client->setMinimumSize(0, 0);
+  m_client->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  m_client->resize(nominal);
+  m_client->installEventFilter(this);
   auto* box = new QVBoxLayout(this);
   box->setContentsMargins(0, 0, 0, 0);
   box->setSpacing(0);
   box->setMenuBar(menuBar);
   box->addWidget(m_client);
-  box->setSizeConstraint(QLayout::SetFixedSize);
-  box->activate();
+  FitMinimumSize();
+  const int menuHeight = menuBar->hasHeightForWidth() ? menuBar->heightForWidth(nominal.width())
+                                                      : menuBar->sizeHint().height();
+  resize(nominal.width(), nominal.height() + menuHeight);
+  const std::string saved = engine::Read(m_store, engine::keys::kWindowGeometry);
+  if (!saved.empty()) restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(saved)));
+}
+
+// While the controls lie where the template puts them.
+void MainDialog::FitMinimumSize() {
+  const QSize nominal = NominalSize(m_client);
+  QWidget* list = FindControl(m_client, kThumbnailList);
+  const int listHeight = list ? list->height() : 0;
+  const int spare = std::max(0, listHeight - DluToPixelsY(kSmallestListDlu, DialogBaseUnits()));
+  m_client->setMinimumSize(nominal.width(), nominal.height() - spare);
+}
+
+void MainDialog::LayOut() {
+  ApplyAnchors(m_client);
+  // The enlarged list keeps its top at the address field's at any size.
+  auto* button = FindControl<QPushButton>(m_client, kEnlargeButton);
+  QWidget* list = FindControl(m_client, kThumbnailList);
+  if (!button || !list || button->text() == QLatin1String("&Up")) return;
+  const QRect rect = list->geometry();
+  const int top = FindControl(m_client, kAddressEdit)->geometry().top();
+  list->setGeometry(rect.left(), top, rect.width(), rect.bottom() + 1 - top);
+}
+
+bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_client && event->type() == QEvent::Resize) LayOut();
+  return QDialog::eventFilter(watched, event);
+}
+
+void MainDialog::SaveGeometry() {
+  engine::Write(m_store, engine::keys::kWindowGeometry, saveGeometry().toBase64().toStdString());
+}
+
+void MainDialog::hideEvent(QHideEvent* event) {
+  if (m_shown && !event->spontaneous()) SaveGeometry();
+  QDialog::hideEvent(event);
+}
+
+void MainDialog::ShowRunProgress(int pictures, double bytesPerSecond) {
+  const QString name = m_program.Title();
+  if (bytesPerSecond < 0) {
+    setWindowTitle(name);
+    return;
+  }
+  const QString count = pictures == 1 ? QStringLiteral("1 picture") : QStringLiteral("%1 pictures").arg(pictures);
+  const QString rate = bytesPerSecond >= 1e6 ? QStringLiteral("%1 MB/s").arg(bytesPerSecond / 1e6, 0, 'f', 1)
+                                             : QStringLiteral("%1 KB/s").arg(qRound(bytesPerSecond / 1e3));
+  setWindowTitle(QStringLiteral("%1 \u2014 %2, %3").arg(name, count, rate));
+}
+
+void MainDialog::BindControls() {
+  Controls& c = m_controls;
+  c.address = Bound<QLineEdit>(m_client, kAddressEdit);
+  c.download = Bound<QPushButton>(m_client, kDownloadButton);
+  c.runLog = Bound<QPlainTextEdit>(m_client, kRunLog);
+  c.titleLog = Bound<QPlainTextEdit>(m_client, kTitleLog);
+  for (int k = 0; k < kWorkerCount; ++k) {
+    c.fileLabels[k] = Bound<QLabel>(m_client, kFirstFileLabel + k);
+    c.bars[k] = Bound<QProgressBar>(m_client, kFirstProgressBar + k);
+    c.cancels[k] = Bound<QPushButton>(m_client, kFirstCancelButton + k);
+  }
+  c.list = Bound<QWidget>(m_client, kThumbnailList);
+  c.noScroll = Bound<QCheckBox>(m_client, kNoScrollCheck);
+  c.enlarge = Bound<QPushButton>(m_client, kEnlargeButton);
+  c.stop = Bound<QPushButton>(m_client, kStopButton);
+  c.exit = Bound<QPushButton>(m_client, kExitButton);
 }
 
 void MainDialog::Initialise() {
-  for (int k = 0; k < kWorkerCount; ++k)
-    if (auto* label = FindControl<QLabel>(m_client, kFirstFileLabel + k)) label->clear();
+  for (QLabel* label : m_controls.fileLabels) label->clear();
   const std::string fallback = m_program.defaultHistory ? m_program.defaultHistory(m_store) : "";
-  std::string address = m_store.ReadSettingString(platform::kSettingsSection,
-                                                  std::string(engine::kHistoryKey), fallback);
-  if (m_program.kind == engine::ProgramKind::Tarvelin && !m_startUp.commandLine.empty()) {
+  std::string address = engine::Read(m_store, engine::keys::kHistory, fallback);
+  if (!m_startUp.commandLine.empty()) {
     address = m_startUp.commandLine;
   } else if (std::optional<std::string> browser = FindBrowserAddress(m_program, m_startUp, m_store)) {
     address = *browser;
   }
   SetAddress(QString::fromStdString(address));
-  if (auto* noScroll = FindControl<QCheckBox>(m_client, kNoScrollCheck))
-    noScroll->setChecked(engine::ReadTableInt(m_store, engine::kNoScrollKey, m_program.kind) != 0);
+  m_controls.noScroll->setChecked(engine::Read(m_store, *m_program.engine, engine::keys::kNoScroll) != 0);
 }
 
 void MainDialog::ConnectControls() {
-  auto button = [this](int id) { return FindControl<QPushButton>(m_client, id); };
-  connect(button(kDownloadButton), &QPushButton::clicked, this, &MainDialog::OnDownload);
-  connect(button(kStopButton), &QPushButton::clicked, this, [this] {
+  const Controls& c = m_controls;
+  connect(c.download, &QPushButton::clicked, this, &MainDialog::OnDownload);
+  connect(c.stop, &QPushButton::clicked, this, [this] {
     if (m_control) m_control->Stop();
   });
   for (int k = 0; k < kWorkerCount; ++k) {
-    connect(button(kFirstCancelButton + k), &QPushButton::clicked, this, [this, k] {
+    connect(c.cancels[k], &QPushButton::clicked, this, [this, k] {
       if (m_control) m_control->Cancel(k);
     });
   }
-  connect(button(kEnlargeButton), &QPushButton::clicked, this, &MainDialog::EnlargeThumbnails);
-  connect(button(kExitButton), &QPushButton::clicked, this, &MainDialog::reject);
-  connect(FindControl<QCheckBox>(m_client, kNoScrollCheck), &QCheckBox::clicked, this,
-          &MainDialog::OnNoScroll);
+  connect(c.enlarge, &QPushButton::clicked, this, &MainDialog::EnlargeThumbnails);
+  connect(c.exit, &QPushButton::clicked, this, &MainDialog::reject);
+  connect(c.noScroll, &QCheckBox::clicked, this, &MainDialog::OnNoScroll);
 }
 
-void MainDialog::SetThumbnailList(QWidget* list) { ReplaceControl(m_client, kThumbnailList, list); }
-
-void MainDialog::SetSponsorPanel(QWidget* panel) { ReplaceControl(m_client, kSponsorPanel, panel); }
-
-QString MainDialog::Address() const {
-  auto* edit = FindControl<QLineEdit>(m_client, kAddressEdit);
-  return edit ? edit->text() : QString();
+void MainDialog::SetThumbnailList(QWidget* list) {
+  if (ReplaceControl(m_client, kThumbnailList, list)) m_controls.list = list;
+  LayOut();
 }
+
+void MainDialog::SetSponsorPanel(QWidget* panel) {
+  ReplaceControl(m_client, kSponsorPanel, panel);
+  LayOut();
+}
+
+QString MainDialog::Address() const { return m_controls.address->text(); }
 
 void MainDialog::SetAddress(const QString& address) {
-  if (auto* edit = FindControl<QLineEdit>(m_client, kAddressEdit)) {
-    edit->setText(address);
-    edit->setCursorPosition(0);
-  }
+  m_controls.address->setText(address);
+  m_controls.address->setCursorPosition(0);
 }
 
 void MainDialog::OnCommand(int command) {
   if (const std::optional<PageKind> page = PageOfCommand(command)) {
-    const int index = PageIndexOf(m_program.kind, *page);
+    const int index = PageIndexOf(m_program, *page);
     if (index >= 0) OpenSettings(index);
     return;
   }
   switch (command) {
     case kCmdExit: reject(); break;
     case kCmdOpenGallery: if (m_openGallery) m_openGallery(); break;
-    case kCmdHelpContents: OpenHelp(m_program.kind); break;
+    case kCmdHelpContents: OpenHelp(m_program); break;
     case kCmdAbout: ShowAbout(); break;
     default: break;
   }
@@ -154,7 +235,7 @@ void MainDialog::OnCommand(int command) {
 
 void MainDialog::OpenSettings(int pageIndex) {
   PageContext context;
-  context.kind = m_program.kind;
+  context.program = &m_program;
   context.store = m_store;
   context.executablePath = QCoreApplication::applicationFilePath();
   SettingsSheet sheet(context, pageIndex, this);
@@ -162,7 +243,7 @@ void MainDialog::OpenSettings(int pageIndex) {
 }
 
 void MainDialog::ShowAbout() {
-  AboutDialog about(m_program.kind, this);
+  AboutDialog about(m_program, this);
   about.exec();
 }
 
@@ -172,23 +253,24 @@ void MainDialog::OnDownload() {
 }
 
 void MainDialog::OnNoScroll(bool checked) {
-  m_store.WriteSettingInt(platform::kSettingsSection, std::string(engine::kNoScrollKey),
-                          checked ? 1 : 0);
+  engine::Write(m_store, engine::keys::kNoScroll, checked ? 1 : 0);
 }
 
 void MainDialog::EnlargeThumbnails() {
-  auto* button = FindControl<QPushButton>(m_client, kEnlargeButton);
-  QWidget* list = FindControl(m_client, kThumbnailList);
-  if (!button || !list) return;
+  const Controls& c = m_controls;
+  QPushButton* button = c.enlarge;
+  QWidget* list = c.list;
   const QRect rect = list->geometry();
   const auto children = m_client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
   if (button->text() == QLatin1String("&Up")) {
     button->setText(QStringLiteral("Do&wn"));
     for (QWidget* child : children) child->hide();
-    for (int id : {kThumbnailList, kCounterLabel, kPictureCounter, kNoScrollCheck, kEnlargeButton,
-                   kStopButton, kExitButton})
+    for (QWidget* control : {list, static_cast<QWidget*>(c.noScroll), static_cast<QWidget*>(c.enlarge),
+                             static_cast<QWidget*>(c.stop), static_cast<QWidget*>(c.exit)})
+      control->show();
+    for (int id : {kCounterLabel, kPictureCounter})
       if (QWidget* control = FindControl(m_client, id)) control->show();
-    const int top = FindControl(m_client, kAddressEdit)->geometry().top();
+    const int top = c.address->geometry().top();
     list->setGeometry(rect.left(), top, rect.width(), rect.bottom() + 1 - top);
     m_listTop = rect.top();
   } else {
@@ -203,10 +285,8 @@ void MainDialog::EnlargeThumbnails() {
 
 void MainDialog::ShowWorkerRow(int worker, const QString& label, qint64 high, qint64 pos) {
   if (worker < 0 || worker >= kWorkerCount) return;
-  if (auto* text = FindControl<QLabel>(m_client, kFirstFileLabel + worker); text && text->text() != label)
-    text->setText(label);
-  auto* bar = FindControl<QProgressBar>(m_client, kFirstProgressBar + worker);
-  if (!bar) return;
+  if (QLabel* text = m_controls.fileLabels[worker]; text->text() != label) text->setText(label);
+  QProgressBar* bar = m_controls.bars[worker];
   high = std::max<qint64>(high, 0);
   pos = std::clamp<qint64>(pos, 0, high);
   const qint64 scale = high / std::numeric_limits<int>::max() + 1;
@@ -214,31 +294,19 @@ void MainDialog::ShowWorkerRow(int worker, const QString& label, qint64 high, qi
   bar->setValue(static_cast<int>(pos / scale));
 }
 
-void MainDialog::SetRunLog(const QString& text) {
-  m_runLog = text;
-  if (auto* log = FindControl<QPlainTextEdit>(m_client, kRunLog)) log->setPlainText(ForControl(text));
-}
+void MainDialog::SetRunLog(const QString& text) { m_controls.runLog->setPlainText(ForControl(text)); }
 
-void MainDialog::AppendRunLog(const QString& text) {
-  m_runLog += text;
-  AppendTo(FindControl<QPlainTextEdit>(m_client, kRunLog), text);
-}
+void MainDialog::AppendRunLog(const QString& text) { AppendTo(m_controls.runLog, text); }
 
-void MainDialog::SetTitleLog(const QString& text) {
-  m_titleLog = text;
-  if (auto* log = FindControl<QPlainTextEdit>(m_client, kTitleLog)) log->setPlainText(ForControl(text));
-}
+void MainDialog::SetTitleLog(const QString& text) { m_controls.titleLog->setPlainText(ForControl(text)); }
 
-void MainDialog::AppendTitleLog(const QString& text) {
-  m_titleLog += text;
-  AppendTo(FindControl<QPlainTextEdit>(m_client, kTitleLog), text);
-}
+void MainDialog::AppendTitleLog(const QString& text) { AppendTo(m_controls.titleLog, text); }
 
 void MainDialog::reject() {
   if (m_closing) return;
-  // Tarvelin started with an address leaves without asking.
+  // Started with an address, the program leaves without asking.
   if (!StartedWithAddress()) {
-    const auto answer = QMessageBox::question(this, ProgramTitle(m_program.kind),
+    const auto answer = QMessageBox::question(this, m_program.Title(),
                                               QStringLiteral("Are you sure want to exit?"),
                                               QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     if (answer != QMessageBox::Yes) return;
@@ -264,7 +332,14 @@ void MainDialog::RunEnded() {
 void MainDialog::keyPressEvent(QKeyEvent* event) {
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
   const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
-  // Enter anywhere but on a button is the dialog's OK: Download.
+  // Enter on the list opens the selected picture, as a double click does;
+  // anywhere else but on a button it is the dialog's OK: Download.
+  QWidget* list = FindControl(m_client, kThumbnailList);
+  if (enter && modifiers == Qt::NoModifier && list &&
+      (focusWidget() == list || list->isAncestorOf(focusWidget()))) {
+    if (m_openPicture) m_openPicture();
+    return;
+  }
   if (enter && modifiers == Qt::NoModifier && !qobject_cast<QPushButton*>(focusWidget())) {
     OnDownload();
     return;
@@ -276,8 +351,8 @@ void MainDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (m_shown) return;
   m_shown = true;
-  if (auto* edit = FindControl<QLineEdit>(m_client, kAddressEdit)) edit->setFocus(Qt::OtherFocusReason);
+  m_controls.address->setFocus(Qt::OtherFocusReason);
   if (StartedWithAddress()) OnDownload();
 }
 
-}  // namespace shell
+}  // namespace window

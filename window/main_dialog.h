@@ -14,25 +14,33 @@
 //    refused meanwhile) until RunEnded() arrives, then closes.
 //  - The thumbnail list (1029) and the sponsor panel (1006) are
 //    placeholders that SetThumbnailList / SetSponsorPanel replace.
+//  - The logs (1003, 1002) are hidden; the text they hold is the only copy.
 #include <QDialog>
 #include <QString>
+#include <array>
 #include <functional>
 
 #include "platform/settings_store.h"
+#include "window/control_ids.h"
 #include "window/run_control.h"
 #include "window/start_up.h"
 #include "window/window_program.h"
 
+class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
 
-namespace shell {
+namespace window {
 
 class MainDialog : public QDialog {
   Q_OBJECT
 
  public:
-  MainDialog(WindowProgram program, platform::SettingsStore store, StartUp startUp,
+  // `program` must outlive the dialog.
+  MainDialog(const WindowProgram& program, platform::SettingsStore store, StartUp startUp,
              QWidget* parent = nullptr);
 
   // Null until the engine is wired: commands then do nothing.
@@ -45,17 +53,16 @@ class MainDialog : public QDialog {
   void SetSponsorPanel(QWidget* panel);
   // What "&Open Picture gallery" runs.
   void SetGalleryAction(std::function<void()> action) { m_openGallery = std::move(action); }
+  // What Enter on the thumbnail list runs: the viewer, as a double click.
+  void SetOpenPictureAction(std::function<void()> action) { m_openPicture = std::move(action); }
 
-  engine::ProgramKind Kind() const { return m_program.kind; }
+  const WindowProgram& Program() const { return m_program; }
   QString Address() const;
   void SetAddress(const QString& address);
-  // Tarvelin started with an address on its command line.
+  // Started with an address on its command line.
   bool StartedWithAddress() const { return !m_startUp.commandLine.empty(); }
   // The user has confirmed leaving and the dialog waits for RunEnded().
   bool IsClosing() const { return m_closing; }
-
-  const QString& RunLog() const { return m_runLog; }
-  const QString& TitleLog() const { return m_titleLog; }
 
   // Menu and button commands, callable from code too.
   void OpenSettings(int pageIndex);  // runs the Settings sheet modally
@@ -76,31 +83,56 @@ class MainDialog : public QDialog {
   void AppendTitleLog(const QString& text);
   // The engine's run has ended; closes the dialog when leaving waited for it.
   void RunEnded();
+  // The caption while a run goes on: "Tarvelin — 120 pictures, 3.2 MB/s";
+  // a negative rate shows the name alone.
+  void ShowRunProgress(int pictures, double bytesPerSecond);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildWindow();
+  void BindControls();
   void Initialise();
   void ConnectControls();
   void OnCommand(int command);
   void OnDownload();
   void OnNoScroll(bool checked);
   void Leave();
+  void LayOut();
+  void FitMinimumSize();
+  void SaveGeometry();
 
-  WindowProgram m_program;
+  // The controls the dialog works with, found once by their ids.
+  struct Controls {
+    QLineEdit* address = nullptr;
+    QPushButton* download = nullptr;
+    QPlainTextEdit* runLog = nullptr;
+    QPlainTextEdit* titleLog = nullptr;
+    std::array<QLabel*, kWorkerCount> fileLabels{};
+    std::array<QProgressBar*, kWorkerCount> bars{};
+    std::array<QPushButton*, kWorkerCount> cancels{};
+    QWidget* list = nullptr;
+    QCheckBox* noScroll = nullptr;
+    QPushButton* enlarge = nullptr;
+    QPushButton* stop = nullptr;
+    QPushButton* exit = nullptr;
+  };
+
+  const WindowProgram& m_program;
   platform::SettingsStore m_store;
   StartUp m_startUp;
   RunControl* m_control = nullptr;
   std::function<void()> m_openGallery;
+  std::function<void()> m_openPicture;
   QWidget* m_client = nullptr;  // the controls' parent: the client area
-  QString m_runLog;
-  QString m_titleLog;
+  Controls m_controls;
   int m_listTop = 0;
   bool m_closing = false;
   bool m_shown = false;
 };
 
-}  // namespace shell
+}  // namespace window

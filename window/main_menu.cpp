@@ -6,7 +6,7 @@
 
 #include "window/control_ids.h"
 
-namespace shell {
+namespace window {
 
 namespace {
 
@@ -19,7 +19,7 @@ struct MenuEntry {
   int command;
 };
 
-const MenuEntry kMenu129[] = {
+const MenuEntry kMenu[] = {
     {"&File", "E&xit", kCmdExit},
     {"S&etting", "&Download range...", kCmdDownloadRange},
     {"S&etting", "&File formats...", kCmdFileFormats},
@@ -33,10 +33,6 @@ const MenuEntry kMenu129[] = {
     {"&Help", "&About...", kCmdAbout},
 };
 
-// Positions in "S&etting", deleted in this order.
-const int kTarvelinDeletes[] = {1};
-const int kQuorvashDeletes[] = {3, 2, 1};
-
 void DeleteAt(QMenu* menu, int position) {
   const auto actions = menu->actions();
   if (position < 0 || position >= actions.size()) return;
@@ -47,11 +43,11 @@ void DeleteAt(QMenu* menu, int position) {
 
 }  // namespace
 
-void BuildMainMenu(QMenuBar* bar, engine::ProgramKind kind) {
+void BuildMainMenu(QMenuBar* bar, const std::vector<int>& settingDeletes) {
   QMenu* current = nullptr;
   QString currentTitle;
   QMenu* settingMenu = nullptr;
-  for (const MenuEntry& entry : kMenu129) {
+  for (const MenuEntry& entry : kMenu) {
     const QString title = QString::fromUtf8(entry.menu);
     if (!current || title != currentTitle) {
       current = bar->addMenu(title);
@@ -63,11 +59,7 @@ void BuildMainMenu(QMenuBar* bar, engine::ProgramKind kind) {
     action->setProperty(kCommandProperty, entry.command);
   }
   if (!settingMenu) return;
-  if (kind == engine::ProgramKind::Quorvash) {
-    for (int position : kQuorvashDeletes) DeleteAt(settingMenu, position);
-  } else {
-    for (int position : kTarvelinDeletes) DeleteAt(settingMenu, position);
-  }
+  for (int position : settingDeletes) DeleteAt(settingMenu, position);
 }
 
 int CommandIdOf(const QAction* action) {
@@ -81,4 +73,4 @@ QAction* FindCommand(const QWidget* root, int command) {
   return nullptr;
 }
 
-}  // namespace shell
+}  // namespace window

@@ -1,16 +1,16 @@
 #pragma once
-// Menu 129 of the main dialog. Every entry carries its command id.
-#include "engine/program.h"
+// The main dialog's menu. Every entry carries its command id.
+#include <vector>
 
 class QAction;
 class QMenuBar;
 class QWidget;
 
-namespace shell {
+namespace window {
 
-// Fills `bar` with the menu as it is stored, then deletes the entries of the
-// "S&etting" menu that `kind` does not have.
-void BuildMainMenu(QMenuBar* bar, engine::ProgramKind kind);
+// Fills `bar` with the whole menu, then deletes the entries of the
+// "S&etting" menu at `settingDeletes`, in that order.
+void BuildMainMenu(QMenuBar* bar, const std::vector<int>& settingDeletes);
 
 // The command id of a menu entry, or 0 for none.
 int CommandIdOf(const QAction* action);
@@ -18,4 +18,4 @@ int CommandIdOf(const QAction* action);
 // The entry with `command` below `root`, or null.
 QAction* FindCommand(const QWidget* root, int command);
 
-}  // namespace shell
+}  // namespace window

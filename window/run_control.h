@@ -4,7 +4,7 @@
 // returns at once: the window never waits for a run.
 #include <string>
 
-namespace shell {
+namespace window {
 
 class RunControl {
  public:
@@ -25,4 +25,4 @@ class RunControl {
   virtual bool Leave() = 0;
 };
 
-}  // namespace shell
+}  // namespace window

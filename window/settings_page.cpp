@@ -5,27 +5,23 @@
 #include <QLineEdit>
 #include <QMessageBox>
 
-#include "engine/settings_table.h"
 #include "window/dialog_integer.h"
-#include "window/window_program.h"
 
-namespace shell {
+namespace window {
 
 SettingsPage::SettingsPage(const DialogTemplate& layout, const PageContext& context, QWidget* parent)
     : QWidget(parent), m_context(context), m_caption(QString::fromUtf8(layout.caption)) {
   BuildControls(this, layout, DialogBaseUnits());
 }
 
-int32_t SettingsPage::ReadInt(std::string_view key) const {
-  return engine::ReadTableInt(m_context.store, key, m_context.kind);
+int32_t SettingsPage::ReadInt(engine::IntKey key) const {
+  return engine::Read(m_context.store, *m_context.program->engine, key);
 }
 
-void SettingsPage::WriteInt(std::string_view key, int32_t value) const {
-  // Only keys of the table are ever written.
-  const engine::SettingDef* def = engine::FindSetting(key, m_context.kind);
-  Q_ASSERT(def && def->type == engine::SettingType::Integer);
-  if (!def) return;
-  m_context.store.WriteSettingInt(platform::kSettingsSection, std::string(def->key), value);
+void SettingsPage::WriteInt(engine::IntKey key, int32_t value) const {
+  // A page writes only keys its program has.
+  Q_ASSERT(engine::FindSetting(key.name, *m_context.program->engine));
+  engine::Write(m_context.store, key, value);
 }
 
 void SettingsPage::ShowInt(int id, int32_t value) {
@@ -39,7 +35,7 @@ bool SettingsPage::TakeInt(int id, int32_t& field) {
     field = *value;
     return true;
   }
-  QMessageBox::warning(this, ProgramTitle(m_context.kind), QStringLiteral("Please enter an integer."));
+  QMessageBox::warning(this, m_context.program->Title(), QStringLiteral("Please enter an integer."));
   edit->setFocus(Qt::OtherFocusReason);
   edit->selectAll();
   return false;
@@ -64,4 +60,4 @@ void SettingsPage::ModifiedOnClick(int id) {
     connect(button, &QAbstractButton::clicked, this, &SettingsPage::modified);
 }
 
-}  // namespace shell
+}  // namespace window

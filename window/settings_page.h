@@ -6,15 +6,16 @@
 #include <QWidget>
 #include <cstdint>
 
-#include "engine/program.h"
+#include "engine/settings_table.h"
 #include "platform/settings_store.h"
 #include "window/dialog_template.h"
+#include "window/window_program.h"
 
-namespace shell {
+namespace window {
 
 // What every page may need.
 struct PageContext {
-  engine::ProgramKind kind = engine::ProgramKind::Tarvelin;
+  const WindowProgram* program = nullptr;
   platform::SettingsStore store{""};
   QString executablePath;  // the running program, for the browser button
 };
@@ -40,8 +41,8 @@ class SettingsPage : public QWidget {
 
  protected:
   const PageContext& Context() const { return m_context; }
-  int32_t ReadInt(std::string_view key) const;
-  void WriteInt(std::string_view key, int32_t value) const;
+  int32_t ReadInt(engine::IntKey key) const;
+  void WriteInt(engine::IntKey key, int32_t value) const;
 
   void ShowInt(int id, int32_t value);
   bool TakeInt(int id, int32_t& field);
@@ -57,4 +58,4 @@ class SettingsPage : public QWidget {
   QString m_caption;
 };
 
-}  // namespace shell
+}  // namespace window

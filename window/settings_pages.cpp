@@ -4,12 +4,12 @@
 #include <QLineEdit>
 
 #include "engine/settings_table.h"
+#include "platform/browser_button.h"
 #include "platform/folders.h"
-#include "window/browser_button.h"
 #include "window/control_ids.h"
 #include "window/settings_templates.h"
 
-namespace shell {
+namespace window {
 
 DownloadRangePage::DownloadRangePage(const PageContext& context, QWidget* parent)
     : SettingsPage(DownloadRangeTemplate(), context, parent) {
@@ -17,9 +17,9 @@ DownloadRangePage::DownloadRangePage(const PageContext& context, QWidget* parent
 }
 
 void DownloadRangePage::Load() {
-  m_maxCount = ReadInt("MaxCount");
-  m_rangeFrom = ReadInt("RangeFrom");
-  m_rangeTo = ReadInt("RangeTo");
+  m_maxCount = ReadInt(engine::keys::kMaxCount);
+  m_rangeFrom = ReadInt(engine::keys::kRangeFrom);
+  m_rangeTo = ReadInt(engine::keys::kRangeTo);
   ShowInt(kMaxCountEdit, m_maxCount);
   ShowInt(kRangeFromEdit, m_rangeFrom);
   ShowInt(kRangeToEdit, m_rangeTo);
@@ -31,14 +31,16 @@ bool DownloadRangePage::Save() {
 }
 
 void DownloadRangePage::Apply() {
-  WriteInt("MaxCount", m_maxCount);
-  WriteInt("RangeFrom", m_rangeFrom);
-  WriteInt("RangeTo", m_rangeTo);
+  WriteInt(engine::keys::kMaxCount, m_maxCount);
+  WriteInt(engine::keys::kRangeFrom, m_rangeFrom);
+  WriteInt(engine::keys::kRangeTo, m_rangeTo);
 }
 
 FileSizePage::FileSizePage(const PageContext& context, QWidget* parent)
     : SettingsPage(FileSizeTemplate(), context, parent) {
   ModifiedOnEdit(kFileSizeEdit);
+  ModifiedOnEdit(kWaitEdit);
+  ModifiedOnEdit(kRateEdit);
   ModifiedOnEdit(kFolderEdit);
 }
 
@@ -51,27 +53,32 @@ QString DefaultFolder(const platform::SettingsStore& store) {
 }  // namespace
 
 void FileSizePage::Load() {
-  m_fileSizeKB = ReadInt("file size");
+  m_fileSizeKB = ReadInt(engine::keys::kFileSize);
+  m_waitMs = ReadInt(engine::keys::kWait);
+  m_rateKBs = ReadInt(engine::keys::kRate);
   ShowInt(kFileSizeEdit, m_fileSizeKB);
+  ShowInt(kWaitEdit, m_waitMs);
+  ShowInt(kRateEdit, m_rateKBs);
   const platform::SettingsStore& store = Context().store;
-  const std::string chosen = store.ReadSettingString(platform::kSettingsSection, std::string(engine::kFolderKey), "");
-  m_folder = QString::fromStdString(platform::ProgramFolder(store.ProgramName(), chosen).string());
+  m_folder = QString::fromStdString(
+      platform::ProgramFolder(store.ProgramName(), engine::Read(store, engine::keys::kFolder)).string());
   if (auto* edit = FindControl<QLineEdit>(this, kFolderEdit)) edit->setText(m_folder);
 }
 
 bool FileSizePage::Save() {
   if (auto* edit = FindControl<QLineEdit>(this, kFolderEdit)) m_folder = edit->text().trimmed();
-  return TakeInt(kFileSizeEdit, m_fileSizeKB);
+  return TakeInt(kFileSizeEdit, m_fileSizeKB) && TakeInt(kWaitEdit, m_waitMs) && TakeInt(kRateEdit, m_rateKBs);
 }
 
 void FileSizePage::Apply() {
-  WriteInt("file size", m_fileSizeKB);
+  WriteInt(engine::keys::kFileSize, m_fileSizeKB);
+  WriteInt(engine::keys::kWait, m_waitMs);
+  WriteInt(engine::keys::kRate, m_rateKBs);
   // The default is kept as no value, so that it follows $XDG_PICTURES_DIR.
   const platform::SettingsStore& store = Context().store;
   const bool isDefault = m_folder.isEmpty() || m_folder == DefaultFolder(store);
-  const std::string key(engine::kFolderKey);
-  if (isDefault && store.ReadSettingString(platform::kSettingsSection, key, "").empty()) return;
-  store.WriteSettingString(platform::kSettingsSection, key, isDefault ? std::string() : m_folder.toStdString());
+  if (isDefault && engine::Read(store, engine::keys::kFolder).empty()) return;
+  engine::Write(store, engine::keys::kFolder, isDefault ? std::string() : m_folder.toStdString());
 }
 
 DirectoryLevelPage::DirectoryLevelPage(const PageContext& context, QWidget* parent)
@@ -82,7 +89,7 @@ void DirectoryLevelPage::Load() {
   combo->clear();
   combo->addItem(QStringLiteral("Entire site"));
   combo->addItem(QStringLiteral("Same directory"));
-  const int32_t level = ReadInt("level");
+  const int32_t level = ReadInt(engine::keys::kLevel);
   // A stored value with no entry shows no selection.
   combo->setCurrentIndex(level == 0 || level == 1 ? level : -1);
 }
@@ -92,44 +99,49 @@ void DirectoryLevelPage::Apply() {
   // Text typed into the edit part that names no entry is no selection.
   const int index = combo->currentIndex();
   const bool selected = index >= 0 && combo->currentText() == combo->itemText(index);
-  WriteInt("level", selected ? index : -1);
+  WriteInt(engine::keys::kLevel, selected ? index : -1);
 }
 
 StatusPage::StatusPage(const PageContext& context, QWidget* parent)
     : SettingsPage(StatusTemplate(), context, parent) {
   ModifiedOnClick(kShowLinkCheck);
   ModifiedOnClick(kShowThreadCheck);
+  ModifiedOnClick(kRobotsCheck);
 }
 
 void StatusPage::Load() {
-  m_showLink = ReadInt("show link");
-  m_showThread = ReadInt("show thread");
+  m_showLink = ReadInt(engine::keys::kShowLink);
+  m_showThread = ReadInt(engine::keys::kShowThread);
   ShowCheck(kShowLinkCheck, m_showLink);
   ShowCheck(kShowThreadCheck, m_showThread);
+  m_robots = ReadInt(engine::keys::kRobots);
+  ShowCheck(kRobotsCheck, m_robots);
 }
 
 bool StatusPage::Save() {
   m_showLink = TakeCheck(kShowLinkCheck);
   m_showThread = TakeCheck(kShowThreadCheck);
+  m_robots = TakeCheck(kRobotsCheck);
   return true;
 }
 
 void StatusPage::Apply() {
-  WriteInt("show link", m_showLink);
-  WriteInt("show thread", m_showThread);
+  WriteInt(engine::keys::kShowLink, m_showLink);
+  WriteInt(engine::keys::kShowThread, m_showThread);
+  WriteInt(engine::keys::kRobots, m_robots);
 }
 
 BrowserButtonPage::BrowserButtonPage(const PageContext& context, QWidget* parent)
     : SettingsPage(BrowserButtonTemplate(), context, parent) {
   ModifiedOnClick(kButtonCheck);
   if (auto* edit = FindControl<QLineEdit>(this, kBookmarkletEdit)) {
-    edit->setText(Bookmarklet(UrlSchemeOf(context.kind)));
+    edit->setText(platform::Bookmarklet(context.program->UrlScheme()));
     edit->setCursorPosition(0);
   }
 }
 
 void BrowserButtonPage::Load() {
-  m_enabled = IsBrowserButtonRegistered(UrlSchemeOf(Context().kind)) ? 1 : 0;
+  m_enabled = platform::IsBrowserButtonRegistered(Context().program->UrlScheme()) ? 1 : 0;
   ShowCheck(kButtonCheck, m_enabled);
 }
 
@@ -139,10 +151,12 @@ bool BrowserButtonPage::Save() {
 }
 
 void BrowserButtonPage::Apply() {
+  const WindowProgram& program = *Context().program;
   if (m_enabled)
-    RegisterBrowserButton(BrowserButtonOf(Context().kind, Context().executablePath));
+    platform::RegisterBrowserButton(platform::BrowserButtonOf(
+        program.UrlScheme(), program.Title(), program.browserButtonStatus, Context().executablePath));
   else
-    RemoveBrowserButton(UrlSchemeOf(Context().kind));
+    platform::RemoveBrowserButton(program.UrlScheme());
 }
 
-}  // namespace shell
+}  // namespace window

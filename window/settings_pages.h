@@ -4,7 +4,7 @@
 
 #include "window/settings_page.h"
 
-namespace shell {
+namespace window {
 
 class DownloadRangePage : public SettingsPage {
   Q_OBJECT
@@ -31,6 +31,8 @@ class FileSizePage : public SettingsPage {
  private:
   int32_t m_fileSizeKB = 0;
   QString m_folder;  // as shown: the "folder" setting, else the default
+  int32_t m_waitMs = 0;
+  int32_t m_rateKBs = 0;
 };
 
 // Choosing an entry does not mark the page modified; OK stores it anyway.
@@ -54,6 +56,7 @@ class StatusPage : public SettingsPage {
  private:
   int32_t m_showLink = 0;
   int32_t m_showThread = 0;
+  int32_t m_robots = 1;
 };
 
 // Shows whether the web browser's button is registered; Apply registers it
@@ -70,4 +73,4 @@ class BrowserButtonPage : public SettingsPage {
   int32_t m_enabled = 0;
 };
 
-}  // namespace shell
+}  // namespace window

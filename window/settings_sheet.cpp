@@ -9,7 +9,7 @@
 #include "window/settings_pages.h"
 #include "window/settings_templates.h"
 
-namespace shell {
+namespace window {
 
 namespace {
 
@@ -39,22 +39,15 @@ SettingsPage* MakePage(PageKind kind, const PageContext& context, QWidget* paren
 
 }  // namespace
 
-std::vector<PageKind> PagesOf(engine::ProgramKind kind) {
-  if (kind == engine::ProgramKind::Quorvash)
-    return {PageKind::DownloadRange, PageKind::BrowserButton, PageKind::Status};
-  return {PageKind::DownloadRange, PageKind::FileSize, PageKind::DirectoryLevel,
-          PageKind::BrowserButton, PageKind::Status};
-}
-
-int PageIndexOf(engine::ProgramKind kind, PageKind page) {
-  const std::vector<PageKind> pages = PagesOf(kind);
+int PageIndexOf(const WindowProgram& program, PageKind page) {
+  const std::vector<PageKind>& pages = program.settingsPages;
   for (size_t i = 0; i < pages.size(); ++i)
     if (pages[i] == page) return static_cast<int>(i);
   return -1;
 }
 
 SettingsSheet::SettingsSheet(const PageContext& context, int startPage, QWidget* parent)
-    : QDialog(parent), m_context(context), m_kinds(PagesOf(context.kind)) {
+    : QDialog(parent), m_context(context), m_kinds(context.program->settingsPages) {
   setWindowTitle(QStringLiteral("Settings"));
   m_pages.assign(m_kinds.size(), nullptr);
   m_modified.assign(m_kinds.size(), false);
@@ -163,4 +156,4 @@ void SettingsSheet::UpdateApply() {
   m_apply->setEnabled(std::find(m_modified.begin(), m_modified.end(), true) != m_modified.end());
 }
 
-}  // namespace shell
+}  // namespace window

@@ -11,14 +11,10 @@
 class QPushButton;
 class QTabWidget;
 
-namespace shell {
+namespace window {
 
-enum class PageKind { DownloadRange, FileSize, DirectoryLevel, BrowserButton, Status };
-
-// The pages of a program, in tab order.
-std::vector<PageKind> PagesOf(engine::ProgramKind kind);
-// The tab index of `page`, or -1 when the program has no such page.
-int PageIndexOf(engine::ProgramKind kind, PageKind page);
+// The tab index of `page` in `program`'s sheet, or -1 when it has no such page.
+int PageIndexOf(const WindowProgram& program, PageKind page);
 
 // Ids of the sheet's own controls.
 inline constexpr int kSheetTabs = 12320;
@@ -59,4 +55,4 @@ class SettingsSheet : public QDialog {
   int m_current = 0;
 };
 
-}  // namespace shell
+}  // namespace window

@@ -2,7 +2,7 @@
 
 #include "window/control_ids.h"
 
-namespace shell {
+namespace window {
 
 namespace {
 
@@ -22,8 +22,14 @@ const ControlTemplate kFileSize[] = {
     {kNoId, K::Label, "Do not download files whose size exceed:", {7, 7, 134, 8}},
     {kFileSizeEdit, K::Edit, "", {7, 20, 40, 14}},
     {kNoId, K::Label, "KB(zero means no limit)", {53, 22, 75, 8}},
-    {kNoId, K::Label, "Project folders are made below (from the next start):", {7, 44, 172, 8}},
-    {kFolderEdit, K::Edit, "", {7, 56, 172, 14}},
+    {kNoId, K::Label, "Wait between two requests to one host:", {7, 42, 134, 8}},
+    {kWaitEdit, K::Edit, "", {7, 53, 40, 14}},
+    {kNoId, K::Label, "ms", {53, 55, 75, 8}},
+    {kNoId, K::Label, "Download at most:", {7, 71, 60, 8}},
+    {kRateEdit, K::Edit, "", {68, 69, 40, 14}},
+    {kNoId, K::Label, "KB/s(zero: no limit)", {112, 71, 70, 8}},
+    {kNoId, K::Label, "Project folders are made below (from the next start):", {7, 91, 172, 8}},
+    {kFolderEdit, K::Edit, "", {7, 103, 172, 14}},
 };
 
 const ControlTemplate kDirectoryLevel[] = {
@@ -48,14 +54,15 @@ const ControlTemplate kBrowserButton[] = {
 const ControlTemplate kStatus[] = {
     {kShowLinkCheck, K::CheckBox, "Show all of the found link", {7, 25, 96, 10}, kFitText},
     {kShowThreadCheck, K::CheckBox, "Show thread infomation", {7, 42, 92, 10}, kFitText},
+    {kRobotsCheck, K::CheckBox, "Follow each site's robots.txt", {7, 59, 120, 10}, kFitText},
 };
 
 }  // namespace
 
 DialogTemplate DownloadRangeTemplate() { return {131, "Download range", 203, 86, kDownloadRange}; }
-DialogTemplate FileSizeTemplate() { return {137, "File size", 186, 90, kFileSize}; }
+DialogTemplate FileSizeTemplate() { return {137, "File size", 186, 124, kFileSize}; }
 DialogTemplate DirectoryLevelTemplate() { return {141, "Directory level", 186, 90, kDirectoryLevel}; }
 DialogTemplate BrowserButtonTemplate() { return {143, "Web browser button", 211, 150, kBrowserButton}; }
 DialogTemplate StatusTemplate() { return {139, "Status", 186, 90, kStatus}; }
 
-}  // namespace shell
+}  // namespace window

@@ -2,7 +2,7 @@
 // The layouts of the Settings pages. A template's caption is its tab's text.
 #include "window/dialog_template.h"
 
-namespace shell {
+namespace window {
 
 DialogTemplate DownloadRangeTemplate();   // 131
 DialogTemplate FileSizeTemplate();        // 137
@@ -10,4 +10,4 @@ DialogTemplate DirectoryLevelTemplate();  // 141
 DialogTemplate BrowserButtonTemplate();   // 143
 DialogTemplate StatusTemplate();          // 139
 
-}  // namespace shell
+}  // namespace window

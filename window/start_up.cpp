@@ -2,9 +2,8 @@
 
 #include <QUrl>
 
-#include "window/browser_button.h"
 
-namespace shell {
+namespace window {
 
 namespace {
 
@@ -15,14 +14,14 @@ bool StartsWithWebScheme(const QString& text) {
 
 }  // namespace
 
-StartUp ReadCommandLine(engine::ProgramKind kind, const QStringList& arguments) {
+StartUp ReadCommandLine(const engine::Program& program, const QStringList& arguments) {
   StartUp startUp;
-  const QString prefix = UrlSchemeOf(kind) + QLatin1Char(':');
+  const QString prefix = QString::fromStdString(program.urlScheme) + QLatin1Char(':');
   if (arguments.size() == 1 && arguments[0].startsWith(prefix, Qt::CaseInsensitive)) {
     startUp.handOver = arguments[0].mid(prefix.size()).toStdString();
     return startUp;
   }
-  if (kind == engine::ProgramKind::Tarvelin) startUp.commandLine = arguments.join(QLatin1Char(' ')).toStdString();
+  if (program.takesStartAddress) startUp.commandLine = arguments.join(QLatin1Char(' ')).toStdString();
   return startUp;
 }
 
@@ -38,4 +37,4 @@ std::optional<std::string> FindBrowserAddress(const WindowProgram& program, cons
   return program.takeBrowserAddress(address.toStdString(), store);
 }
 
-}  // namespace shell
+}  // namespace window

@@ -7,11 +7,11 @@
 #include "platform/settings_store.h"
 #include "window/window_program.h"
 
-namespace shell {
+namespace window {
 
 struct StartUp {
-  // Tarvelin's start address: the download starts at once and Exit asks
-  // nothing. Empty when there is none.
+  // The start address: the download starts at once and Exit asks nothing.
+  // Empty when there is none.
   std::string commandLine;
   // What followed "<scheme>:" when the web browser's button started the
   // program, still percent-encoded as the bookmarklet sent it.
@@ -20,12 +20,12 @@ struct StartUp {
 
 // `arguments` without the program's own path. One argument that begins with
 // the program's URL scheme and ":" is a hand-over from the browser; any other
-// arguments are, for Tarvelin, the start address: joined by single blanks and
-// otherwise unchanged. Quorvash has no start address.
-StartUp ReadCommandLine(engine::ProgramKind kind, const QStringList& arguments);
+// arguments are, in a program that takes a start address, that address: joined
+// by single blanks and otherwise unchanged.
+StartUp ReadCommandLine(const engine::Program& program, const QStringList& arguments);
 
 // The address that the web browser handed over, when the program takes it.
 std::optional<std::string> FindBrowserAddress(const WindowProgram& program, const StartUp& startUp,
                                               const platform::SettingsStore& store);
 
-}  // namespace shell
+}  // namespace window

@@ -7,19 +7,19 @@
 #include "window/dialog_units.h"
 #include "window/sponsor_panel.h"
 #include "window/start_up.h"
-#include "window/test_report.h"
 #include "window/window_session.h"
 
-namespace shell {
+namespace window {
 
 QString ProgramNameOf(const QString& executablePath) { return QFileInfo(executablePath).fileName(); }
 
-int RunWindowProgram(int argc, char** argv, const WindowProgram& program) {
+int RunWindowProgram(int argc, char** argv, const WindowProgram& program,
+                     const std::function<void(MainDialog&)>& beforeRun) {
   QApplication app(argc, argv);
   QApplication::setFont(DialogFont(QApplication::font()));
   QCoreApplication::setOrganizationName(QString::fromLatin1(kOrganisation));
   QCoreApplication::setApplicationName(ProgramNameOf(QCoreApplication::applicationFilePath()));
-  const QString title = ProgramTitle(program.kind);
+  const QString title = program.Title();
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/%1.png").arg(title.toLower())));
   QGuiApplication::setDesktopFileName(title.toLower());
   // Message boxes of the picture actions are captioned with it.
@@ -27,10 +27,10 @@ int RunWindowProgram(int argc, char** argv, const WindowProgram& program) {
 
   QStringList arguments = QCoreApplication::arguments();
   arguments.removeFirst();
-  WindowSession session(program, QCoreApplication::applicationName(), ReadCommandLine(program.kind, arguments));
-  InstallTestReport(session.Dialog());
+  WindowSession session(program, QCoreApplication::applicationName(), ReadCommandLine(*program.engine, arguments));
+  if (beforeRun) beforeRun(session.Dialog());
   AddSponsorPanel(session.Dialog(), platform::SettingsStore(QCoreApplication::applicationName().toStdString()));
   return session.Exec();
 }
 
-}  // namespace shell
+}  // namespace window

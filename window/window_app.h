@@ -1,9 +1,11 @@
 #pragma once
 // Start-up of a window program: the application object, the store's names,
 // the main dialog run modally; the program ends when the dialog closes.
+#include <functional>
+
 #include "window/window_program.h"
 
-namespace shell {
+namespace window {
 
 inline constexpr const char* kOrganisation = "Ombrel software";
 
@@ -11,6 +13,11 @@ inline constexpr const char* kOrganisation = "Ombrel software";
 // keeps settings of its own.
 QString ProgramNameOf(const QString& executablePath);
 
-int RunWindowProgram(int argc, char** argv, const WindowProgram& program);
+class MainDialog;
 
-}  // namespace shell
+// `beforeRun`, when given, sees the dialog once it is built, before it runs:
+// the tests' reporting programs take the engine's place there.
+int RunWindowProgram(int argc, char** argv, const WindowProgram& program,
+                     const std::function<void(MainDialog&)>& beforeRun = {});
+
+}  // namespace window

@@ -1,37 +1,42 @@
 #pragma once
-// What the window program of Tarvelin or Quorvash brings to the shared shell:
-// the parts that need code only one of them links.
+// What a window program brings to the shared window beyond its engine
+// Program. Each program builds one in its own folder, beside its Program;
+// the shared window reads its fields and never asks which program it is.
 #include <QString>
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/program.h"
 #include "platform/settings_store.h"
+#include "window/dialog_template.h"
 
-namespace shell {
+namespace window {
+
+enum class PageKind { DownloadRange, FileSize, DirectoryLevel, BrowserButton, Status };
 
 struct WindowProgram {
-  const engine::Program* engine = nullptr;  // the capabilities the engine reads
-  engine::ProgramKind kind = engine::ProgramKind::Tarvelin;
+  const engine::Program* engine = nullptr;  // its name is the windows' caption
+  DialogTemplate mainTemplate;
+  DialogTemplate aboutTemplate;
+  // Positions in the "S&etting" menu that this program does not have,
+  // deleted in this order.
+  std::vector<int> settingMenuDeletes;
+  // The Settings sheet's pages, in tab order.
+  std::vector<PageKind> settingsPages;
+  // The status text of the web browser's button.
+  QString browserButtonStatus;
   // The "history" a clean store reads as: the address field's first text.
   std::function<std::string(const platform::SettingsStore&)> defaultHistory;
   // An address the web browser handed over, when the program takes it.
   std::function<std::optional<std::string>(const std::string& address,
                                            const platform::SettingsStore& store)>
       takeBrowserAddress;
-  // What the engine runs with: the reader of received pages (shared by the
-  // five workers, so it lives as long as the program) and, in Quorvash, the
-  // keyword's turn into a search address.
-  engine::PageHandler* pageHandler = nullptr;
-  std::function<std::string(const std::string& input, const platform::SettingsStore& store)> prepareAddress;
+
+  // Captions and message boxes.
+  QString Title() const { return QString::fromStdString(engine->name); }
+  QString UrlScheme() const { return QString::fromStdString(engine->urlScheme); }
 };
 
-// The engine's Program for `program`, named `name` (settings root and user
-// agent).
-engine::Program EngineProgramOf(const WindowProgram& program, const std::string& name);
-
-// "Tarvelin" or "Quorvash": captions and message boxes.
-QString ProgramTitle(engine::ProgramKind kind);
-
-}  // namespace shell
+}  // namespace window

@@ -1,10 +1,13 @@
 #include "window/window_session.h"
 
+#include <QCheckBox>
 #include <QLabel>
 
-#include "engine/settings_table.h"
 #include "pictures/picture_actions.h"
+#include "pictures/picture_viewer.h"
+#include "pictures/thumbnail_feed.h"
 #include "pictures/thumbnail_list.h"
+#include "engine/settings_table.h"
 #include "platform/folders.h"
 #include "platform/http_client.h"
 #include "platform/picture_decoder.h"
@@ -13,44 +16,45 @@
 #include "window/engine_control.h"
 #include "window/main_dialog.h"
 
-namespace shell {
+namespace window {
 
 namespace {
-
-pictures::ProgramKind ListKindOf(engine::ProgramKind kind) {
-  return kind == engine::ProgramKind::Quorvash ? pictures::ProgramKind::Quorvash : pictures::ProgramKind::Tarvelin;
-}
 
 // Both once, before any worker runs.
 engine::Program Prepared(const WindowProgram& program, const QString& name) {
   platform::HttpGlobalInit();
   platform::LoadPictureDecoders();
-  return EngineProgramOf(program, name.toStdString());
+  engine::Program named = *program.engine;
+  named.name = name.toStdString();
+  return named;
 }
 
 }  // namespace
 
 WindowSession::WindowSession(const WindowProgram& program, const QString& name, StartUp startUp,
                              const std::filesystem::path& programFolder)
-    : m_engineProgram(Prepared(program, name)) {
-  const platform::SettingsStore store(m_engineProgram.name);
+    : m_named(Prepared(program, name)) {
+  const platform::SettingsStore store(m_named.name);
+  m_feed = std::make_unique<pictures::ThumbnailFeed>();
+  m_actions = std::make_unique<pictures::PictureActions>();
   m_dialog = std::make_unique<MainDialog>(program, store, std::move(startUp));
-  m_list = new pictures::ThumbnailList(ListKindOf(program.kind));
+  m_list = new pictures::ThumbnailList(*m_feed, m_actions.get(), m_named.viewerAction);
+  m_actions->SetMessageOwner(&m_list->Viewer());
   m_dialog->SetThumbnailList(m_list);
-  // Read on every add, so the check box counts from the next picture on.
-  m_list->SetNoScrollReader([store, kind = program.kind] {
-    return engine::ReadTableInt(store, engine::kNoScrollKey, kind);
-  });
+  // The check box holds what the store holds; it counts from the next picture on.
+  if (auto* noScroll = FindControl<QCheckBox>(m_dialog.get(), kNoScrollCheck))
+    m_feed->SetNoScrollReader([noScroll] { return noScroll->isChecked() ? 1 : 0; });
   if (auto* counter = FindControl<QLabel>(m_dialog.get(), kPictureCounter))
-    QObject::connect(m_list, &pictures::ThumbnailList::counterTextChanged, counter, &QLabel::setText);
-  m_dialog->SetGalleryAction([list = m_list] { list->Actions().OpenGallery(); });
+    QObject::connect(m_feed.get(), &pictures::ThumbnailFeed::counterTextChanged, counter, &QLabel::setText);
+  m_dialog->SetGalleryAction([actions = m_actions.get()] { actions->OpenGallery(); });
+  m_dialog->SetOpenPictureAction([list = m_list] {
+    if (list->SelectedRow() >= 0) list->Viewer().Open();
+  });
 
   m_control = std::make_unique<EngineControl>(
-      m_engineProgram, *m_dialog, *m_list,
-      programFolder.empty()
-          ? platform::ProgramFolder(m_engineProgram.name,
-                                    store.ReadSettingString(platform::kSettingsSection, std::string(engine::kFolderKey), ""))
-          : programFolder);
+      m_named, *m_dialog, *m_list,
+      programFolder.empty() ? platform::ProgramFolder(m_named.name, engine::Read(store, engine::keys::kFolder))
+                            : programFolder);
   m_dialog->SetRunControl(m_control.get());
 }
 
@@ -66,4 +70,4 @@ int WindowSession::Exec() {
   return 0;
 }
 
-}  // namespace shell
+}  // namespace window

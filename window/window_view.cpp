@@ -1,45 +1,48 @@
 #include "window/window_view.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QPushButton>
 #include <QThread>
 #include <algorithm>
 #include <memory>
 
 #include "pictures/picture_viewer.h"
+#include "pictures/thumbnail_feed.h"
 #include "pictures/thumbnail_list.h"
 #include "platform/folders.h"
 #include "platform/handover.h"
-#include "platform/thread_priority.h"
+#include "window/desktop_notification.h"
 #include "window/main_dialog.h"
 
-namespace shell {
+namespace window {
 
-namespace {
-
-// Decoding is the heaviest work of a run: a worker that makes thumbnails
-// does so at a lower priority than the window's thread, so the window never
-// waits for a turn while all cores decode.
-void MakeThumbnailsAtLowPriority() {
-  static thread_local bool lowered = false;
-  if (lowered) return;
-  platform::LowerThreadPriority();
-  lowered = true;
-}
-
-}  // namespace
-
-bool ShowMessageBox(const MessageRequest& request) {
+engine::Answer ShowMessageBox(const MessageRequest& request) {
   const auto buttons = request.yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
   QMessageBox box(request.icon, request.caption, request.text, buttons, request.owner);
-  return box.exec() == QMessageBox::Yes;
+  // A Yes/No box takes Escape and its close box as No. A hidden Cancel
+  // button takes them instead, so the box still shows Yes and No alone.
+  if (request.yesNo && request.cancellable) {
+    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+    cancel->hide();
+    box.setEscapeButton(cancel);
+  }
+  switch (box.exec()) {
+    case QMessageBox::Yes:
+    case QMessageBox::Ok: return engine::Answer::Yes;
+    case QMessageBox::Cancel: return engine::Answer::Cancel;
+    default: return engine::Answer::No;
+  }
 }
 
 WindowView::WindowView(MainDialog& dialog, pictures::ThumbnailList& list)
-    : m_dialog(dialog), m_list(list) {}
+    : m_dialog(dialog), m_list(list), m_notifier([](const QString& program, const QString& text) {
+        NotifyDesktop(program, program, text);
+      }) {}
 
 void WindowView::SetLeaving() {
   m_leaving = true;
-  m_list.SetLeaving(true);
+  m_list.Feed().SetLeaving(true);
 }
 
 void WindowView::OnWindowThread(const std::function<void()>& work) {
@@ -75,18 +78,26 @@ void WindowView::Post(std::function<void()> work) {
 }
 
 // On the window's thread.
-bool WindowView::Put(MessageRequest request) {
-  if (m_leaving) return false;
-  request.caption = ProgramTitle(m_dialog.Kind());
+engine::Answer WindowView::Put(MessageRequest request) {
+  if (m_leaving) return request.cancellable ? engine::Answer::Cancel : engine::Answer::No;
+  request.caption = m_dialog.Program().Title();
   // A box owned by the main dialog would open behind the full-screen viewer.
   QWidget* viewer = &m_list.Viewer();
   request.owner = viewer->isVisible() ? viewer : static_cast<QWidget*>(&m_dialog);
-  return m_asker(request);
+  const engine::Answer answer = m_asker(request);
+  return !request.cancellable && answer == engine::Answer::Cancel ? engine::Answer::No : answer;
+}
+
+void WindowView::ClearIfPending() {
+  if (m_clearPending.exchange(false)) OnWindowThread([this] { m_list.Feed().ClearPictures(); });
 }
 
 void WindowView::AddPicture(const engine::StoredPicture& picture) {
-  MakeThumbnailsAtLowPriority();
-  m_list.AddPicture(picture.path, picture.file, picture.host);
+  ClearIfPending();
+  std::error_code error;
+  const auto bytes = std::filesystem::file_size(picture.file, error);
+  if (!error) m_storedBytes += int64_t(bytes);
+  m_list.Feed().AddPicture(picture.path, picture.file, picture.host);
 }
 
 bool WindowView::Ask(engine::Question question, const std::string& text) {
@@ -94,9 +105,31 @@ bool WindowView::Ask(engine::Question question, const std::string& text) {
   request.icon = question == engine::Question::ViewFiles ? QMessageBox::Information : QMessageBox::Question;
   request.text = QString::fromStdString(text);
   request.yesNo = true;
-  bool yes = false;
-  OnWindowThread([&] { yes = Put(request); });
-  return yes;
+  engine::Answer answer = engine::Answer::No;
+  OnWindowThread([&] {
+    // The run's end, while the user looks at another program.
+    if (question == engine::Question::ViewFiles && !m_leaving && !QApplication::activeWindow() && m_notifier) {
+      const int count = m_list.Count();
+      m_notifier(m_dialog.Program().Title(),
+                 count == 1 ? QStringLiteral("Download finish: 1 picture arrived.")
+                            : QStringLiteral("Download finish: %1 pictures arrived.").arg(count));
+    }
+    answer = Put(request);
+  });
+  return answer == engine::Answer::Yes;
+}
+
+engine::Answer WindowView::AskOrCancel(engine::Question question, const std::string& text) {
+  MessageRequest request;
+  request.icon = QMessageBox::Question;
+  request.text = QString::fromStdString(text);
+  request.yesNo = true;
+  request.cancellable = true;
+  engine::Answer answer = engine::Answer::Cancel;
+  OnWindowThread([&] { answer = Put(request); });
+  // The run goes on: the pictures of the last one make way.
+  if (answer != engine::Answer::Cancel) ClearIfPending();
+  return answer;
 }
 
 void WindowView::ShowError(const std::string& text) {
@@ -106,9 +139,7 @@ void WindowView::ShowError(const std::string& text) {
   OnWindowThread([&] { Put(request); });
 }
 
-void WindowView::ClearPictures(engine::RunId) {
-  OnWindowThread([this] { m_list.ClearPictures(); });
-}
+void WindowView::ClearPictures(engine::RunId) { m_clearPending = true; }
 
 void WindowView::ProjectFolderChanged(engine::RunId, const std::filesystem::path& folder) {
   const QString shown = QFile::decodeName(folder.c_str());
@@ -123,8 +154,13 @@ void WindowView::OpenFolder(engine::RunId, const std::filesystem::path& folder) 
   Post([folder] { platform::OpenInFileManager(folder); });
 }
 
-void WindowView::RunEnded(engine::RunId run, const engine::RunSummary&) {
-  Post([this, run] { Q_EMIT runEnded(run); });
+void WindowView::RunEnded(engine::RunId run, const engine::RunSummary& summary) {
+  // A notification must not wait: the list is emptied on its own thread.
+  const bool clear = m_clearPending.exchange(false) && summary.result != engine::StartResult::Abandoned;
+  Post([this, run, clear] {
+    if (clear) m_list.Feed().ClearPictures();
+    Q_EMIT runEnded(run);
+  });
 }
 
-}  // namespace shell
+}  // namespace window

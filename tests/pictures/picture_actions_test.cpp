@@ -8,6 +8,7 @@
 
 #include "picture_files.h"
 #include "pictures/picture_actions.h"
+#include "pictures/thumbnail_feed.h"
 #include "pictures/thumbnail_list.h"
 
 using namespace pictures;
@@ -86,15 +87,15 @@ class PictureActionsTest : public QObject {
   }
 
   void sendToGalleryNamesCopiesAndTells() {
-    ThumbnailList list(ProgramKind::Quorvash);
+    PictureActions actions;
     const QString before = QDir::currentPath();
     const QStringList boxes = Boxes([&] {
       for (const char* name : {"photo.jpg", "photo.jpg", "photo.jpg", "photo", "photo", "v1.2/pic"})
-        list.Actions().SendToGallery(name, m_picture);
+        actions.SendToGallery(name, m_picture);
       QDir(m_gallery).mkpath("v1.2");
-      list.Actions().SendToGallery("v1.2/pic", m_picture);
-      list.Actions().SendToGallery("../outside.jpg", m_picture);
-      list.Actions().SendToGallery("", {});
+      actions.SendToGallery("v1.2/pic", m_picture);
+      actions.SendToGallery("../outside.jpg", m_picture);
+      actions.SendToGallery("", {});
     });
     QCOMPARE(QDir(m_gallery).entryList(QDir::Files, QDir::Name),
              QStringList({"photo", "photo(1)", "photo(1).jpg", "photo(2).jpg", "photo.jpg"}));
@@ -106,29 +107,29 @@ class PictureActionsTest : public QObject {
   }
 
   void wallpaperTriesTheDesktopsWays() {
-    ThumbnailList list(ProgramKind::Tarvelin);
+    PictureActions actions;
     const QString uri = QUrl::fromLocalFile(QString::fromStdString(m_picture)).toString();
     WriteTool("gsettings", "[ \"$1\" = get ] && echo \"'" + uri + "'\"; exit 0");
     qputenv("XDG_CURRENT_DESKTOP", "GNOME");
     const QStringList boxes = Boxes([&] {
       QVERIFY(m_desktop.bus.registerService("org.freedesktop.portal.Desktop"));
-      list.Actions().SetAsWallpaper(m_picture);  // the portal sets it
+      actions.SetAsWallpaper(m_picture);  // the portal sets it
       m_desktop.answer = 1;
-      list.Actions().SetAsWallpaper(m_picture);  // the user declines: nothing else is tried
+      actions.SetAsWallpaper(m_picture);  // the user declines: nothing else is tried
       QVERIFY(Read(m_log).isEmpty() && m_desktop.bus.unregisterService("org.freedesktop.portal.Desktop"));
-      list.Actions().SetAsWallpaper(m_picture);  // gsettings sets both keys and reads one back
+      actions.SetAsWallpaper(m_picture);  // gsettings sets both keys and reads one back
       QCOMPARE(Read(m_log), QString("gsettings set org.gnome.desktop.background picture-uri '%1'\n"
                                     "gsettings set org.gnome.desktop.background picture-uri-dark '%1'\n"
                                     "gsettings get org.gnome.desktop.background picture-uri\n")
                                 .arg(uri)
                                 .toUtf8());
       WriteTool("gsettings", "[ \"$1\" = get ] && echo \"''\"; exit 0");
-      list.Actions().SetAsWallpaper(m_picture);  // a backend that forgets what it is told
+      actions.SetAsWallpaper(m_picture);  // a backend that forgets what it is told
       qputenv("XDG_CURRENT_DESKTOP", "KDE");
-      list.Actions().SetAsWallpaper(m_picture);  // no Plasma shell runs
+      actions.SetAsWallpaper(m_picture);  // no Plasma shell runs
       QVERIFY(m_desktop.bus.registerService("org.kde.plasmashell"));
-      list.Actions().SetAsWallpaper(m_picture);
-      list.Actions().SetAsWallpaper({});  // no picture shown
+      actions.SetAsWallpaper(m_picture);
+      actions.SetAsWallpaper({});  // no picture shown
     });
     const QString ok = "Quorvash 1 Set as wallpaper successfully.", failed = "Quorvash 2 Set as wallpaper failed.";
     QCOMPARE(boxes, QStringList({ok, failed, ok, failed, failed, ok, failed}));
@@ -137,24 +138,26 @@ class PictureActionsTest : public QObject {
   }
 
   void downloadWholeSiteStartsTarvelinOnTheHost() {
-    ThumbnailList list(ProgramKind::Quorvash);
-    QVERIFY(list.AddPicture("a.png", m_picture, "pics.example") && list.AddPicture("b.png", m_picture, ""));
-    list.Actions().SetExecutableFolder(m_bin);
+    ThumbnailFeed feed;
+    PictureActions actions;
+    ThumbnailList list(feed, &actions, engine::ViewerAction::DownloadWholeSite);
+    QVERIFY(feed.AddPicture("a.png", m_picture, "pics.example") && feed.AddPicture("b.png", m_picture, ""));
+    actions.SetExecutableFolder(m_bin);
     list.setCurrentIndex(list.model()->index(0, 0));
-    QVERIFY(!list.Actions().DownloadWholeSite());  // no Tarvelin beside it
+    QVERIFY(!actions.DownloadWholeSite(list.SelectedHost()));  // no Tarvelin beside it
     WriteTool("Tarvelin", "exit 0");
     list.setCurrentIndex(list.model()->index(1, 0));
-    QVERIFY(!list.Actions().DownloadWholeSite());  // no host
+    QVERIFY(!actions.DownloadWholeSite(list.SelectedHost()));  // no host
     list.clearSelection();
-    QVERIFY(!list.Actions().DownloadWholeSite());
+    QVERIFY(!actions.DownloadWholeSite(list.SelectedHost()));
     QVERIFY(QFile::remove(m_log));
     list.setCurrentIndex(list.model()->index(0, 0));
-    QVERIFY(list.Actions().DownloadWholeSite());
+    QVERIFY(actions.DownloadWholeSite(list.SelectedHost()));
     QTRY_COMPARE(Read(m_log), QByteArray("Tarvelin http://pics.example\n"));
     // The site's port goes with it: the folder and the site depend on it.
-    QVERIFY(list.AddPicture("c.png", m_picture, "127.0.0.2:8385") && QFile::remove(m_log));
+    QVERIFY(feed.AddPicture("c.png", m_picture, "127.0.0.2:8385") && QFile::remove(m_log));
     list.setCurrentIndex(list.model()->index(2, 0));
-    QVERIFY(list.Actions().DownloadWholeSite());
+    QVERIFY(actions.DownloadWholeSite(list.SelectedHost()));
     QTRY_COMPARE(Read(m_log), QByteArray("Tarvelin http://127.0.0.2:8385\n"));
   }
 };

@@ -47,6 +47,9 @@ class PictureDecoderTest : public QObject {
     QVERIFY(image.save(m_dir.filePath("big.png")) && image.copy(0, 0, 100, 50).save(m_dir.filePath("small.jpg")));
     QCOMPARE(platform::DecodePictureWithin(Path("big.png"), {200, 200}).size(), QSize(200, 150));
     QCOMPARE(platform::DecodePictureWithin(Path("small.jpg"), {1024, 768}).size(), QSize(100, 50));
+    // WebP comes from the image-format plugins: thumbnails and the viewer need them.
+    QVERIFY(image.save(m_dir.filePath("wide.webp"), "WEBP"));
+    QCOMPARE(platform::DecodePictureWithin(Path("wide.webp"), {200, 200}).size(), QSize(200, 150));
     std::ofstream(Path("notes.jpg")) << "some words";
     std::ofstream(Path("empty.png")).flush();
     QCOMPARE(::mkfifo(Path("fifo.jpg").c_str(), 0600), 0);  // a reader of it would wait for ever

@@ -1,18 +1,20 @@
+#include <QCryptographicHash>
 #include <QMenu>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
-#include <atomic>
-#include <fstream>
 #include <thread>
 
 #include "picture_files.h"
 #include "pictures/picture_viewer.h"
 #include "pictures/thumbnail.h"
+#include "pictures/thumbnail_feed.h"
 #include "pictures/thumbnail_list.h"
+#include "pictures/thumbnail_model.h"
 #include "pictures/viewer_geometry.h"
+#include "platform/thumbnail_cache.h"
 
 using namespace pictures;
 
@@ -22,30 +24,39 @@ void Select(ThumbnailList& list, int row) {
   if (row >= 0) list.selectionModel()->select(list.model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
 }
 
-// Whether a thread of this process sleeps (waits on a lock or a condition).
-bool Sleeping(pid_t tid) {
-  std::ifstream stat("/proc/self/task/" + std::to_string(tid) + "/stat");
-  return std::string(std::istreambuf_iterator<char>(stat), {}).find(") S ") != std::string::npos;
+QByteArray ReadAll(const std::filesystem::path& path) {
+  QFile file(QString::fromStdString(path.string()));
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 }  // namespace
 
 class ThumbnailListTest : public QObject {
   Q_OBJECT
-  QTemporaryDir m_dir;
+  QTemporaryDir m_dir, m_cache;
   const std::filesystem::path m_red = WritePicture(m_dir, "red.png", {640, 480}, Qt::red);
   const std::filesystem::path m_blue = WritePicture(m_dir, "blue.png", {1, 1}, Qt::blue);
 
   // A shown list of pictures "0.png", "1.png"... of these sizes.
   void Fill(ThumbnailList& list, const QList<QSize>& sizes) {
     for (int i = 0; i < sizes.size(); ++i)
-      QVERIFY(list.AddPicture(std::to_string(i) + ".png", WritePicture(m_dir, QString("%1.png").arg(i), sizes[i], Qt::red)));
+      QVERIFY(list.Feed().AddPicture(std::to_string(i) + ".png", WritePicture(m_dir, QString("%1.png").arg(i), sizes[i], Qt::red)));
     list.resize(700, 500);
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
   }
 
+ // Whether every row on screen (and around it) shows its thumbnail or the broken sign.
+  static bool RowsShown(const ThumbnailList& list, bool around = false) {
+    const auto [first, last] = around ? list.WantedRows() : list.VisibleRows();
+    bool shown = last >= first;
+    for (int row = first; shown && row <= last; ++row) shown = list.Feed().Model().Shown(row);
+    return shown;
+  }
+
  private Q_SLOTS:
+  void initTestCase() { qputenv("XDG_CACHE_HOME", QFile::encodeName(m_cache.path())); }
+
   void thumbnailLayout_data() {
     QTest::addColumn<QSize>("picture");
     QTest::addColumn<QRect>("placed");
@@ -70,12 +81,13 @@ class ThumbnailListTest : public QObject {
   }
 
   void addCountClearAndHosts() {
-    ThumbnailList list(ProgramKind::Quorvash);
-    QSignalSpy counter(&list, &ThumbnailList::counterTextChanged);
-    QVERIFY(list.AddPicture("a.png", m_red, "one.example"));
-    QVERIFY(!list.AddPicture("a.zip", __FILE__, "two.example"));  // no picture: nothing added
-    QVERIFY(list.AddPicture("a.png", m_blue, ""));
-    QVERIFY(list.AddPicture("b/c.png", m_red, "three.example"));
+    ThumbnailFeed feed;
+    ThumbnailList list(feed, nullptr, engine::ViewerAction::DownloadWholeSite);
+    QSignalSpy counter(&feed, &ThumbnailFeed::counterTextChanged);
+    QVERIFY(feed.AddPicture("a.png", m_red, "one.example"));
+    QVERIFY(!feed.AddPicture("a.zip", __FILE__, "two.example"));  // no picture: nothing added
+    QVERIFY(feed.AddPicture("a.png", m_blue, ""));
+    QVERIFY(feed.AddPicture("b/c.png", m_red, "three.example"));
     QCOMPARE(counter, QList<QVariantList>({{"1"}, {"2"}, {"3"}}));
     Select(list, 0);
     for (const char* expected : {"a.png one.example", "a.png ", "b/c.png three.example"}) {
@@ -83,10 +95,10 @@ class ThumbnailListTest : public QObject {
       QCOMPARE(path + " " + list.SelectedHost(), expected);
       list.GetPicturePath(PictureDirection::Next);
     }
-    list.ClearPictures();
+    feed.ClearPictures();
     QCOMPARE(counter.last(), QVariantList({"0"}));
     QCOMPARE(list.GetPicturePath(PictureDirection::First), "");
-    QVERIFY(list.AddPicture("d.png", m_blue, "four.example"));
+    QVERIFY(feed.AddPicture("d.png", m_blue, "four.example"));
     Select(list, 0);
     QCOMPARE(list.GetPicturePath(PictureDirection::Current), "d.png");
     QCOMPARE(list.SelectedHost(), "four.example");
@@ -110,23 +122,25 @@ class ThumbnailListTest : public QObject {
     QFETCH(int, direction);
     QFETCH(QString, path);
     QFETCH(int, after);
-    ThumbnailList list(ProgramKind::Tarvelin);
-    for (const char* label : {"0", "1", "2"}) QVERIFY(list.AddPicture(label, m_blue));
+    ThumbnailFeed feed;
+    ThumbnailList list(feed, nullptr);
+    for (const char* label : {"0", "1", "2"}) QVERIFY(feed.AddPicture(label, m_blue));
     Select(list, selected);
     QCOMPARE(QString::fromStdString(list.GetPicturePath(PictureDirection(direction))), path);
     QCOMPARE(list.SelectedRow(), after);
   }
 
   void noScrollReadOnEveryAdd() {
-    ThumbnailList list(ProgramKind::Tarvelin);
+    ThumbnailFeed feed;
+    ThumbnailList list(feed, nullptr);
     Fill(list, {});
     list.resize(260, 300);
     int reads = 0, noScroll = 0;
-    list.SetNoScrollReader([&] { return ++reads, noScroll; });
+    feed.SetNoScrollReader([&] { return ++reads, noScroll; });
     QScrollBar* bar = list.verticalScrollBar();
     for (int i = 0; i < 7; ++i) {
       if (i == 5) noScroll = 1, bar->setValue(0);
-      QVERIFY(list.AddPicture("p.png", m_red));
+      QVERIFY(feed.AddPicture("p.png", m_red));
       QCoreApplication::processEvents();
       QCOMPARE(bar->value(), i < 5 ? bar->maximum() : 0);
     }
@@ -137,17 +151,22 @@ class ThumbnailListTest : public QObject {
   // Five workers at once; afterwards every item shows its own picture.
   void addFromWorkerThreads() {
     const QColor colours[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::magenta};
-    ThumbnailList list(ProgramKind::Quorvash);
+    ThumbnailFeed feed;
+    ThumbnailList list(feed, nullptr);
     std::vector<std::thread> workers;
     for (int t = 0; t < 5; ++t)
-      workers.emplace_back([&list, t, file = WritePicture(m_dir, QString("w%1.png").arg(t), {300, 200}, colours[t])] {
-        for (int j = 0; j < 20; ++j) list.AddPicture(std::to_string(t) + "-" + std::to_string(j), file, std::to_string(t));
+      workers.emplace_back([&feed, t, file = WritePicture(m_dir, QString("w%1.png").arg(t), {300, 200}, colours[t])] {
+        for (int j = 0; j < 20; ++j) feed.AddPicture(std::to_string(t) + "-" + std::to_string(j), file, std::to_string(t));
       });
-    QTRY_COMPARE_WITH_TIMEOUT(list.Count(), 100, 120000);
     for (auto& worker : workers) worker.join();
+    QTRY_COMPARE(list.Count(), 100);
+    list.resize(700, 500);
+    list.show();
     QSet<QString> labels;
     for (int row = 0; row < 100; ++row) {
       const QModelIndex index = list.model()->index(row, 0);
+      list.scrollTo(index);
+      QTRY_VERIFY(feed.Model().Shown(row));
       labels.insert(index.data().toString());
       const QColor shown = index.data(Qt::DecorationRole).value<QPixmap>().toImage().pixelColor(100, 100);
       const QColor expected = colours[index.data().toString().left(1).toInt()];
@@ -156,23 +175,105 @@ class ThumbnailListTest : public QObject {
     QCOMPARE(labels.size(), 100);
   }
 
-  // A worker waiting for the list's thread is let go when the program leaves.
-  void leavingLetsWaitingWorkersGo() {
-    ThumbnailList list(ProgramKind::Tarvelin);
-    std::atomic<pid_t> tid{0};
-    std::atomic<bool> returned{false};
-    bool added = true;
-    std::thread worker([&] {
-      tid = ::gettid();
-      added = list.AddPicture("a.png", m_red);
-      returned = true;
-    });
-    while (!returned && (tid == 0 || !Sleeping(tid))) std::this_thread::yield();
-    list.SetLeaving(true);
-    worker.join();
-    QVERIFY(!added && !list.AddPicture("b.png", m_red));
+  // A worker never waits for the list's thread; what is on its way when the
+  // program leaves, or the next download starts, is dropped.
+  void leavingDropsWhatIsOnItsWay() {
+    ThumbnailFeed feed;
+    ThumbnailList list(feed, nullptr);
+    for (bool leave : {false, true}) {
+      bool added = false;
+      std::thread worker([&] { added = feed.AddPicture("a.png", m_red); });
+      worker.join();
+      QVERIFY(added);
+      if (leave)
+        feed.SetLeaving(true);
+      else
+        feed.ClearPictures();
+    }
+    QVERIFY(!feed.AddPicture("b.png", m_red));
     QCoreApplication::processEvents();
     QCOMPARE(list.Count(), 0);
+  }
+
+  // Only the rows on screen and two rows around them are made; the rest is
+  // never decoded until scrolled to.
+  void thumbnailsOnlyForRowsInView() {
+    ThumbnailFeed feed;
+    ThumbnailList list(feed, nullptr);
+    feed.SetNoScrollReader([] { return 1; });
+    std::vector<std::filesystem::path> files;
+    for (int i = 0; i < 60; ++i) {
+      files.push_back(WritePicture(m_dir, QString("view%1.png").arg(i), {64, 48}, Qt::red));
+      QVERIFY(feed.AddPicture(std::to_string(i), files.back()));
+    }
+    list.resize(480, 300);  // two thumbnails a row
+    list.show();
+    QTRY_VERIFY(RowsShown(list, true));
+    const auto [first, last] = list.WantedRows();
+    QVERIFY(first == 0 && last >= 5 && last < 20);
+    QCOMPARE(feed.Model().Decodes(), last + 1);
+    for (int row = last + 1; row < 60; ++row) QVERIFY(!std::filesystem::exists(platform::CachedThumbnailPath(files[size_t(row)])));
+    list.scrollToBottom();
+    QTRY_VERIFY(RowsShown(list) && list.VisibleRows().second == 59);
+    QVERIFY(std::filesystem::exists(platform::CachedThumbnailPath(files[59])));
+    QVERIFY(!std::filesystem::exists(platform::CachedThumbnailPath(files[30])));
+  }
+
+  // The entry names the file and its time; a second opening reads it, and a
+  // changed file is decoded again.
+  void freedesktopCacheEntry() {
+    const std::filesystem::path file = WritePicture(m_dir, "cached.png", {400, 100}, Qt::blue);
+    const std::filesystem::path entry = platform::CachedThumbnailPath(file);
+    const QByteArray md5 = QCryptographicHash::hash(QUrl::fromLocalFile(QString::fromStdString(file)).toEncoded(),
+                                                    QCryptographicHash::Md5).toHex();
+    QCOMPARE(entry, std::filesystem::path(m_cache.filePath("thumbnails/large/" + md5 + ".png").toStdString()));
+    for (int opening = 0; opening < 3; ++opening) {
+      if (opening == 2) {
+        QFile touched(QString::fromStdString(file));
+        QVERIFY(touched.open(QIODevice::ReadWrite));
+        QVERIFY(touched.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+      }
+      ThumbnailFeed feed;
+      ThumbnailList list(feed, nullptr);
+      QVERIFY(feed.AddPicture("cached.png", file));
+      list.show();
+      QTRY_VERIFY(RowsShown(list));
+      QCOMPARE(feed.Model().Decodes(), opening == 1 ? 0 : 1);
+      const QImage shown = list.model()->index(0, 0).data(Qt::DecorationRole).value<QPixmap>().toImage();
+      QCOMPARE(shown.pixel(100, 100), qRgb(0, 0, 255));
+      QCOMPARE(shown.pixel(100, 10), qRgb(255, 255, 255));
+      const QImage kept(QString::fromStdString(entry.string()), "png");
+      QCOMPARE(kept.text("Thumb::URI"), QUrl::fromLocalFile(QString::fromStdString(file)).toString(QUrl::FullyEncoded));
+      QCOMPARE(kept.text("Thumb::MTime"), QString::number(QFileInfo(QString::fromStdString(file)).lastModified().toSecsSinceEpoch()));
+      QCOMPARE(kept.size(), QSize(256, 64));
+      QCOMPARE(QFileInfo(QString::fromStdString(entry.string())).permissions() & 0x0077, 0);
+      for (const QString& name : QDir(QString::fromStdString(entry.parent_path().string())).entryList(QDir::Files))
+        QVERIFY2(name.endsWith(".png"), qPrintable(name));  // no temporary left behind
+    }
+  }
+
+  // A header that reads as a picture counts; a body that does not decode
+  // shows the broken-picture sign, with its label.
+  void brokenPictureShowsTheSign() {
+    const std::filesystem::path whole = WritePicture(m_dir, "whole.png", {50, 50}, Qt::green);
+    QFile cut(m_dir.filePath("cut.png"));
+    const QByteArray bytes = ReadAll(whole);
+    QVERIFY(cut.open(QIODevice::WriteOnly) && cut.write(bytes.left(bytes.indexOf("IDAT") + 4) + QByteArray(16, '\xff')) > 0);
+    cut.close();
+    ThumbnailFeed feed;
+    ThumbnailList list(feed, nullptr);
+    QSignalSpy counter(&feed, &ThumbnailFeed::counterTextChanged);
+    QVERIFY(feed.AddPicture("cut.png", cut.fileName().toStdString()) && feed.AddPicture("whole.png", whole));
+    QCOMPARE(counter.last(), QVariantList({"2"}));
+    const QImage empty = list.model()->index(0, 0).data(Qt::DecorationRole).value<QPixmap>().toImage();
+    list.show();
+    QTRY_VERIFY(RowsShown(list));
+    const QModelIndex index = list.model()->index(0, 0);
+    QCOMPARE(index.data().toString(), QString("cut.png"));
+    const QImage sign = index.data(Qt::DecorationRole).value<QPixmap>().toImage();
+    QCOMPARE(sign.size(), QSize(200, 200));
+    QVERIFY(sign != empty && sign.pixel(60, 70) != empty.pixel(60, 70));
+    QCOMPARE(list.model()->index(1, 0).data(Qt::DecorationRole).value<QPixmap>().toImage().pixel(100, 100), qRgb(0, 255, 0));
   }
 
   void viewerFitsOnA1024x768Screen() {
@@ -184,7 +285,8 @@ class ThumbnailListTest : public QObject {
 
   void viewerShowsStepsAndCloses() {
     const QSize screen = QGuiApplication::primaryScreen()->size();
-    ThumbnailList list(ProgramKind::Tarvelin);
+    ThumbnailFeed feed;
+    ThumbnailList list(feed, nullptr);
     Fill(list, {screen * 2, {100, 50}, {40, 30}, {40, 30}});
     QVERIFY(QFile::remove(m_dir.filePath("3.png")));  // a file that has gone draws nothing
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(list.model()->index(0, 0)).center());
@@ -224,7 +326,8 @@ class ThumbnailListTest : public QObject {
   }
 
   void viewerMenuPerProgram() {
-    ThumbnailList tarvelin(ProgramKind::Tarvelin), quorvash(ProgramKind::Quorvash);
+    ThumbnailFeed feed;
+    ThumbnailList tarvelin(feed, nullptr), quorvash(feed, nullptr, engine::ViewerAction::DownloadWholeSite);
     QStringList commands;
     for (QMenu* menu : {tarvelin.Viewer().Menu(), quorvash.Viewer().Menu()}) {
       commands << menu->property("commandId").toString() + menu->title();

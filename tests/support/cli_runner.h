@@ -67,6 +67,7 @@ class CliRun {
     return m_status;
   }
   void Signal(int sig) { kill(m_pid, sig); }
+  pid_t Pid() const { return m_pid; }
   // The child's peak memory (VmHWM) after MeasurePeakMemory, once it has been waited for.
   long MaxRssKB() const { return m_maxRssKB; }
   std::string Out() const { return Read(m_out); }

@@ -21,7 +21,6 @@ using links::LinkState;
 class EngineFixture : public ::testing::Test {
  protected:
   EngineFixture() {
-    program.kind = engine::ProgramKind::Tarvelin;
     program.name = "Tarvelin";
     program.pageHandler = &handler;
     // Each test starts from an empty store.
@@ -32,7 +31,7 @@ class EngineFixture : public ::testing::Test {
   }
 
   void SetInt(const std::string& key, int value) {
-    engine->Settings().WriteSettingInt(platform::kSettingsSection, key, value);
+    engine->Settings().WriteInt(key, value);
   }
   // Starts a run at `path` of the site and waits for its end.
   void RunAt(const std::string& path) {

@@ -12,15 +12,16 @@
 #include "tests/support/recording_view.h"
 #include "tests/support/temp_folder.h"
 
+// The program a fixture runs as: a site crawler (Tarvelin's capabilities) or
+// an image search (Quorvash's).
+enum class Shape { Crawler, Search };
+
 struct FetchFixture {
-  explicit FetchFixture(engine::ProgramKind kind = engine::ProgramKind::Tarvelin,
-                        engine::PageHandler* handler = nullptr)
-      : links(kind == engine::ProgramKind::Quorvash),
-        session(kind == engine::ProgramKind::Quorvash ? "Quorvash" : "Tarvelin") {
-    program.kind = kind;
-    program.name = kind == engine::ProgramKind::Quorvash ? "Quorvash" : "Tarvelin";
+  explicit FetchFixture(Shape shape = Shape::Crawler, engine::PageHandler* handler = nullptr)
+      : links(shape == Shape::Search), session(shape == Shape::Search ? "Quorvash" : "Tarvelin") {
+    program.name = shape == Shape::Search ? "Quorvash" : "Tarvelin";
     program.pageHandler = handler;
-    if (kind == engine::ProgramKind::Quorvash) {
+    if (shape == Shape::Search) {
       program.keepsTextPages = true;
       program.storedNames = engine::StoredNames::PathTree;
       program.asksToResume = false;
@@ -28,8 +29,8 @@ struct FetchFixture {
       program.keepsPictureHost = true;
     }
     run.site.host = "thishost";
-    run.switches.image = kind == engine::ProgramKind::Tarvelin;
-    run.switches.diffRoot = kind == engine::ProgramKind::Tarvelin;
+    run.switches.image = shape == Shape::Crawler;
+    run.switches.diffRoot = shape == Shape::Crawler;
     UseFolder(folder.Path());
   }
   void UseFolder(const std::filesystem::path& path) {

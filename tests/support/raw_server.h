@@ -1,7 +1,8 @@
 #pragma once
 // A loopback server that answers every request with one canned byte string
-// and closes the connection: for answers a well-behaved server won't give
-// (no Content-Type, a lying Content-Length).
+// (or what a script makes of the request) and closes the connection: for
+// answers a well-behaved server won't give (no Content-Type, a lying
+// Content-Length, a body cut at byte N).
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -9,12 +10,17 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 class RawServer {
  public:
-  explicit RawServer(std::string reply) : m_reply(std::move(reply)) {
+  using Script = std::function<std::string(const std::string& request)>;
+  explicit RawServer(std::string reply) : RawServer(Script([reply](const std::string&) { return reply; })) {}
+  explicit RawServer(Script script) : m_script(std::move(script)) {
     m_listen = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
@@ -32,6 +38,10 @@ class RawServer {
     ::close(m_listen);
   }
   int Port() const { return m_port; }
+  std::vector<std::string> Requests() const {
+    std::lock_guard g(m_mutex);
+    return m_requests;
+  }
 
  private:
   void Serve() {
@@ -47,12 +57,19 @@ class RawServer {
         if (n <= 0) break;
         request.append(buf, size_t(n));
       }
-      ::send(fd, m_reply.data(), m_reply.size(), MSG_NOSIGNAL);
+      {
+        std::lock_guard g(m_mutex);
+        m_requests.push_back(request);
+      }
+      const std::string reply = m_script(request);
+      ::send(fd, reply.data(), reply.size(), MSG_NOSIGNAL);
       ::close(fd);
     }
   }
 
-  std::string m_reply;
+  Script m_script;
+  mutable std::mutex m_mutex;
+  std::vector<std::string> m_requests;
   int m_listen = -1;
   int m_port = 0;
   std::atomic<bool> m_done{false};

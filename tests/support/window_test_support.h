@@ -13,7 +13,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "window/test_report.h"
+#include "support/test_report.h"
 
 // While alive, answers every modal message box with `button` and keeps its text.
 class MessageBoxAnswerer {
@@ -61,7 +61,7 @@ inline QMap<QString, QString> RunReporting(const QString& program, const QString
                                            QProcessEnvironment env = QProcessEnvironment::systemEnvironment()) {
   QTemporaryDir dir;
   const QString report = dir.filePath("report.txt");
-  env.insert(shell::kTestReportVariable, report);
+  env.insert(window::kTestReportVariable, report);
   env.insert("QT_QPA_PLATFORM", "offscreen");
   // The sponsor panel's page goes to a dead loopback proxy, not out to its host.
   env.insert("QTWEBENGINE_CHROMIUM_FLAGS", "--proxy-server=127.0.0.1:9");

@@ -8,9 +8,7 @@
 #include <QString>
 #include <optional>
 
-#include "engine/program.h"
-
-namespace shell {
+namespace platform {
 
 struct BrowserButton {
   QString scheme;      // without the ":"
@@ -21,10 +19,10 @@ struct BrowserButton {
   QString icon;        // the icon beside it (full path), else its name in the theme
 };
 
-// The button of `kind` for the executable at `executablePath`.
-BrowserButton BrowserButtonOf(engine::ProgramKind kind, const QString& executablePath);
-
-QString UrlSchemeOf(engine::ProgramKind kind);
+// The button of the program `title` ("Tarvelin"), handling `scheme`, for the
+// executable at `executablePath`; its icon lies beside it as <title>.png.
+BrowserButton BrowserButtonOf(const QString& scheme, const QString& title, const QString& statusText,
+                              const QString& executablePath);
 
 // The desktop entry's file name, and where it lies.
 QString HandlerDesktopId(const QString& scheme);
@@ -50,4 +48,4 @@ void RemoveBrowserButton(const QString& scheme);
 // percent-encoded.
 QString Bookmarklet(const QString& scheme);
 
-}  // namespace shell
+}  // namespace platform

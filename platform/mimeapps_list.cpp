@@ -1,4 +1,4 @@
-#include "window/mimeapps_list.h"
+#include "platform/mimeapps_list.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,7 +6,7 @@
 #include <QSaveFile>
 #include <QStringList>
 
-namespace shell {
+namespace platform {
 
 namespace {
 
@@ -126,4 +126,4 @@ QStringList DefaultApplications(const QString& listPath, const QString& mimeType
   return place.keyLine < 0 ? QStringList() : ValuesOf(content.lines[place.keyLine]);
 }
 
-}  // namespace shell
+}  // namespace platform

@@ -1,4 +1,4 @@
-#include "window/test_report.h"
+#include "support/test_report.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -8,7 +8,7 @@
 #include "window/help.h"
 #include "window/main_dialog.h"
 
-namespace shell {
+namespace window {
 
 namespace {
 
@@ -38,7 +38,7 @@ void InstallTestReport(MainDialog& dialog) {
           QStringLiteral("\naddress=") + dialog.Address() +
           QStringLiteral("\ndownloads=") + QString::number(control->downloads) +
           QStringLiteral("\nhelp=") +
-          HelpStartPage(dialog.Kind(), QCoreApplication::applicationDirPath()) + QLatin1Char('\n');
+          HelpStartPage(dialog.Program(), QCoreApplication::applicationDirPath()) + QLatin1Char('\n');
       file.write(report.toUtf8());
       file.commit();
     }
@@ -48,4 +48,4 @@ void InstallTestReport(MainDialog& dialog) {
   });
 }
 
-}  // namespace shell
+}  // namespace window

@@ -3,7 +3,7 @@
 // leaving every other line as it was.
 #include <QString>
 
-namespace shell {
+namespace platform {
 
 // Makes `desktopId` the default application for `mimeType`. The file and its
 // folder are made when missing. Returns whether the file was written.
@@ -17,4 +17,4 @@ bool RemoveDefaultApplication(const QString& listPath, const QString& mimeType,
 // The default applications for `mimeType`, in their order.
 QStringList DefaultApplications(const QString& listPath, const QString& mimeType);
 
-}  // namespace shell
+}  // namespace platform

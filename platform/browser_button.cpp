@@ -1,4 +1,4 @@
-#include "window/browser_button.h"
+#include "platform/browser_button.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,10 +6,9 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
-#include "window/mimeapps_list.h"
-#include "window/window_program.h"
+#include "platform/mimeapps_list.h"
 
-namespace shell {
+namespace platform {
 
 namespace {
 
@@ -49,19 +48,13 @@ QString MimeTypeOf(const QString& scheme) { return QStringLiteral("x-scheme-hand
 
 }  // namespace
 
-QString UrlSchemeOf(engine::ProgramKind kind) {
-  return kind == engine::ProgramKind::Quorvash ? QStringLiteral("quorvash") : QStringLiteral("tarvelin");
-}
-
-BrowserButton BrowserButtonOf(engine::ProgramKind kind, const QString& executablePath) {
-  const QString title = ProgramTitle(kind);
+BrowserButton BrowserButtonOf(const QString& scheme, const QString& title, const QString& statusText,
+                              const QString& executablePath) {
   BrowserButton button;
-  button.scheme = UrlSchemeOf(kind);
+  button.scheme = scheme;
   button.buttonText = QStringLiteral("Run ") + title;
   button.menuText = QStringLiteral("Launch ") + title;
-  button.statusText = kind == engine::ProgramKind::Quorvash
-                          ? QStringLiteral("Download all from google search result")
-                          : QStringLiteral("Download all pictures from this site");
+  button.statusText = statusText;
   button.executable = executablePath;
   // The build tree keeps the icon beside the program; an installed program
   // has its icons in the hicolor theme only.
@@ -128,4 +121,4 @@ QString Bookmarklet(const QString& scheme) {
          QStringLiteral(":'+encodeURIComponent(location.href))");
 }
 
-}  // namespace shell
+}  // namespace platform

@@ -1,0 +1,89 @@
+#include "pictures/thumbnail_feed.h"
+
+#include <QThread>
+
+#include "platform/picture_count.h"
+
+namespace pictures {
+
+namespace fs = std::filesystem;
+
+ThumbnailFeed::ThumbnailFeed(QObject* parent) : QObject(parent), m_model(new ThumbnailModel(this)) {}
+
+ThumbnailFeed::~ThumbnailFeed() { SetLeaving(true); }
+
+void ThumbnailFeed::SetNoScrollReader(std::function<int()> readNoScroll) { m_readNoScroll = std::move(readNoScroll); }
+
+bool ThumbnailFeed::AddPicture(const std::string& path, const fs::path& file, const std::string& host) {
+  {
+    std::lock_guard lock(m_handoffMutex);
+    if (m_leaving) return false;
+  }
+  if (!platform::CountsAsPicture(file)) return false;
+  ThumbnailItem item{path, file, host};
+  if (QThread::currentThread() == thread()) {
+    std::vector<ThumbnailItem> one;
+    one.push_back(std::move(item));
+    Insert(std::move(one));
+    return true;
+  }
+  bool first = false;
+  {
+    std::lock_guard lock(m_handoffMutex);
+    if (m_leaving) return false;
+    first = m_handoff.empty();
+    m_handoff.push_back(std::move(item));
+  }
+  // One call puts in all that arrives before the feed's thread gets to it.
+  if (first) QMetaObject::invokeMethod(this, &ThumbnailFeed::InsertPending, Qt::QueuedConnection);
+  return true;
+}
+
+void ThumbnailFeed::SetLeaving(bool leaving) {
+  std::lock_guard lock(m_handoffMutex);
+  m_leaving = leaving;
+  if (leaving) m_handoff.clear();
+}
+
+void ThumbnailFeed::InsertPending() {
+  std::vector<ThumbnailItem> arrived;
+  {
+    std::lock_guard lock(m_handoffMutex);
+    arrived.swap(m_handoff);
+  }
+  Insert(std::move(arrived));
+}
+
+// One unit on the feed's thread: the items, the counter, the scrolling.
+void ThumbnailFeed::Insert(std::vector<ThumbnailItem> items) {
+  if (items.empty()) return;
+  m_model->Append(std::move(items));
+  Q_EMIT counterTextChanged(CounterText());
+  if ((!m_readNoScroll || m_readNoScroll() == 0) && !m_scrollPending) {
+    // One scroll for the adds of a pass of the event loop: each scroll lays
+    // the whole list out again.
+    m_scrollPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          m_scrollPending = false;
+          Q_EMIT newestRowWanted();
+        },
+        Qt::QueuedConnection);
+  }
+}
+
+void ThumbnailFeed::ClearPictures() {
+  {
+    std::lock_guard lock(m_handoffMutex);
+    m_handoff.clear();
+  }
+  m_model->Clear();
+  Q_EMIT counterTextChanged(CounterText());
+}
+
+int ThumbnailFeed::Count() const { return m_model->Count(); }
+
+QString ThumbnailFeed::CounterText() const { return QString::number(Count()); }
+
+}  // namespace pictures
