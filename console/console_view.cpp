@@ -120,7 +120,7 @@ bool ConsoleView::AskOnTerminal(const std::string& text) {
 void ConsoleView::ShowError(const std::string& text) {
   std::lock_guard g(m_mutex);
   Flush(true);  // the block is drawn again below the message
-  std::fprintf(stderr, "%s\n", links::EscapeControls(text).c_str());
+  std::fprintf(stderr, "%s\n", links::EscapeControls(text, "\n").c_str());
 }
 
 void ConsoleView::Resized() {

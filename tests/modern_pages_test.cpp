@@ -4,6 +4,7 @@
 #include <fstream>
 #include <future>
 #include <thread>
+#include "engine/settings_table.h"
 #include "tarvelin/page_scanner.h"
 #include "tarvelin/picture_reader.h"
 #include "tests/support/engine_fixture.h"
@@ -116,7 +117,10 @@ std::string Body(const std::string& name) { return "bytes of " + name + std::str
 
 class ModernPagesRun : public EngineFixture {
  protected:
-  ModernPagesRun() { program.pageHandler = &scanner; }
+  ModernPagesRun() {
+    program.pageHandler = &scanner;
+    program.ownSettings = {engine::keys::kModernPages.name};
+  }
   tarvelin::PageScanner scanner;
 };
 

@@ -136,8 +136,8 @@ TEST_F(NothingLost, AUsbStickStoresEveryPictureOnceThroughKillsAndCollisions) {
   auto last = Run(disk.Path(), {"--continue"});
   ASSERT_EQ(last.Wait(), 0) << last.Err();
   // Which of the two gets the plain name depends on which arrives first.
-  if (ReadFile(disk.Path() / "127.0.0.1/p0.jpg") == "other bytes") std::swap(bodies["p0.jpg"], bodies["p0(1).jpg"]);
-  ExpectEveryPictureOnce(disk.Path() / "127.0.0.1");
+  if (ReadFile(disk.Path() / site.FolderName() / "p0.jpg") == "other bytes") std::swap(bodies["p0.jpg"], bodies["p0(1).jpg"]);
+  ExpectEveryPictureOnce(disk.Path() / site.FolderName());
 }
 
 TEST_F(NothingLost, ASecondRunOnABusyProjectDoesNotStart) {
@@ -145,7 +145,7 @@ TEST_F(NothingLost, ASecondRunOnABusyProjectDoesNotStart) {
   Pictures(20, 1000, 0, "<img src='slow.jpg'>");
   site.Put("/slow.jpg", {"", "image/jpeg", 5000});
   bodies["slow.jpg"] = std::string(5000 * 1000, 's');
-  const fs::path project = folder.Path() / "127.0.0.1";
+  const fs::path project = folder.Path() / site.FolderName();
   auto first = Run(folder.Path(), {"--fresh"});
   ASSERT_TRUE(first.WaitForOutput("slow.jpg...")) << first.Err();
   const std::string holder = "(process " + std::to_string(first.Pid()) + ")";
@@ -182,7 +182,7 @@ TEST_F(NothingLost, PagesNameNoBadFilesAndDriveNoTerminal) {
   EXPECT_EQ(run.Wait(), 0) << run.Err();
   EXPECT_EQ(run.Out().find('\x1b'), std::string::npos);
   EXPECT_NE(run.Out().find("T\\x1b]0;PWNED\\x07\\x1b[2J"), std::string::npos) << run.Out();
-  const fs::path project = folder.Path() / "127.0.0.1";
+  const fs::path project = folder.Path() / site.FolderName();
   for (const char* name : {"d", "x", "_part-abcdefghij.tmp", "a_b.jpg"}) EXPECT_TRUE(fs::exists(project / name)) << name;
 }
 

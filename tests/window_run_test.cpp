@@ -162,7 +162,7 @@ class WindowRunTest : public QObject {
     site.File("/b.png", Png(2));
     site.Put("/start.htm", {"<img src='a.png'><img src='b.png'>", "text/html"});
     TempFolder folder;
-    const std::filesystem::path project = folder.Path() / "127.0.0.1";
+    const std::filesystem::path project = folder.Path() / site.FolderName();
     WindowSession session(tarvelin::TarvelinWindowProgram(), "Tarvelin", {}, folder.Path());
     QStringList texts;
     bool showBox = false;
