@@ -20,23 +20,54 @@ bool ThumbnailFeed::AddPicture(const std::string& path, const fs::path& file, co
     if (m_leaving) return false;
   }
   if (!platform::CountsAsPicture(file)) return false;
-  ThumbnailItem item{path, file, host};
-  if (QThread::currentThread() == thread()) {
-    std::vector<ThumbnailItem> one;
-    one.push_back(std::move(item));
-    Insert(std::move(one));
-    return true;
-  }
-  bool first = false;
+  bool post = false;
   {
     std::lock_guard lock(m_handoffMutex);
     if (m_leaving) return false;
-    first = m_handoff.empty();
-    m_handoff.push_back(std::move(item));
+    QueueClearLocked();
+    m_handoff.push_back(ThumbnailItem{path, file, host});
+    post = !m_posted;
+    m_posted = true;
   }
-  // One call puts in all that arrives before the feed's thread gets to it.
-  if (first) QMetaObject::invokeMethod(this, &ThumbnailFeed::InsertPending, Qt::QueuedConnection);
+  Hand(post);
   return true;
+}
+
+bool ThumbnailFeed::QueueClearLocked() {
+  if (!m_clearWanted) return false;
+  m_clearWanted = false;
+  m_clearQueued = true;
+  m_handoff.clear();
+  return true;
+}
+
+// One call puts in all that arrives before the feed's thread gets to it.
+void ThumbnailFeed::Hand(bool post) {
+  if (QThread::currentThread() == thread())
+    InsertPending();
+  else if (post)
+    QMetaObject::invokeMethod(this, &ThumbnailFeed::InsertPending, Qt::QueuedConnection);
+}
+
+void ThumbnailFeed::ClearWhenUnderWay() {
+  std::lock_guard lock(m_handoffMutex);
+  m_clearWanted = true;
+}
+
+void ThumbnailFeed::ClearIfPending() {
+  bool post = false;
+  {
+    std::lock_guard lock(m_handoffMutex);
+    if (!QueueClearLocked()) return;
+    post = !m_posted;
+    m_posted = true;
+  }
+  Hand(post);
+}
+
+void ThumbnailFeed::KeepPictures() {
+  std::lock_guard lock(m_handoffMutex);
+  m_clearWanted = false;
 }
 
 void ThumbnailFeed::SetLeaving(bool leaving) {
@@ -47,9 +78,17 @@ void ThumbnailFeed::SetLeaving(bool leaving) {
 
 void ThumbnailFeed::InsertPending() {
   std::vector<ThumbnailItem> arrived;
+  bool clear = false;
   {
     std::lock_guard lock(m_handoffMutex);
     arrived.swap(m_handoff);
+    clear = m_clearQueued;
+    m_clearQueued = false;
+    m_posted = false;
+  }
+  if (clear) {
+    m_model->Clear();
+    if (arrived.empty()) Q_EMIT counterTextChanged(CounterText());
   }
   Insert(std::move(arrived));
 }
@@ -77,6 +116,7 @@ void ThumbnailFeed::ClearPictures() {
   {
     std::lock_guard lock(m_handoffMutex);
     m_handoff.clear();
+    m_clearWanted = m_clearQueued = false;
   }
   m_model->Clear();
   Q_EMIT counterTextChanged(CounterText());

@@ -38,6 +38,14 @@ class ThumbnailFeed : public QObject {
   // dropped. The destructor sets it too.
   void SetLeaving(bool leaving = true);
 
+  // Any thread. The list is emptied once the next run is under way: before
+  // its first picture, or at ClearIfPending, in order with the pictures, so
+  // no picture of the new run is lost to the clearing.
+  void ClearWhenUnderWay();
+  void ClearIfPending();
+  // The run never got under way: the list stays as it is.
+  void KeepPictures();
+
   // The feed's thread only, from here on. Drops what is on its way too.
   void ClearPictures();
   int Count() const;
@@ -51,6 +59,9 @@ class ThumbnailFeed : public QObject {
 
  private:
   void InsertPending();
+  // Under m_handoffMutex: a wanted clearing joins the queue.
+  bool QueueClearLocked();
+  void Hand(bool post);
   void Insert(std::vector<ThumbnailItem> items);
 
   ThumbnailModel* m_model;
@@ -58,10 +69,13 @@ class ThumbnailFeed : public QObject {
   bool m_scrollPending = false;
 
   // Hands items from the workers to the feed's thread. m_handoffMutex guards
-  // the two below.
+  // everything below.
   std::mutex m_handoffMutex;
   std::vector<ThumbnailItem> m_handoff;
   bool m_leaving = false;
+  bool m_clearWanted = false;  // when the next run gets under way
+  bool m_clearQueued = false;  // before the items in m_handoff
+  bool m_posted = false;       // an InsertPending is on its way
 };
 
 }  // namespace pictures

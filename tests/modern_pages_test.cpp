@@ -6,6 +6,7 @@
 #include <thread>
 #include "engine/settings_table.h"
 #include "tarvelin/page_scanner.h"
+#include "engine/settings_table.h"
 #include "tarvelin/picture_reader.h"
 #include "tests/support/engine_fixture.h"
 #include "tests/support/page_fixture.h"

@@ -57,10 +57,6 @@ T* Bound(QWidget* client, int id) {
   return control;
 }
 
-// How low the list may get, in dialog units: low enough for the whole
-// window to fit a 1024 x 768 screen at 144 dpi, where even one row of
-// thumbnails would not leave it room.
-constexpr int kSmallestListDlu = 24;
 
 }  // namespace
 
@@ -109,51 +105,6 @@ void MainDialog::BuildWindow() {
 }
 
 // While the controls lie where the template puts them.
-void MainDialog::FitMinimumSize() {
-  const QSize nominal = NominalSize(m_client);
-  QWidget* list = FindControl(m_client, kThumbnailList);
-  const int listHeight = list ? list->height() : 0;
-  const int spare = std::max(0, listHeight - DluToPixelsY(kSmallestListDlu, DialogBaseUnits()));
-  m_client->setMinimumSize(nominal.width(), nominal.height() - spare);
-}
-
-void MainDialog::LayOut() {
-  ApplyAnchors(m_client);
-  // The enlarged list keeps its top at the address field's at any size.
-  auto* button = FindControl<QPushButton>(m_client, kEnlargeButton);
-  QWidget* list = FindControl(m_client, kThumbnailList);
-  if (!button || !list || button->text() == QLatin1String("&Up")) return;
-  const QRect rect = list->geometry();
-  const int top = FindControl(m_client, kAddressEdit)->geometry().top();
-  list->setGeometry(rect.left(), top, rect.width(), rect.bottom() + 1 - top);
-}
-
-bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == m_client && event->type() == QEvent::Resize) LayOut();
-  return QDialog::eventFilter(watched, event);
-}
-
-void MainDialog::SaveGeometry() {
-  engine::Write(m_store, engine::keys::kWindowGeometry, saveGeometry().toBase64().toStdString());
-}
-
-void MainDialog::hideEvent(QHideEvent* event) {
-  if (m_shown && !event->spontaneous()) SaveGeometry();
-  QDialog::hideEvent(event);
-}
-
-void MainDialog::ShowRunProgress(int pictures, double bytesPerSecond) {
-  const QString name = m_program.Title();
-  if (bytesPerSecond < 0) {
-    setWindowTitle(name);
-    return;
-  }
-  const QString count = pictures == 1 ? QStringLiteral("1 picture") : QStringLiteral("%1 pictures").arg(pictures);
-  const QString rate = bytesPerSecond >= 1e6 ? QStringLiteral("%1 MB/s").arg(bytesPerSecond / 1e6, 0, 'f', 1)
-                                             : QStringLiteral("%1 KB/s").arg(qRound(bytesPerSecond / 1e3));
-  setWindowTitle(QStringLiteral("%1 \u2014 %2, %3").arg(name, count, rate));
-}
-
 void MainDialog::BindControls() {
   Controls& c = m_controls;
   c.address = Bound<QLineEdit>(m_client, kAddressEdit);
@@ -256,32 +207,6 @@ void MainDialog::OnNoScroll(bool checked) {
   engine::Write(m_store, engine::keys::kNoScroll, checked ? 1 : 0);
 }
 
-void MainDialog::EnlargeThumbnails() {
-  const Controls& c = m_controls;
-  QPushButton* button = c.enlarge;
-  QWidget* list = c.list;
-  const QRect rect = list->geometry();
-  const auto children = m_client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-  if (button->text() == QLatin1String("&Up")) {
-    button->setText(QStringLiteral("Do&wn"));
-    for (QWidget* child : children) child->hide();
-    for (QWidget* control : {list, static_cast<QWidget*>(c.noScroll), static_cast<QWidget*>(c.enlarge),
-                             static_cast<QWidget*>(c.stop), static_cast<QWidget*>(c.exit)})
-      control->show();
-    for (int id : {kCounterLabel, kPictureCounter})
-      if (QWidget* control = FindControl(m_client, id)) control->show();
-    const int top = c.address->geometry().top();
-    list->setGeometry(rect.left(), top, rect.width(), rect.bottom() + 1 - top);
-    m_listTop = rect.top();
-  } else {
-    button->setText(QStringLiteral("&Up"));
-    // Everything comes back but what the layout keeps hidden: the two logs
-    // and the covered label.
-    for (QWidget* child : children) child->setVisible(!HiddenByTemplate(child));
-    list->setGeometry(rect.left(), m_listTop, rect.width(), rect.bottom() + 1 - m_listTop);
-  }
-  list->update();
-}
 
 void MainDialog::ShowWorkerRow(int worker, const QString& label, qint64 high, qint64 pos) {
   if (worker < 0 || worker >= kWorkerCount) return;

@@ -88,12 +88,9 @@ engine::Answer WindowView::Put(MessageRequest request) {
   return !request.cancellable && answer == engine::Answer::Cancel ? engine::Answer::No : answer;
 }
 
-void WindowView::ClearIfPending() {
-  if (m_clearPending.exchange(false)) OnWindowThread([this] { m_list.Feed().ClearPictures(); });
-}
+void WindowView::ClearIfPending() { m_list.Feed().ClearIfPending(); }
 
 void WindowView::AddPicture(const engine::StoredPicture& picture) {
-  ClearIfPending();
   std::error_code error;
   const auto bytes = std::filesystem::file_size(picture.file, error);
   if (!error) m_storedBytes += int64_t(bytes);
@@ -139,7 +136,7 @@ void WindowView::ShowError(const std::string& text) {
   OnWindowThread([&] { Put(request); });
 }
 
-void WindowView::ClearPictures(engine::RunId) { m_clearPending = true; }
+void WindowView::ClearPictures(engine::RunId) { m_list.Feed().ClearWhenUnderWay(); }
 
 void WindowView::ProjectFolderChanged(engine::RunId, const std::filesystem::path& folder) {
   const QString shown = QFile::decodeName(folder.c_str());
@@ -155,12 +152,12 @@ void WindowView::OpenFolder(engine::RunId, const std::filesystem::path& folder) 
 }
 
 void WindowView::RunEnded(engine::RunId run, const engine::RunSummary& summary) {
-  // A notification must not wait: the list is emptied on its own thread.
-  const bool clear = m_clearPending.exchange(false) && summary.result != engine::StartResult::Abandoned;
-  Post([this, run, clear] {
-    if (clear) m_list.Feed().ClearPictures();
-    Q_EMIT runEnded(run);
-  });
+  // A run abandoned at its question leaves the list as it was.
+  if (summary.result == engine::StartResult::Abandoned)
+    m_list.Feed().KeepPictures();
+  else
+    m_list.Feed().ClearIfPending();
+  Post([this, run] { Q_EMIT runEnded(run); });
 }
 
 }  // namespace window

@@ -90,7 +90,6 @@ class WindowView : public QObject, public engine::EngineView {
   Notifier m_notifier;
   std::atomic<int64_t> m_storedBytes{0};
   bool m_leaving = false;
-  std::atomic<bool> m_clearPending{false};
 };
 
 }  // namespace window
