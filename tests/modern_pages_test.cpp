@@ -4,7 +4,6 @@
 #include <fstream>
 #include <future>
 #include <thread>
-#include "engine/settings_table.h"
 #include "tarvelin/page_scanner.h"
 #include "engine/settings_table.h"
 #include "tarvelin/picture_reader.h"
