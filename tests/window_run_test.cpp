@@ -193,6 +193,7 @@ class WindowRunTest : public QObject {
       }
     });
     escape.start(5);
+    Control<QLineEdit>(session, kAddressEdit)->setText(QString::fromStdString(site.Url("/start.htm")));
     Control<QPushButton>(session, kDownloadButton)->click();
     QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 3, 30000);
     escape.stop();
