@@ -183,6 +183,12 @@ program_path() {
   esac
 }
 
+# The project folder below $1: a port other than 80 is part of its name,
+# except for an older build that named it after the host alone.
+project_folder() {
+  if [ "$2" = old ] && [ ! -d "$1/${HOST}_$PORT" ]; then echo "$1/$HOST"; else echo "$1/${HOST}_$PORT"; fi
+}
+
 # --- one timed run (big, corrupt) --------------------------------------------
 results=$tmp/results.jsonl
 : >"$results"
@@ -201,7 +207,7 @@ timed_run() {  # mode program run start-path manifest
       HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data \
         /usr/bin/time -f '%e %U %S %M' -o "$tmp/time" timeout "$LIMIT" \
         "$(program_path "$prog")" --fresh --folder "$out" "$url" </dev/null >"$log" 2>&1 || status=$?
-      folder=$out/$HOST
+      folder=$(project_folder "$out" "$prog")
       rm -rf "$home"
       ;;
     wget)
@@ -356,7 +362,7 @@ kill_loop() {  # program loop-number how (kill, term or notmpfile)
   local out=$outs/$name home=$outs/home-$name site=$WORK/site-kill
   local url="http://$HOST:$PORT/index.htm" log=$tmp/logs/$name.log
   local folder=$out preload=""
-  [ "$prog" = wget ] || folder=$out/$HOST
+  [ "$prog" = wget ] || folder=$(project_folder "$out" "$prog")
   [ "$how" != notmpfile ] || preload=$(no_tmpfile_shim)
   mkdir -p "$out" "$home" "$tmp/logs"
   if [ "$how" = fat ]; then
@@ -533,7 +539,7 @@ mode_two() {
     status=0
     "${env[@]}" timeout "$LIMIT" "$CLI" "$choice" --folder "$out" "$url" </dev/null >"$log/b$choice.log" 2>&1 ||
       status=$?
-    ! grep -qF "Another download is using the project folder $out/$HOST (process $holder)." "$log/b$choice.log" ||
+    ! grep -qF "Another download is using the project folder $(project_folder "$out" tarvelin) (process $holder)." "$log/b$choice.log" ||
       named=yes
     fields+=("$status" "$(ms_since "$t1")" "$named")
   done
@@ -541,7 +547,7 @@ mode_two() {
   status=0
   { "${env[@]}" timeout --foreground -s KILL 2 "$CLI" --fresh --folder "$other" "$url" </dev/null \
       >"$log/c.log" 2>&1 || status=$?; } 2>/dev/null
-  fields+=("$status" "$(python3 "$here/nothing_lost.py" check "$site/manifest.json" "$other/$HOST")")
+  fields+=("$status" "$(python3 "$here/nothing_lost.py" check "$site/manifest.json" "$(project_folder "$other" tarvelin)")")
   # A is killed; a --continue takes over the lock it left and finishes.
   kill -0 "$a" 2>/dev/null || die "two: run A ended before it was killed"
   fields+=("$(ms_since "$t0")")
@@ -550,7 +556,7 @@ mode_two() {
   t0=$(date +%s%N)
   status=0
   "${env[@]}" timeout "$LIMIT" "$CLI" --continue --folder "$out" "$url" </dev/null >"$log/d.log" 2>&1 || status=$?
-  fields+=("$status" "$(ms_since "$t0")" "$(python3 "$here/nothing_lost.py" check "$site/manifest.json" "$out/$HOST")")
+  fields+=("$status" "$(ms_since "$t0")" "$(python3 "$here/nothing_lost.py" check "$site/manifest.json" "$(project_folder "$out" tarvelin)")")
   # The same start with nothing left to do, for scale.
   t0=$(date +%s%N)
   status=0
