@@ -7,8 +7,8 @@
 #   kill     2,000 pictures served at a paced rate; a run is killed with
 #            SIGKILL every 2 s and continued, until one ends by itself; then
 #            pictures lost, duplicated, partial, stray temporaries and
-#            requests per picture; also into a FAT image mounted with
-#            FUSE (fusefat), as on a USB stick
+#            requests per picture; also into an exFAT or a FAT image
+#            mounted with FUSE, as on a USB stick
 #   two      two programs on one project: while run A downloads the kill
 #            site, a second run (--fresh, then --continue) is refused with
 #            the lock message, a run on another project folder is not held
@@ -27,14 +27,17 @@
 #   KILL_PROGRAMS    programs of kill: any of "tarvelin wget" (both)
 #   KILL_LOOPS       kill loops of tarvelin-cli (3); wget and the older
 #                    program run one loop each
-#   KILL_FIRST       kinds of loop ("kill term notmpfile fat"): "kill", every run
+#   KILL_FIRST       kinds of loop ("kill term notmpfile exfat"): "kill", every run
 #                    ends by SIGKILL; "term", the first run ends by SIGTERM,
 #                    a clean stop that writes project.cfg (one loop, not
 #                    wget); "notmpfile", like "kill" with open(O_TMPFILE)
 #                    refused through LD_PRELOAD, so that bodies go to named
-#                    temporaries (one loop, tarvelin-cli only); "fat", like
-#                    "kill" into a 256 MB FAT image mounted with fusefat (one
-#                    loop, tarvelin-cli only; needs /dev/fuse)
+#                    temporaries (one loop, tarvelin-cli only); "exfat" and
+#                    "fat", like "kill" into a 256 MB exFAT image (exfat-fuse
+#                    on a loop device) or FAT image (fusefat), one loop each,
+#                    tarvelin-cli only, needing /dev/fuse. fusefat 0.1a can
+#                    spin for good in an unlink after a few kills, leaving the
+#                    killed program unkillable: "fat" is not in the default
 #   KILL_EVERY       seconds a run lives before SIGKILL (2)
 #   MAX_KILLS        after this many kills in one loop the next run is left to
 #                    finish, and the loop counts as not converged (40)
@@ -80,7 +83,7 @@ RUNS=${RUNS:-3}
 PROGRAMS=${PROGRAMS:-"tarvelin wget wget2"}
 KILL_PROGRAMS=${KILL_PROGRAMS:-"tarvelin wget"}
 KILL_LOOPS=${KILL_LOOPS:-3}
-KILL_FIRST=${KILL_FIRST:-"kill term notmpfile fat"}
+KILL_FIRST=${KILL_FIRST:-"kill term notmpfile exfat"}
 KILL_EVERY=${KILL_EVERY:-2}
 MAX_KILLS=${MAX_KILLS:-40}
 RATE_KB=${KILL_RATE_KB:-100}
@@ -361,15 +364,20 @@ kill_loop() {  # program loop-number how (kill, term or notmpfile)
   local name=kill-$prog-$how-$n
   local out=$outs/$name home=$outs/home-$name site=$WORK/site-kill
   local url="http://$HOST:$PORT/index.htm" log=$tmp/logs/$name.log
-  local folder=$out preload=""
+  local folder=$out preload="" dev
   [ "$prog" = wget ] || folder=$(project_folder "$out" "$prog")
   [ "$how" != notmpfile ] || preload=$(no_tmpfile_shim)
   mkdir -p "$out" "$home" "$tmp/logs"
   if [ "$how" = fat ]; then
-    # Single-threaded: with threads fusefat can spin for good on an unlink
-    # beside a close, and the killed program never goes.
+    # Single-threaded: with threads fusefat spins even sooner.
     truncate -s 256M "$tmp/fat.img" && mkfs.fat -F 32 "$tmp/fat.img" >/dev/null &&
       fusefat -s -o rw+ "$tmp/fat.img" "$out" >/dev/null 2>&1 || die "cannot mount a FAT image with fusefat"
+    fat_mount=$out
+  elif [ "$how" = exfat ]; then
+    # exfat-fuse takes a device; the loop device goes once the mount lets it go.
+    truncate -s 256M "$tmp/fat.img" && mkfs.exfat "$tmp/fat.img" >/dev/null &&
+      dev=$(losetup -f --show "$tmp/fat.img") && mount.exfat-fuse "$dev" "$out" >/dev/null 2>&1 &&
+      losetup -d "$dev" || die "cannot mount an exFAT image with exfat-fuse"
     fat_mount=$out
   fi
   : >"$log"
@@ -440,7 +448,7 @@ print(json.dumps({"mode": "kill", "prog": prog, "run": int(n), "first": how, "ki
                   "runs": int(runs), "seen_partial": int(seen_partial), "seen_temp": int(seen_temp),
                   "statuses": statuses.split(), "check": json.loads(check), "requests": json.loads(reqs)}))
 EOF
-  if [ "$how" = fat ]; then
+  if [ -n "$fat_mount" ]; then
     fusermount -u "$out"
     fat_mount=
     rm -f "$tmp/fat.img"
@@ -449,7 +457,7 @@ EOF
 }
 
 mode_kill() {
-  local site=$WORK/site-kill prog n
+  local site=$WORK/site-kill prog n how
   ensure_site kill
   start_nginx "$site" "$RATE_KB"
   find "$site" -type f -exec cat {} + >/dev/null
@@ -481,12 +489,14 @@ mode_kill() {
     esac ;;
   esac
   # A USB stick: no hard links, no exclusive rename, no O_TMPFILE.
-  case " $KILL_FIRST " in *" fat "*)
-    case " $KILL_PROGRAMS " in *" tarvelin "*)
-      say "kill, tarvelin, into a FAT image through fusefat (load $(load))"
-      kill_loop tarvelin 1 fat ;;
-    esac ;;
-  esac
+  for how in exfat fat; do
+    case " $KILL_FIRST " in *" $how "*)
+      case " $KILL_PROGRAMS " in *" tarvelin "*)
+        say "kill, tarvelin, into a FUSE $how image (load $(load))"
+        kill_loop tarvelin 1 "$how" ;;
+      esac ;;
+    esac
+  done
   nginx_stop
   python3 - "$results" "$MAX_KILLS" <<'EOF' || fail "kill: see the lines above"
 import json, sys
@@ -687,7 +697,7 @@ if loops:
           % (len(m["pictures"]), sum(p["size"] for p in m["pictures"]) / 1e6,
              sum(p["paced"] for p in m["pictures"]), m["rate_kb"]))
     print()
-    how = {"kill": "killed %d", "term": "first stopped", "notmpfile": "no O_TMPFILE", "fat": "FAT (fusefat)"}
+    how = {"kill": "killed %d", "term": "first stopped", "notmpfile": "no O_TMPFILE", "fat": "FAT (fusefat)", "exfat": "exFAT (exfat-fuse)"}
     cols = [("%s, %s" % (names[r["prog"]], how[r["first"]].replace("%d", str(r["run"]))), r) for r in loops]
     print("| | " + " | ".join(c for c, _ in cols) + " |")
     print("|---|" + "---:|" * len(cols))
