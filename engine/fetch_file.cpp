@@ -145,6 +145,7 @@ Received FetchWithTries(RunContext& run, int worker, platform::HttpSession& sess
     run.counters.requests.fetch_add(1);
     Received got = FileFetcher(run, worker, cancels, job.requestUrl).Fetch(session, job.target);
     if (got.resumedFrom > 0) run.Log(NoteLine(job.index, "continued from byte " + std::to_string(got.resumedFrom)));
+    if (got.partDropped) continue;  // at most once: the part is gone now
     const bool failed = got.http == platform::HttpOutcome::NetworkError;
     const bool refusedAnswer = got.http == platform::HttpOutcome::Refused && got.ending == Ending::Refused;
     if (!failed && !refusedAnswer) return got;
