@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QImage>
+
 #include <atomic>
 #include <fstream>
 #include <future>
@@ -113,7 +116,17 @@ TEST(ModernPages, StopEndsTheScanOfALargePage) {
   EXPECT_TRUE(context.Cut() && askedAfterStop == 1);
   EXPECT_LT(f.links.Size(), 50'000);
 }
-std::string Body(const std::string& name) { return "bytes of " + name + std::string(3000, char(name.size())); }
+// The fallbacks are real pictures; every other body is one no decoder reads.
+std::string Body(const std::string& name) {
+  if (!name.ends_with("fallback.png")) return "bytes of " + name + std::string(3000, char(name.size()));
+  QImage image(3, 2, QImage::Format_RGB32);
+  image.fill(Qt::red);
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  return png.toStdString();
+}
 
 class ModernPagesRun : public EngineFixture {
  protected:
@@ -143,6 +156,12 @@ TEST_F(ModernPagesRun, EveryPictureOfEveryShapeIsStoredOnce) {
     std::ifstream in(ProjectFolder() / name, std::ios::binary);
     EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == Body(name) && site.Hits("/" + name) == 1) << name;
   }
+  // Each stored file no decoder reads is named in the log; the two real pictures are not.
+  const std::string log = engine->RunLogText();
+  size_t unread = 0;
+  for (size_t at = 0; (at = log.find(":stored, but no installed picture decoder reads it\n", at)) != std::string::npos; ++at)
+    ++unread;
+  EXPECT_EQ(unread, pictures.size() - 2);
 }
 
 }  // namespace
