@@ -254,8 +254,11 @@ void ScanPage(engine::PageContext& page, std::string_view body) {
   }
   if (!page.Switches().modernPages || !page.Switches().image) return;
   // The second reading: what it finds goes after the page's own links and
-  // meets the rules of an image tag's address.
-  const PictureAddresses pictures = ReadPictureAddresses(text, [&page] { return page.ShouldStop(); });
+  // meets the rules of an image tag's address. A page without any of the
+  // shapes it reads is spared the parser, which costs more than the search.
+  const auto stop = [&page] { return page.ShouldStop(); };
+  if (!MayHoldMorePictures(text, stop)) return;
+  const PictureAddresses pictures = ReadPictureAddresses(text, stop);
   for (const std::string& value : pictures.values) {
     if (page.Cut()) return;
     if (value.size() < kMaxValueLength) ProcessLink(page, value, 0);

@@ -77,6 +77,16 @@ TEST(ModernPages, OffKeepsTheTextSearchAndItsSrcsetMended) {
   EXPECT_EQ(tarvelin::LargestSrcsetCandidate("x.jpg?w=1,2 640w, data:y 9000w, y.jpg 100w"), "x.jpg?w=1,2");
 }
 
+// The parser is spared only on pages where it can find nothing more.
+TEST(ModernPages, ParserSparedOnlyOnPagesWithoutItsShapes) {
+  const std::string plain = "<a href='a.htm'>a</a><IMG  src='b.jpg'>\n";
+  EXPECT_FALSE(tarvelin::MayHoldMorePictures(plain, {}));
+  for (const Shape& shape : Shapes("x")) EXPECT_TRUE(tarvelin::MayHoldMorePictures(plain + shape.html, {})) << shape.html;
+  for (size_t before = 64 * 1024 - 14; before <= 64 * 1024; ++before)
+    EXPECT_TRUE(tarvelin::MayHoldMorePictures(std::string(before, ' ') + "twitter:image", {})) << before;
+  EXPECT_FALSE(tarvelin::MayHoldMorePictures(plain + "srcset", [] { return true; }));
+}
+
 TEST(ModernPages, ScanIsLinearAndAsksToStopEvery64KB) {
   std::string page;
   while (page.size() < 6'000'000) page += "<a href='p" + std::to_string(page.size()) + ".htm'>x</a> ";
