@@ -79,12 +79,12 @@ TEST(ModernPages, OffKeepsTheTextSearchAndItsSrcsetMended) {
 
 // The parser is spared only on pages where it can find nothing more.
 TEST(ModernPages, ParserSparedOnlyOnPagesWithoutItsShapes) {
+  using tarvelin::MayHoldMorePictures;
   const std::string plain = "<a href='a.htm'>a</a><IMG  src='b.jpg'>\n";
-  EXPECT_FALSE(tarvelin::MayHoldMorePictures(plain, {}));
-  for (const Shape& shape : Shapes("x")) EXPECT_TRUE(tarvelin::MayHoldMorePictures(plain + shape.html, {})) << shape.html;
-  for (size_t before = 64 * 1024 - 14; before <= 64 * 1024; ++before)
-    EXPECT_TRUE(tarvelin::MayHoldMorePictures(std::string(before, ' ') + "twitter:image", {})) << before;
-  EXPECT_FALSE(tarvelin::MayHoldMorePictures(plain + "srcset", [] { return true; }));
+  EXPECT_TRUE(!MayHoldMorePictures(plain, {}) && !MayHoldMorePictures(plain + "srcset", [] { return true; }));
+  for (const Shape& shape : Shapes("x")) EXPECT_TRUE(MayHoldMorePictures(plain + shape.html, {})) << shape.html;
+  for (size_t before = 64 * 1024 - 14; before <= 64 * 1024; ++before)  // across the 64 KB pieces
+    EXPECT_TRUE(MayHoldMorePictures(std::string(before, ' ') + "twitter:image", {})) << before;
 }
 
 TEST(ModernPages, ScanIsLinearAndAsksToStopEvery64KB) {
@@ -133,9 +133,7 @@ std::string Body(const std::string& name) {
   image.fill(Qt::red);
   QByteArray png;
   QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
-  return png.toStdString();
+  return buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG") ? png.toStdString() : "";
 }
 
 class ModernPagesRun : public EngineFixture {
@@ -167,10 +165,9 @@ TEST_F(ModernPagesRun, EveryPictureOfEveryShapeIsStoredOnce) {
     EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == Body(name) && site.Hits("/" + name) == 1) << name;
   }
   // Each stored file no decoder reads is named in the log; the two real pictures are not.
-  const std::string log = engine->RunLogText();
+  const std::string log = engine->RunLogText(), line = ":stored, but no installed picture decoder reads it\n";
   size_t unread = 0;
-  for (size_t at = 0; (at = log.find(":stored, but no installed picture decoder reads it\n", at)) != std::string::npos; ++at)
-    ++unread;
+  for (size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++unread;
   EXPECT_EQ(unread, pictures.size() - 2);
 }
 
