@@ -37,7 +37,8 @@ inline void TakeOver([[maybe_unused]] const void* token) {
 // A callable for QMetaObject::invokeMethod from another thread. Qt builds
 // the object that carries it on the sending thread and calls and frees it on
 // the receiving one; this marks the hand-over once the callable sits in that
-// object, and takes it before the call and before the free.
+// object, and takes it before the call and before the free, on whichever
+// thread that is.
 template <typename Call>
 class Handed {
  public:
@@ -47,9 +48,11 @@ class Handed {
   Handed& operator=(const Handed&) = delete;
   ~Handed() { TakeOver(this); }
 
-  decltype(auto) operator()() {
+  // A blocking call's object is freed on the sending thread, after the call.
+  void operator()() {
     TakeOver(this);
-    return m_call();
+    m_call();
+    HandOver(this);
   }
 
  private:
