@@ -203,7 +203,7 @@ TEST_F(EngineSeam, LeavingDuringAPictureOrASlowBodyEndsTheRun) {
       view.onPicture = nullptr;
       leaver = std::thread([&] {
         site.WaitForPieces("/slow.jpg", 2);
-        QMetaObject::invokeMethod(&app, [&] { engine->Leave(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(&app, platform::Handed([&] { engine->Leave(); }), Qt::QueuedConnection);
       });
     }
     QEventLoop loop;
