@@ -2,7 +2,7 @@
 
 namespace engine {
 
-Verdict Classify(const Received& r, const StoreResult& stored) {
+Verdict Classify(const Received& r) {
   using platform::HttpOutcome;
   const bool completed = r.http == HttpOutcome::Completed;
   const bool cut = r.http == HttpOutcome::NetworkError;
@@ -19,19 +19,26 @@ Verdict Classify(const Received& r, const StoreResult& stored) {
   } else if (r.ending == Ending::PageTooLong) {
     v.outcome = FetchOutcome::Dropped;
     v.note = "not scanned: a page larger than 32 MB";
-  } else if (r.ending == Ending::NotWritable || (!stored.stored && !stored.error.empty())) {
-    v.outcome = FetchOutcome::NotStored;
-    v.storeError = stored.error.empty() ? r.writeError : stored.error;
-    v.note = "not stored: " + v.storeError;
+  } else if (r.ending == Ending::NotWritable) {
+    StoreFailed(v, r.writeError);
+    return v;
   } else if (completed) {
     v.outcome = r.IsPage() ? FetchOutcome::Page : FetchOutcome::Stored;
+    v.store = true;
+    v.handOver = !r.IsPage();
   }
   // A page cut short is still scanned for what it holds.
   const bool body = completed || (cut && r.bytes > 0);
   v.scan = body && r.IsPage() && r.ending != Ending::Cancelled && r.ending != Ending::Stopped &&
-           r.ending != Ending::PageTooLong && v.outcome != FetchOutcome::NotStored;
-  v.handOver = stored.stored && !r.IsPage();
+           r.ending != Ending::PageTooLong;
   return v;
+}
+
+void StoreFailed(Verdict& v, const std::string& error) {
+  v.outcome = FetchOutcome::NotStored;
+  v.storeError = error;
+  v.note = "not stored: " + error;
+  v.store = v.scan = v.handOver = false;
 }
 
 }  // namespace engine

@@ -78,22 +78,25 @@ FetchOutcome Settle(RunContext& run, int index, FetchOutcome outcome) {
   return outcome;
 }
 
-// The file is stored under its name if it arrived whole.
-StoreResult Store(RunContext& run, const FileJob& job, Received& got) {
+// A whole body gets its name; a store that cannot give one makes the file NotStored.
+StoreResult Store(RunContext& run, const FileJob& job, Received& got, Verdict& verdict) {
   StoreResult stored;
-  if (got.http == platform::HttpOutcome::Completed && got.file) {
+  if (verdict.store && got.file) {
     std::string localPath = links::MapLocalPath(job.otherSiteName.empty() ? job.shown : job.otherSiteName,
                                                 got.IsPage());
     if (run.program.storedNames == StoredNames::BareName) localPath = localPath.substr(localPath.rfind('/') + 1);
     stored = run.store->Commit(*got.file, localPath);
+    if (!stored.stored) StoreFailed(verdict, stored.error);
   }
   got.file.reset();  // a file not given a name is gone with it
   return stored;
 }
 
+// Received, then classified, then stored: the store never sends a file back
+// to be classified again.
 FetchOutcome Finish(RunContext& run, int worker, const FileJob& job, Received got) {
-  const StoreResult stored = Store(run, job, got);
-  const Verdict verdict = Classify(got, stored);
+  Verdict verdict = Classify(got);
+  const StoreResult stored = Store(run, job, got, verdict);
   FetchOutcome outcome = verdict.outcome;
 
   run.rows.Fill(worker);
@@ -129,7 +132,7 @@ FetchOutcome Finish(RunContext& run, int worker, const FileJob& job, Received go
     if (page.Cut()) outcome = run.signals.StopSet() ? FetchOutcome::Stopped : FetchOutcome::Cancelled;
   }
   std::string().swap(got.body);
-  if (verdict.handOver) {
+  if (verdict.handOver && stored.stored) {
     run.AddPicture({stored.name, run.store->Folder() / stored.name,
                     run.program.keepsPictureHost ? job.otherHost : std::string()});
   }

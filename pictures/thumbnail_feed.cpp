@@ -2,6 +2,7 @@
 
 #include <QThread>
 
+#include "platform/handover.h"
 #include "platform/picture_count.h"
 
 namespace pictures {
@@ -46,7 +47,7 @@ void ThumbnailFeed::Hand(bool post) {
   if (QThread::currentThread() == thread())
     InsertPending();
   else if (post)
-    QMetaObject::invokeMethod(this, &ThumbnailFeed::InsertPending, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, platform::Handed([this] { InsertPending(); }), Qt::QueuedConnection);
 }
 
 void ThumbnailFeed::ClearWhenUnderWay() {

@@ -1,6 +1,7 @@
 #include "pictures/thumbnail_maker.h"
 
 #include "pictures/thumbnail.h"
+#include "platform/handover.h"
 #include "platform/picture_decoder.h"
 #include "platform/thread_priority.h"
 #include "platform/thumbnail_cache.h"
@@ -56,7 +57,8 @@ void ThumbnailMaker::Work() {
     const bool first = m_made.empty();
     m_made[job.id] = std::move(thumbnail);
     // One notice for all that is made before the maker's thread takes it.
-    if (first) QMetaObject::invokeMethod(this, &ThumbnailMaker::madeSome, Qt::QueuedConnection);
+    if (first)
+      QMetaObject::invokeMethod(this, platform::Handed([this] { Q_EMIT madeSome(); }), Qt::QueuedConnection);
   }
 }
 

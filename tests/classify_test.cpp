@@ -16,7 +16,7 @@ TEST(Classify, EveryWayAFileCanEnd) {
     Ending ending;
     bool page;  // a head came that said text/
     int64_t bytes;
-    bool stored;
+    bool stored;  // sent to the store and named there
     const char* storeError;
     FetchOutcome outcome;
     const char* note;
@@ -24,7 +24,7 @@ TEST(Classify, EveryWayAFileCanEnd) {
   };
   const Case cases[] = {
       {"picture stored", HttpOutcome::Completed, Ending::None, false, 9, true, "", FetchOutcome::Stored, "", false, true},
-      {"page read", HttpOutcome::Completed, Ending::None, true, 9, false, "", FetchOutcome::Page, "", true, false},
+      {"page read", HttpOutcome::Completed, Ending::None, true, 9, true, "", FetchOutcome::Page, "", true, false},
       {"refused", HttpOutcome::Refused, Ending::Refused, false, 0, false, "", FetchOutcome::Refused, "", false, false},
       {"page cut", HttpOutcome::NetworkError, Ending::None, true, 5, false, "", FetchOutcome::NetworkError,
        "error: reset", true, false},
@@ -55,14 +55,17 @@ TEST(Classify, EveryWayAFileCanEnd) {
     got.bytes = c.bytes;
     got.networkError = "reset";
     got.writeError = "full";
-    engine::StoreResult stored;
-    stored.stored = c.stored;
-    stored.error = c.storeError;
-    const engine::Verdict v = engine::Classify(got, stored);
+    engine::Verdict v = engine::Classify(got);
+    // The store gives a name only to what the verdict sends to it.
+    if (*c.storeError) {
+      EXPECT_TRUE(v.store);
+      engine::StoreFailed(v, c.storeError);
+    }
+    EXPECT_EQ(v.store, c.stored);
     EXPECT_EQ(v.outcome, c.outcome);
     EXPECT_EQ(v.note, c.note);
     EXPECT_EQ(v.scan, c.scan);
-    EXPECT_EQ(v.handOver, c.handOver);
+    EXPECT_EQ(v.handOver && c.stored, c.handOver);
   }
 }
 

@@ -77,22 +77,15 @@ class LoopView : public engine::EngineView {
  private:
   void OnHome(const std::function<void()>& work) {
     EXPECT_NE(std::this_thread::get_id(), m_thread);  // a worker or the download thread
-    platform::HandOver(&work);
-    QMetaObject::invokeMethod(&m_home, [&] {
-      platform::TakeOver(&work);
+    QMetaObject::invokeMethod(&m_home, platform::Handed([&] {
       EXPECT_EQ(std::this_thread::get_id(), m_thread);
       work();
       platform::HandOver(&work);
-    }, Qt::BlockingQueuedConnection);
+    }), Qt::BlockingQueuedConnection);
     platform::TakeOver(&work);
   }
   void Post(std::function<void()> work) {
-    auto call = std::make_shared<std::function<void()>>(std::move(work));
-    platform::HandOver(call.get());
-    QMetaObject::invokeMethod(&m_home, [call] {
-      platform::TakeOver(call.get());
-      (*call)();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(&m_home, platform::Handed(std::move(work)), Qt::QueuedConnection);
   }
 
   const std::thread::id m_thread;
@@ -210,7 +203,7 @@ TEST_F(EngineSeam, LeavingDuringAPictureOrASlowBodyEndsTheRun) {
       view.onPicture = nullptr;
       leaver = std::thread([&] {
         site.WaitForPieces("/slow.jpg", 2);
-        QMetaObject::invokeMethod(&app, [&] { engine->Leave(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(&app, platform::Handed([&] { engine->Leave(); }), Qt::QueuedConnection);
       });
     }
     QEventLoop loop;

@@ -52,29 +52,17 @@ void WindowView::OnWindowThread(const std::function<void()>& work) {
   }
   // What the work reads was written before the call, and the caller reads
   // what it wrote once the call returns.
-  platform::HandOver(&work);
-  QMetaObject::invokeMethod(
-      this,
-      [&work] {
-        platform::TakeOver(&work);
-        work();
-        platform::HandOver(&work);
-      },
-      Qt::BlockingQueuedConnection);
+  QMetaObject::invokeMethod(this, platform::Handed([&work] {
+                              work();
+                              platform::HandOver(&work);
+                            }),
+                            Qt::BlockingQueuedConnection);
   platform::TakeOver(&work);
 }
 
 void WindowView::Post(std::function<void()> work) {
-  auto call = std::make_shared<std::function<void()>>(std::move(work));
-  platform::HandOver(call.get());
   // Dropped with this object, should the window be gone first.
-  QMetaObject::invokeMethod(
-      this,
-      [call] {
-        platform::TakeOver(call.get());
-        (*call)();
-      },
-      Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, platform::Handed(std::move(work)), Qt::QueuedConnection);
 }
 
 // On the window's thread.
