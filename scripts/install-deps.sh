@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the build and the tests need; with --bench
-# also those of the crawl benchmarks (bench/*.sh call it so).
+# also those of the crawl benchmarks (bench/*.sh call it so). openbox and
+# wmctrl maximise a window under Xvfb for the screenshots.
 # Quick when everything is there already.
 set -euo pipefail
 
@@ -13,6 +14,7 @@ packages=(
   libcpp-httplib-dev openssl ca-certificates
   xdg-utils desktop-file-utils fonts-dejavu-core fonts-liberation2
   xvfb xauth imagemagick xdotool
+  openbox wmctrl
   python3
   dbus-daemon
   fuse fusefat dosfstools
