@@ -172,6 +172,12 @@ program_path() {
   esac
 }
 
+# The project folder below $1: a port other than 80 is part of its name,
+# except for an older build that named it after the host alone.
+project_folder() {
+  if [ "$2" = old ] && [ ! -d "$1/${HOST}_$PORT" ]; then echo "$1/$HOST"; else echo "$1/${HOST}_$PORT"; fi
+}
+
 # --- one timed run (big, corrupt) --------------------------------------------
 results=$tmp/results.jsonl
 : >"$results"
@@ -190,7 +196,7 @@ timed_run() {  # mode program run start-path manifest
       HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data \
         /usr/bin/time -f '%e %U %S %M' -o "$tmp/time" timeout "$LIMIT" \
         "$(program_path "$prog")" --fresh --folder "$out" "$url" </dev/null >"$log" 2>&1 || status=$?
-      folder=$out/$HOST
+      folder=$(project_folder "$out" "$prog")
       rm -rf "$home"
       ;;
     wget)
@@ -345,7 +351,7 @@ kill_loop() {  # program loop-number how (kill, term or notmpfile)
   local out=$outs/$name home=$outs/home-$name site=$WORK/site-kill
   local url="http://$HOST:$PORT/index.htm" log=$tmp/logs/$name.log
   local folder=$out preload=""
-  [ "$prog" = wget ] || folder=$out/$HOST
+  [ "$prog" = wget ] || folder=$(project_folder "$out" "$prog")
   [ "$how" != notmpfile ] || preload=$(no_tmpfile_shim)
   mkdir -p "$out" "$home" "$tmp/logs"
   : >"$log"

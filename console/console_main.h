@@ -9,7 +9,10 @@ namespace console {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitStartFailed = 2;
 inline constexpr int kExitNotStored = 3;
+inline constexpr int kExitUnreachable = 4;
+inline constexpr int kExitErrorAnswer = 8;
 inline constexpr int kExitUsage = 64;
+inline constexpr int kExitStopped = 130;
 
 int RunConsole(const engine::Program& program, const ConsoleText& text, int argc, char** argv);
 

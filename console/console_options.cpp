@@ -1,9 +1,12 @@
 #include "console/console_options.h"
 
+#include <QCommandLineParser>
+#include <QStringList>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 
+#include "console/option_table.h"
 #include "engine/settings_table.h"
 
 namespace console {
@@ -18,94 +21,69 @@ bool IsInt32(const std::string& text) {
   return errno == 0 && *end == '\0' && v >= INT_MIN && v <= INT_MAX;
 }
 
-std::string KeyList(const engine::Program& program) {
-  std::string out;
-  for (const engine::SettingDef& def : engine::SettingsTable()) {
-    if (!engine::FindSetting(def.key, program)) continue;
-    std::string head = "  \"" + std::string(def.key) + "\"";
-    if (def.type == engine::SettingType::Integer) head += " = " + std::to_string(engine::DefaultOf(def, program));
-    out += head + "\n      " + std::string(def.meaning) + "\n";
-  }
-  return out;
-}
+QString Q(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
 }  // namespace
 
 ParseResult ParseConsoleOptions(const std::vector<std::string>& args, const engine::Program& program,
                                 const ConsoleText& text) {
-  ConsoleOptions o;
-  std::vector<std::string> rest;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](const std::string& name) -> std::optional<std::string> {
-      if (a.rfind(name + "=", 0) == 0) return a.substr(name.size() + 1);
-      if (a == name && i + 1 < args.size()) return args[++i];
-      return std::nullopt;
-    };
-    if (a == "--help" || a == "-h") {
-      o.help = true;
-    } else if (a == "--") {
-      rest.insert(rest.end(), args.begin() + long(i) + 1, args.end());
-      break;
-    } else if (a == "--folder" || a.rfind("--folder=", 0) == 0) {
-      auto v = value("--folder");
-      if (!v || v->empty()) return {std::nullopt, "--folder needs a folder"};
-      o.folder = *v;
-    } else if (program.asksToResume && (a == "--continue" || a == "--fresh")) {
-      const ResumeChoice choice = a == "--continue" ? ResumeChoice::Continue : ResumeChoice::Fresh;
-      if (o.resume != ResumeChoice::Ask && o.resume != choice)
-        return {std::nullopt, "--continue and --fresh exclude each other"};
-      o.resume = choice;
-    } else if (a == "--save") {
-      o.save = true;
-    } else if (a == "--stats") {
-      o.stats = true;
-    } else if (a == "--set" || a.rfind("--set=", 0) == 0) {
-      auto v = value("--set");
-      if (!v) return {std::nullopt, "--set needs KEY=VALUE"};
-      const size_t eq = v->find('=');
-      if (eq == std::string::npos) return {std::nullopt, "--set needs KEY=VALUE, got \"" + *v + "\""};
-      const std::string key = v->substr(0, eq), val = v->substr(eq + 1);
-      const engine::SettingDef* known = engine::FindSetting(key, program);
-      if (!known) return {std::nullopt, "unknown settings key \"" + key + "\""};
-      if (known->type == engine::SettingType::Integer && !IsInt32(val))
-        return {std::nullopt, "\"" + key + "\" takes an integer, got \"" + val + "\""};
-      o.settings.emplace_back(key, val);
-    } else if (a.size() > 1 && a[0] == '-') {
-      return {std::nullopt, "unknown option " + a};
-    } else {
-      rest.push_back(a);
-    }
+  QCommandLineParser parser;
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+  for (const OptionDef& def : ConsoleOptionTable()) {
+    if (def.onlyWhereAsked && !program.asksToResume) continue;
+    QStringList names;
+    for (std::string_view n : {def.shortName, def.longName})
+      if (!n.empty()) names << Q(n);
+    QCommandLineOption option(names);
+    if (!def.value.empty()) option.setValueName(Q(def.value));
+    parser.addOption(option);
   }
-  if (o.help) return {o, {}};
-  if (o.save && o.settings.empty()) return {std::nullopt, "--save needs at least one --set"};
-  if (rest.size() != 1)
-    return {std::nullopt, rest.empty() ? std::string(text.missing) : "only one address may be given"};
-  o.address = rest[0];
-  return {o, {}};
-}
+  QStringList list{"command"};
+  for (const std::string& a : args) list << QString::fromLocal8Bit(a.c_str());
+  if (!parser.parse(list)) return {std::nullopt, parser.errorText().toStdString()};
 
-std::string ConsoleUsage(const std::string& command, const engine::Program& program, const ConsoleText& text) {
-  return "Usage: " + command + " [--folder DIR] " +
-         (program.asksToResume ? "[--continue | --fresh] " : "") + "[--set KEY=VALUE]... [--save] " +
-         std::string(text.operand) + "\n" + std::string(text.about) +
-         "  --set KEY=VALUE   a setting for this run only, e.g. --set \"MaxCount=50\"\n"
-         "  --save            also keep the --set values in the settings store\n"
-         "  --stats           at the end, count requests, answers given again from\n"
-         "                    memory, connections opened and waits, on standard error\n"
-         "  --help            this text\n"
-         "\n"
-         "Settings keys, with their defaults here (the window's Settings sheet\n"
-         "edits the same store):\n" +
-         KeyList(program) +
-         "\n"
-         "Ctrl-C or SIGTERM stops the run: unfinished files go back to the list and\n"
-         "project.cfg is written; a second Ctrl-C leaves at once. project.cfg is also\n"
-         "written every few files while the run goes on.\n"
-         "\n"
-         "Exit status: 0 after a run, 2 when the run could not start, 3 when a file\n"
-         "or project.cfg could not be written, 64 for usage errors.\n" +
-         std::string(text.closing);
+  ConsoleOptions o;
+  auto has = [&](const char* name) { return parser.isSet(QString::fromLatin1(name)); };
+  o.help = has("help");
+  o.version = has("version");
+  o.manPage = has("man-page");
+  o.bashCompletion = has("bash-completion");
+  if (o.help || o.version || o.manPage || o.bashCompletion) return {o, {}};
+
+  if (has("folder")) {
+    o.folder = parser.values("folder").constLast().toStdString();
+    if (o.folder.empty()) return {std::nullopt, "--folder needs a folder"};
+  }
+  if (program.asksToResume && has("continue") && has("fresh"))
+    return {std::nullopt, "--continue and --fresh exclude each other"};
+  if (program.asksToResume && has("continue")) o.resume = ResumeChoice::Continue;
+  if (program.asksToResume && has("fresh")) o.resume = ResumeChoice::Fresh;
+  o.save = has("save");
+  o.stats = has("stats");
+  o.quiet = has("quiet");
+  o.verbose = has("verbose");
+  if (o.quiet && o.verbose) return {std::nullopt, "-q and -v exclude each other"};
+  if (has("output-file")) {
+    o.logFile = parser.value("output-file").toStdString();
+    if (o.logFile.empty()) return {std::nullopt, "-o needs a file"};
+  }
+  for (const QString& set : parser.values("set")) {
+    const std::string v = set.toStdString();
+    const size_t eq = v.find('=');
+    if (eq == std::string::npos) return {std::nullopt, "--set needs KEY=VALUE, got \"" + v + "\""};
+    const std::string key = v.substr(0, eq), val = v.substr(eq + 1);
+    const engine::SettingDef* known = engine::FindSetting(key, program);
+    if (!known) return {std::nullopt, "unknown settings key \"" + key + "\""};
+    if (known->type == engine::SettingType::Integer && !IsInt32(val))
+      return {std::nullopt, "\"" + key + "\" takes an integer, got \"" + val + "\""};
+    o.settings.emplace_back(key, val);
+  }
+  if (o.save && o.settings.empty()) return {std::nullopt, "--save needs at least one --set"};
+  const QStringList rest = parser.positionalArguments();
+  if (rest.size() != 1)
+    return {std::nullopt, rest.empty() ? text.missing : "only one address may be given"};
+  o.address = rest.constFirst().toLocal8Bit().toStdString();
+  return {o, {}};
 }
 
 }  // namespace console

@@ -1,7 +1,10 @@
 #pragma once
 // The engine's view in a terminal: the run log and the page titles go to
-// standard output; on a terminal a live block of the five worker rows and the
-// picture count is redrawn in place a few times a second.
+// standard output (or the -o file); on a terminal a live block of the five
+// worker rows, the picture count, the bytes, the speed and the links left is
+// redrawn in place a few times a second, as wide as the terminal.
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
@@ -16,7 +19,8 @@ namespace console {
 
 class ConsoleView : public engine::EngineView {
  public:
-  ConsoleView(std::FILE* out, bool liveBlock);
+  // `log` takes the logs, nullptr for none (-q); `screen`, when given, the live block.
+  ConsoleView(std::FILE* log, std::FILE* screen);
   ~ConsoleView() override;
 
   void AddPicture(const engine::StoredPicture& picture) override;
@@ -26,9 +30,14 @@ class ConsoleView : public engine::EngineView {
   void OpenFolder(engine::RunId, const std::filesystem::path&) override {}
 
   // Starts printing what the engine's logs and rows show.
-  void Start(const engine::DownloadEngine& engine);
+  void Start(engine::DownloadEngine& engine);
   // The resume question's answer when given on the command line.
   void SetResumeAnswer(std::optional<bool> answer) { m_resumeAnswer = answer; }
+  // The terminal was resized: redraw now.
+  void Resized();
+  // The resume question came with no terminal to ask and no answer given:
+  // the engine was told to leave, and the project is untouched.
+  bool LeftProjectUntouched() const { return m_leftUntouched.load(); }
   // Prints what is left of the logs; stops redrawing.
   void Finish();
   int Pictures() const;
@@ -36,19 +45,26 @@ class ConsoleView : public engine::EngineView {
  private:
   void DrawLoop();
   void Flush(bool final);
-  std::string Block() const;
+  std::string Block();
   bool AskOnTerminal(const std::string& text);
 
-  std::FILE* m_out;
-  const bool m_live;
+  void CountClosedFiles(const engine::LogText& log);
+
+  std::FILE* const m_log;
+  std::FILE* const m_screen;
   std::optional<bool> m_resumeAnswer;
-  const engine::DownloadEngine* m_engine = nullptr;
+  engine::DownloadEngine* m_engine = nullptr;
+  std::atomic<bool> m_leftUntouched{false};
 
   mutable std::mutex m_mutex;  // guards everything below
   std::condition_variable m_wake;
   int m_pictures = 0;
   engine::LogCursor m_runCursor, m_titleCursor;
   int m_blockLines = 0;  // lines of the live block now on the screen
+  int64_t m_closedBytes = 0;  // bytes of the files whose closing line was logged
+  int64_t m_sampleBytes = 0;  // the speed is measured over the last second or more
+  std::chrono::steady_clock::time_point m_sampleTime = std::chrono::steady_clock::now();
+  double m_speed = 0;  // bytes per second
   bool m_finished = false;
   bool m_asking = false;
   std::thread m_drawer;

@@ -129,6 +129,11 @@ links::ProjectRecord DownloadEngine::Links() const {
   return run ? run->links.Copy() : links::ProjectRecord{};
 }
 
+int DownloadEngine::LinksWaiting() const {
+  const auto run = Current();
+  return run ? run->links.Waiting() : 0;
+}
+
 RunSummary DownloadEngine::LastRun() const {
   std::lock_guard guard(m_stateMutex);
   return m_lastRun;

@@ -59,6 +59,8 @@ class DownloadEngine {
   std::string RunLogText() const;
   // The list as it stands (a copy).
   links::ProjectRecord Links() const;
+  // Links found and not yet taken, in the run started last.
+  int LinksWaiting() const;
   // The project folder of the run in progress or the last one.
   std::filesystem::path ProjectFolder() const;
   RunSummary LastRun() const;

@@ -44,7 +44,7 @@ enum class EngineState { Idle, Running, Stopping, Finishing };
 struct StoredPicture {
   std::string path;             // relative to the project folder, "/" separated
   std::filesystem::path file;   // the same file, absolute
-  std::string host;             // Quorvash: the other site's host; else empty
+  std::string host;             // Quorvash: the other site's host, and ":port" unless the scheme's own; else empty
 };
 
 class EngineView {

@@ -52,7 +52,10 @@ std::optional<FileJob> MakeJob(const RunContext& run, const std::string& link, i
     // Only web addresses are fetched: "ftp://" would otherwise go out as HTTP.
     if (!parsed || !links::IsWebScheme(parsed->scheme)) return std::nullopt;
     job.target = {parsed->secure, parsed->host, parsed->port, parsed->object};
-    job.otherHost = parsed->host;
+    // With its port, so that the site can be crawled from the picture.
+    const bool ownPort = parsed->port == (parsed->secure ? 443 : 80);
+    job.otherHost = parsed->host.find(':') != std::string::npos ? "[" + parsed->host + "]" : parsed->host;
+    if (!ownPort) job.otherHost += ":" + std::to_string(parsed->port);
     job.shown = parsed->object;
     job.otherSiteName = full.substr(full.rfind('/') + 1);
   } else {
@@ -101,10 +104,12 @@ FetchOutcome Finish(RunContext& run, int worker, const FileJob& job, Received go
     // links not yet fetched stay for a later run.
     if (run.store->DiskError()) run.signals.SetStop();
   }
-  if (job.index == 0 && got.http == platform::HttpOutcome::NetworkError)
-    run.startFailure.Set(StartAddressFailure::Unreachable, got.networkError);
-  else if (job.index == 0 && got.headSeen && IsErrorStatus(got.head.status))
-    run.startFailure.Set(StartAddressFailure::ErrorAnswer, "HTTP " + std::to_string(got.head.status));
+  if (job.index == 0 && job.otherSiteName.empty()) {
+    if (got.http == platform::HttpOutcome::NetworkError)
+      run.startFailure.Set(StartAddressFailure::Unreachable, got.networkError);
+    else if (got.headSeen && IsErrorStatus(got.head.status))
+      run.startFailure.Set(StartAddressFailure::ErrorAnswer, "HTTP " + std::to_string(got.head.status));
+  }
   if (verdict.scan && run.program.pageHandler) {
     PageContext page(run.links, run.switches, run.site, job.pageDir, &run.logs,
                      [&run](Question q, const std::string& text) { return run.Ask(q, text); });

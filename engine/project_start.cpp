@@ -78,6 +78,12 @@ Answer AskOrCancel(const RunContext& run, Question question, const std::string& 
 
 }  // namespace
 
+std::string ProjectFolderName(const links::Address& address) {
+  if (address.port == (address.secure ? 443 : 80)) return address.host;
+  // Not "host:port": FAT and some file managers refuse ':'.
+  return address.host + "_" + std::to_string(address.port);
+}
+
 std::optional<fs::path> ProjectFolderFor(const fs::path& programFolder, const std::string& host) {
   if (host.empty() || host == "." || host == ".." ||
       host.find_first_of(std::string("/\\\0", 3)) != std::string::npos)
@@ -92,18 +98,31 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
   run.rows.ResetAll();
   if (start.address.empty()) {
     summary.result = StartResult::NoAddress;
+    summary.error = "no address was given";
     return summary;
   }
   run.switches = ReadRunSwitches(settings, run.program);
 
   summary.result = StartResult::BadAddress;
-  const auto address = links::SplitAddress(start.address);
-  if (!address) return summary;
+  // A bare host name ("example.com/dir") is read as browsers and wget read it.
+  auto address = links::SplitAddress(start.address);
+  if (!address && start.address.find("://") == std::string::npos)
+    address = links::SplitAddress("http://" + start.address);
+  if (!address) {
+    summary.error = "\"" + start.address + "\" is no web address";
+    return summary;
+  }
   // Only web addresses start a run: "ftp://" would otherwise go out as HTTP.
-  if (!links::IsWebScheme(address->scheme)) return summary;
+  if (!links::IsWebScheme(address->scheme)) {
+    summary.error = "only http:// and https:// addresses can be downloaded, not " + address->scheme + "://";
+    return summary;
+  }
   const fs::path programFolder = fs::absolute(start.programFolder).lexically_normal();
-  const auto folder = ProjectFolderFor(programFolder, address->host);
-  if (!folder) return summary;
+  const auto folder = ProjectFolderFor(programFolder, ProjectFolderName(*address));
+  if (!folder) {
+    summary.error = "no project folder can be named after the host \"" + address->host + "\"";
+    return summary;
+  }
 
   run.site = {address->host, address->secure, address->port};
   Write(settings, keys::kHistory, start.address);
@@ -160,7 +179,9 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
     return summary;
   }
   if (!resumed) {
-    platform::ClearFolderToTrash(*folder, kProjectLockName);
+    const platform::Trashed trashed = platform::ClearFolderToTrash(*folder, kProjectLockName);
+    summary.filesTrashed = trashed.moved;
+    summary.trashFolder = trashed.trash;
     std::string link0 = address->object;
     if (!link0.empty() && link0.front() == '/') link0.erase(0, 1);
     run.links.Append(link0, links::LinkState::New);

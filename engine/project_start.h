@@ -8,6 +8,7 @@
 
 #include "engine/run_context.h"
 #include "engine/run_outcome.h"
+#include "links/address.h"
 #include "platform/settings_store.h"
 
 namespace engine {
@@ -22,6 +23,10 @@ struct ProjectStart {
 // Runs the project until its workers are done and "project.cfg" is written.
 // Fills run.switches, run.site and run.store as the project starts.
 RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings, const ProjectStart& start);
+
+// The project folder's name: the host, and "_port" after it when the port is
+// not the scheme's own.
+std::string ProjectFolderName(const links::Address& address);
 
 // The project folder for a host, or nothing when the host would put it
 // anywhere but directly below the program folder.

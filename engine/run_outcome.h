@@ -26,13 +26,14 @@ struct RunCounts {
   int retries = 0;           // tries after an answer that said "later" or a failure that may pass
 };
 
-// Why the start address itself gave nothing.
+// Why the start address itself gave nothing: the run then has nothing to
+// follow, and the end message names it.
 enum class StartAddressFailure { None, Unreachable, ErrorAnswer };
 
 struct RunSummary {
   StartResult result = StartResult::Ok;
   std::filesystem::path projectFolder;  // empty when the run never made one
-  std::string error;                    // why the project folder could not be used, with its path
+  std::string error;                    // why the run could not start: the address, or the project folder
   int filesNotStored = 0;               // received whole but not written
   std::string storeError;               // why the first of them was not written
   std::string diskError;                // the disk took no more: the run was stopped
@@ -42,6 +43,8 @@ struct RunSummary {
   RunCounts counts;
   StartAddressFailure startFailure = StartAddressFailure::None;
   std::string startFailureReason;
+  int filesTrashed = 0;  // entries of the project folder moved to the trash at the start
+  std::filesystem::path trashFolder;
 };
 
 }  // namespace engine

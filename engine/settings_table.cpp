@@ -9,9 +9,12 @@ namespace {
 
 constexpr std::string_view kAtStart = "at every project start";
 
-constexpr std::array<SettingDef, 22> kTable = {{
+constexpr std::array<SettingDef, 23> kTable = {{
     {keys::kHistory.name, SettingType::String, 0, true,
      "the start address of the last project; the address field shows it at start-up",
+     "at start-up"},
+    {keys::kFolder.name, SettingType::String, 0, true,
+     "the program folder, below which project folders are made; empty: $XDG_PICTURES_DIR/<program>",
      "at start-up"},
     {keys::kNoScroll.name, SettingType::Integer, 0, true,
      "1: the thumbnail list does not scroll to a new thumbnail", "each time a thumbnail is added"},

@@ -24,6 +24,8 @@ struct StringKey {
 
 namespace keys {
 inline constexpr StringKey kHistory{"history"};
+// The program folder; empty: $XDG_PICTURES_DIR/<program>.
+inline constexpr StringKey kFolder{"folder"};
 inline constexpr IntKey kNoScroll{"No scroll"};
 inline constexpr IntKey kMaxCount{"MaxCount"};
 inline constexpr IntKey kRangeFrom{"RangeFrom"};

@@ -125,6 +125,11 @@ int LinkList::Size() const {
   return int(m_links.size());
 }
 
+int LinkList::Waiting() const {
+  std::lock_guard guard(m_lock);
+  return int(std::count_if(m_states.begin(), m_states.end(), [](LinkState s) { return s != LinkState::Taken; }));
+}
+
 int32_t LinkList::Count() const {
   std::lock_guard guard(m_lock);
   return m_count;

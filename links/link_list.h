@@ -77,6 +77,8 @@ class LinkList {
   ProjectRecord Copy() const;
 
   int Size() const;
+  // Links found and not yet taken.
+  int Waiting() const;
   int32_t Count() const;
 
  private:

@@ -56,7 +56,10 @@ BrowserButton BrowserButtonOf(const QString& scheme, const QString& title, const
   button.menuText = QStringLiteral("Launch ") + title;
   button.statusText = statusText;
   button.executable = executablePath;
-  button.icon = QFileInfo(executablePath).absolutePath() + QLatin1Char('/') + title + ".png";
+  // The build tree keeps the icon beside the program; an installed program
+  // has its icons in the hicolor theme only.
+  const QString beside = QFileInfo(executablePath).absolutePath() + QLatin1Char('/') + title + ".png";
+  button.icon = QFileInfo::exists(beside) ? beside : title.toLower();
   return button;
 }
 

@@ -16,7 +16,7 @@ struct BrowserButton {
   QString menuText;    // "Launch Tarvelin"
   QString statusText;  // "Download all pictures from this site"
   QString executable;  // full path of the program to start
-  QString icon;        // full path of the icon beside it
+  QString icon;        // the icon beside it (full path), else its name in the theme
 };
 
 // The button of the program `title` ("Tarvelin"), handling `scheme`, for the

@@ -19,12 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path ExecutableFolder() {
-  std::error_code ec;
-  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  return ec ? fs::path() : exe.parent_path();
-}
-
 fs::path DataHome() {
   const char* xdg = std::getenv("XDG_DATA_HOME");
   if (xdg && *xdg == '/') return xdg;
@@ -86,16 +80,25 @@ bool TrashSymlink(const fs::path& trash, const fs::path& link) {
 
 }  // namespace
 
-fs::path ProgramFolder(const std::string& programName, const fs::path& chosen) {
-  if (!chosen.empty()) return fs::absolute(chosen);
-  const fs::path exeDir = ExecutableFolder();
-  if (!exeDir.empty() && ::access(exeDir.c_str(), W_OK) == 0) return exeDir;
-  return DataHome() / "Ombrel software" / programName;
+fs::path PicturesFolder() {
+  const char* xdg = std::getenv("XDG_PICTURES_DIR");
+  if (xdg && *xdg == '/') return xdg;
+  // Reads user-dirs.dirs; ~/Pictures when it names nothing.
+  const QString qt = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  if (!qt.isEmpty()) return fs::path(qt.toStdString());
+  const char* home = std::getenv("HOME");
+  return fs::path(home && *home ? home : "/tmp") / "Pictures";
 }
 
-int ClearFolderToTrash(const fs::path& folder, const std::string& keep) {
+fs::path ProgramFolder(const std::string& programName, const fs::path& chosen) {
+  if (!chosen.empty()) return fs::absolute(chosen);
+  return PicturesFolder() / programName;
+}
+
+Trashed ClearFolderToTrash(const fs::path& folder, const std::string& keep) {
   const fs::path trash = EnsureHomeTrash();
-  int left = 0;
+  Trashed out{0, 0, trash};
+  int& left = out.left;
   std::error_code ec;
   std::vector<fs::path> entries;
   for (const auto& entry : fs::directory_iterator(folder, ec))
@@ -103,9 +106,12 @@ int ClearFolderToTrash(const fs::path& folder, const std::string& keep) {
   for (const auto& path : entries) {
     const bool link = fs::is_symlink(fs::symlink_status(path, ec));
     const bool trashed = link ? !trash.empty() && TrashSymlink(trash, path) : QFile::moveToTrash(Native(path));
-    if (!trashed) ++left;
+    if (!trashed)
+      ++left;
+    else
+      ++out.moved;
   }
-  return left;
+  return out;
 }
 
 bool OpenInFileManager(const fs::path& folder) {

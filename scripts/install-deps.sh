@@ -2,7 +2,8 @@
 # Installs the Debian packages that the build and the tests need; with --bench
 # also those of the crawl benchmarks (bench/*.sh call it so). openbox and
 # wmctrl maximise a window under Xvfb for the screenshots.
-# Quick when everything is there already.
+# Quick when everything is there already. Recommended packages are left out:
+# they would double what is installed and nothing here needs them.
 set -euo pipefail
 
 packages=(
@@ -12,7 +13,7 @@ packages=(
   qt6-webengine-dev
   googletest libgtest-dev libgmock-dev
   libcpp-httplib-dev openssl ca-certificates
-  xdg-utils desktop-file-utils fonts-dejavu-core fonts-liberation2
+  xdg-utils desktop-file-utils appstream man-db fonts-dejavu-core fonts-liberation2
   xvfb xauth imagemagick xdotool
   openbox wmctrl
   python3
@@ -36,5 +37,5 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
   $sudo apt-get update -q
-  $sudo apt-get install -y -q "${missing[@]}"
+  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi

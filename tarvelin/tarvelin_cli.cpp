@@ -2,24 +2,15 @@
 #include "console/console_main.h"
 #include "tarvelin/tarvelin_program.h"
 
-namespace {
-
-constexpr console::ConsoleText kText{
-    "ADDRESS", "an address is needed",
-    "\n"
-    "Crawls the web site at ADDRESS (http:// or https://) with five workers and\n"
-    "stores every picture its pages show, also pictures on other hosts, in the\n"
-    "project folder DIR/<host>. .zip/.rar links are taken first too, but with\n"
-    "\"image\" = 1 only bodies the server calls image/* are stored; --set image=0\n"
-    "stores archives and every other file that is not a text page.\n"
-    "\n"
-    "  --folder DIR      program folder below which project folders are made\n"
-    "  --continue        continue the previous download of this host\n"
-    "  --fresh           start afresh: the project folder is cleared into the trash\n"
-    "                    (without either, the question is asked on a terminal and\n"
-    "                    answered No otherwise)\n",
-    ""};
-
-}  // namespace
-
-int main(int argc, char** argv) { return console::RunConsole(tarvelin::TarvelinProgram(), kText, argc, argv); }
+int main(int argc, char** argv) {
+  const console::ConsoleText text{
+      "1.0", "ADDRESS", "an address is needed", "store every picture of a web site",
+      "Crawls the web site at ADDRESS (http:// or https://; a bare host name is\n"
+      "read as http://) with five workers and stores every picture its pages\n"
+      "show, also pictures on other hosts, in the project folder DIR/HOST\n"
+      "(DIR/HOST_PORT for a port that is not the scheme's own). .zip/.rar links\n"
+      "are taken first too, but with \"image\" = 1 only bodies the server calls\n"
+      "image/* are stored; --set image=0 stores archives and every other file\n"
+      "that is not a text page.\n"};
+  return console::RunConsole(tarvelin::TarvelinProgram(), text, argc, argv);
+}

@@ -77,7 +77,7 @@ class TarvelinCli : public ::testing::Test {
     all.insert(all.end(), args.begin(), args.end());
     return CliRun(TARVELIN_CLI, all, logs.Path());
   }
-  fs::path Project() const { return folder.Path() / "127.0.0.1"; }
+  fs::path Project() const { return folder.Path() / site.FolderName(); }
 
   std::atomic<bool> hurry{false};
   std::mutex pagesMutex;  // the server's threads read the pages
@@ -132,7 +132,7 @@ TEST_F(TarvelinCli, InterruptedThenContinued) {
   auto first = Run({"--fresh", "--set", "level=0", "--set", "MaxCount=0", site.Url("/gallery/index.htm")});
   ASSERT_TRUE(first.WaitForOutput("slow.jpg..."));
   first.Signal(SIGINT);
-  ASSERT_EQ(first.Wait(), 0) << first.Err();
+  ASSERT_EQ(first.Wait(), 130) << first.Err();
   EXPECT_NE(ReadFile(Project() / "project.cfg").find("0 gallery/slow.jpg\r\n"), std::string::npos);
   EXPECT_FALSE(fs::exists(Project() / "slow.jpg"));
 
@@ -159,9 +159,13 @@ TEST_F(TarvelinCli, UsageAndStartErrors) {
   EXPECT_FALSE(fs::exists(fs::path(getenv("XDG_CONFIG_HOME")) / "Ombrel software/Tarvelin.conf") &&
                ReadFile(fs::path(getenv("XDG_CONFIG_HOME")) / "Ombrel software/Tarvelin.conf").find("colour") !=
                    std::string::npos);
-  auto noScheme = Run({"--fresh", "127.0.0.1/index.htm"});
-  EXPECT_EQ(noScheme.Wait(), 2);
-  EXPECT_NE(noScheme.Err().find("Meet some error, sotpped."), std::string::npos);
+  auto ftp = Run({"--fresh", "ftp://127.0.0.1/index.htm"});
+  EXPECT_EQ(ftp.Wait(), 2);
+  EXPECT_NE(ftp.Err().find("Meet some error, sotpped.\nonly http:// and https:// addresses can be downloaded, not ftp://\n"),
+            std::string::npos) << ftp.Err();
+  auto version = Run({"--version"});
+  EXPECT_EQ(version.Wait(), 0);
+  EXPECT_EQ(version.Out(), "tarvelin-cli (Tarvelin) 1.0\n");
   auto help = Run({"--help"});
   EXPECT_EQ(help.Wait(), 0);
   EXPECT_NE(help.Out().find("--continue"), std::string::npos);
@@ -173,15 +177,70 @@ TEST(QuorvashCli, UsageShowsItsOwnKeysDefaultsAndOptions) {
   TempFolder logs;
   CliRun help(QUORVASH_CLI, {"--help"}, logs.Path());
   ASSERT_EQ(help.Wait(), 0);
-  EXPECT_EQ(help.Out().rfind("Usage: quorvash-cli [--folder DIR] [--set KEY=VALUE]... [--save] KEYWORD-OR-ADDRESS\n", 0), 0u);
+  EXPECT_EQ(help.Out().rfind("Usage: quorvash-cli [OPTION]... KEYWORD-OR-ADDRESS\n", 0), 0u);
   for (const char* part : {"\"image\" = 0\n", "\"diff root\" = 0\n", "\"text\" = 1\n", "\"search host\"\n"})
     EXPECT_NE(help.Out().find(part), std::string::npos) << part;
   CliRun resume(QUORVASH_CLI, {"--continue", "cats"}, logs.Path());
   EXPECT_EQ(resume.Wait(), 64);
-  EXPECT_EQ(resume.Err(), "quorvash-cli: unknown option --continue\nTry 'quorvash-cli --help'.\n");
+  EXPECT_EQ(resume.Err(), "quorvash-cli: Unknown option 'continue'.\nTry 'quorvash-cli --help'.\n");
   CliRun none(QUORVASH_CLI, {}, logs.Path());
   EXPECT_EQ(none.Wait(), 64);
   EXPECT_EQ(none.Err(), "quorvash-cli: a keyword or address is needed\nTry 'quorvash-cli --help'.\n");
+}
+
+TEST_F(TarvelinCli, AProjectIsNeverThrownAwayUnasked) {
+  ASSERT_EQ(Run({"--fresh", "--set", "level=0", site.Url("/index.htm")}).Wait(), 0);
+  const auto stored = Stored(Project());
+  const std::string record = ReadFile(Project() / "project.cfg");
+
+  // No terminal to ask and no --continue or --fresh: nothing is touched.
+  auto unasked = Run({site.Url("/index.htm")});
+  EXPECT_EQ(unasked.Wait(), 2);
+  EXPECT_EQ(unasked.Err(), "tarvelin-cli: a project for " + site.HostPort() + " exists: use --continue or --fresh\n");
+  EXPECT_EQ(Stored(Project()), stored);
+  EXPECT_EQ(ReadFile(Project() / "project.cfg"), record);
+
+  // Another port of the same host is another project, beside the first.
+  TestServer otherPort;
+  otherPort.Http().Get("/index.htm", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("<img src='x.gif'>", "text/html");
+  });
+  otherPort.Http().Get("/x.gif", [](const httplib::Request&, httplib::Response& res) { res.set_content(kGif, "image/gif"); });
+  otherPort.Start();
+  ASSERT_EQ(Run({"--set", "level=0", otherPort.Url("/index.htm")}).Wait(), 0);
+  EXPECT_EQ(Stored(folder.Path() / otherPort.FolderName()), (std::set<std::string>{"project.cfg", "x.gif"}));
+  EXPECT_EQ(Stored(Project()), stored);
+
+  // --fresh says what went to the trash.
+  auto fresh = Run({"--fresh", "-q", site.Url("/gallery/sub/deep.htm")});
+  EXPECT_EQ(fresh.Wait(), 0);
+  EXPECT_EQ(fresh.Out(), "");
+  EXPECT_NE(fresh.Err().find("tarvelin-cli: " + std::to_string(stored.size()) + " entries of " + Project().string() +
+                             " went to the trash ("),
+            std::string::npos) << fresh.Err();
+}
+
+TEST_F(TarvelinCli, FailuresOfTheStartAddressHaveTheirExitCodes) {
+  auto missing = Run({"--fresh", site.Url("/missing.htm")});
+  EXPECT_EQ(missing.Wait(), 8);
+  EXPECT_EQ(missing.Err(), "tarvelin-cli: " + site.Url("/missing.htm") + " was answered with an error: HTTP 404\n");
+  EXPECT_EQ(missing.Out().find("Download finish."), std::string::npos);
+
+  TestServer gone;
+  gone.Start();
+  const std::string address = gone.Url("/index.htm");
+  gone.StopServer();
+  auto unreachable = Run({"--fresh", address});
+  EXPECT_EQ(unreachable.Wait(), 4);
+  EXPECT_EQ(unreachable.Err().rfind("tarvelin-cli: " + address + " could not be reached: ", 0), 0u) << unreachable.Err();
+
+  // A bare host name is an http:// address; the log may go to a file.
+  const fs::path log = logs.Path() / "run.log";
+  auto bare = Run({"--fresh", "--set", "level=1", "-o", log.string(), site.HostPort() + "/gallery/index.htm"});
+  EXPECT_EQ(bare.Wait(), 0) << bare.Err();
+  EXPECT_EQ(Stored(Project()), (std::set<std::string>{"project.cfg", "a.jpg", "b.jpg"}));
+  EXPECT_NE(ReadFile(log).find("-------------0:gallery/index.htm...\n"), std::string::npos);
+  EXPECT_EQ(bare.Out(), "Download finish. 2 pictures in " + Project().string() + "\n");
 }
 
 TEST(QuorvashCli, WalksResultPagesAndFetchesFromTwoHosts) {
@@ -211,7 +270,7 @@ TEST(QuorvashCli, WalksResultPagesAndFetchesFromTwoHosts) {
   CliRun run(QUORVASH_CLI, {"--folder", folder.Path().string(), "--set", "search host=" + service.HostPort(), "cats"},
              logs.Path());
   ASSERT_EQ(run.Wait(), 0) << run.Err();
-  const fs::path project = folder.Path() / "127.0.0.1";
+  const fs::path project = folder.Path() / service.FolderName();
   EXPECT_EQ(ReadFile(project / "project.cfg"),
             "8\r\n1 images?gbv=2&svnum=10&hl=en&newwindow=1&safe=off&q=cats\r\n1 images?q=cats&start=10\r\n"
             "1 \x01http://" + h1 + "/a1.jpg\r\n1 \x01http://" + h2 + "/b1.jpg\r\n1 images?q=cats&start=20\r\n"
@@ -221,6 +280,13 @@ TEST(QuorvashCli, WalksResultPagesAndFetchesFromTwoHosts) {
                                    "images;q=cats&start=10.htm", "images;q=cats&start=20.htm", "a1.jpg", "b1.jpg",
                                    "a2.jpg", "b2.jpg", "a3.jpg"}));
   EXPECT_NE(run.Out().find("Download finish. 5 pictures"), std::string::npos);
+
+  // Every search starts afresh, and says what went to the trash.
+  CliRun again(QUORVASH_CLI, {"--folder", folder.Path().string(), "--set", "search host=" + service.HostPort(), "cats"},
+               logs.Path());
+  ASSERT_EQ(again.Wait(), 0) << again.Err();
+  EXPECT_NE(again.Err().find("quorvash-cli: 9 entries of " + project.string() + " went to the trash ("), std::string::npos)
+      << again.Err();
 }
 
 }  // namespace

@@ -156,7 +156,7 @@ TEST_F(EngineSeam, WholeRunsOnTwoSitesWithQuestionsInOneEngine) {
   EXPECT_EQ(view.asked, (std::vector<Question>{Question::ViewFiles, Question::ContinueDownload,
                                                Question::ViewFiles, Question::ViewFiles}));
   EXPECT_EQ(view.projectFolders, (std::vector<std::filesystem::path>{
-                                     folder.Path() / "127.0.0.1", folder.Path() / "127.0.0.1", folder.Path() / "127.0.0.2"}));
+                                     folder.Path() / site.FolderName(), folder.Path() / site.FolderName(), folder.Path() / second.FolderName()}));
   // The working directory stays where the program started.
   EXPECT_EQ(std::filesystem::current_path(), startedIn);
   EXPECT_EQ(view.runsEnded, 3);
@@ -167,7 +167,7 @@ TEST_F(EngineSeam, LeavingDuringAQuestionAnswersNoAndTouchesNothing) {
   site.Hurry();
   ASSERT_TRUE(engine->Download(site.Url("/start.txt")));
   LoopUntilRunEnded();
-  const auto kept = std::filesystem::directory_iterator(folder.Path() / "127.0.0.1");
+  const auto kept = std::filesystem::directory_iterator(folder.Path() / site.FolderName());
   const size_t files = size_t(std::distance(kept, {}));
 
   view.answer = [&](Question q) {
@@ -179,7 +179,7 @@ TEST_F(EngineSeam, LeavingDuringAQuestionAnswersNoAndTouchesNothing) {
   EXPECT_EQ(engine, nullptr);
   EXPECT_EQ(view.last.result, engine::StartResult::Abandoned);
   // Answered Yes too late: the folder was neither cleared nor continued.
-  EXPECT_EQ(size_t(std::distance(std::filesystem::directory_iterator(folder.Path() / "127.0.0.1"), {})), files);
+  EXPECT_EQ(size_t(std::distance(std::filesystem::directory_iterator(folder.Path() / site.FolderName()), {})), files);
 }
 
 TEST_F(EngineSeam, ARunStartedWhileTheLastOneAsksItsEndQuestionIsStillOneToLeave) {
@@ -225,7 +225,7 @@ TEST_F(EngineSeam, LeavingDuringAPictureOrASlowBodyEndsTheRun) {
     // The end question was not asked of a leaving program, and the project
     // file records what is left to fetch.
     EXPECT_EQ(std::count(view.asked.begin(), view.asked.end(), Question::ViewFiles), 0);
-    std::ifstream in(folder.Path() / "127.0.0.1" / "project.cfg", std::ios::binary);
+    std::ifstream in(folder.Path() / site.FolderName() / "project.cfg", std::ios::binary);
     const std::string saved((std::istreambuf_iterator<char>(in)), {});
     EXPECT_NE(saved.find(duringPicture ? "\r\n2 " : "0 slow.jpg"), std::string::npos) << saved;
   }

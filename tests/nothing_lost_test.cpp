@@ -103,7 +103,7 @@ class NothingLost : public ::testing::Test {
 
 TEST_F(NothingLost, KilledRunsContinueWithoutLossOrDuplicates) {
   Pictures(400, 30000, 20);
-  const fs::path project = folder.Path() / "127.0.0.1";
+  const fs::path project = folder.Path() / site.FolderName();
   bool first = true;
   for (int kills = 0; kills < 3; ++kills) {
     auto run = Run(folder.Path(), {first ? "--fresh" : "--continue"});
@@ -141,8 +141,8 @@ TEST_F(NothingLost, DISABLED_AUsbStickStoresEveryPictureOnceThroughKillsAndColli
   auto last = Run(disk.Path(), {"--continue"});
   ASSERT_EQ(last.Wait(), 0) << last.Err();
   // Which of the two gets the plain name depends on which arrives first.
-  if (ReadFile(disk.Path() / "127.0.0.1/p0.jpg") == "other bytes") std::swap(bodies["p0.jpg"], bodies["p0(1).jpg"]);
-  ExpectEveryPictureOnce(disk.Path() / "127.0.0.1");
+  if (ReadFile(disk.Path() / site.FolderName() / "p0.jpg") == "other bytes") std::swap(bodies["p0.jpg"], bodies["p0(1).jpg"]);
+  ExpectEveryPictureOnce(disk.Path() / site.FolderName());
 }
 
 TEST_F(NothingLost, ASecondRunOnABusyProjectDoesNotStart) {
@@ -150,7 +150,7 @@ TEST_F(NothingLost, ASecondRunOnABusyProjectDoesNotStart) {
   Pictures(20, 1000, 0, "<img src='slow.jpg'>");
   site.Put("/slow.jpg", {"", "image/jpeg", 5000});
   bodies["slow.jpg"] = std::string(5000 * 1000, 's');
-  const fs::path project = folder.Path() / "127.0.0.1";
+  const fs::path project = folder.Path() / site.FolderName();
   auto first = Run(folder.Path(), {"--fresh"});
   ASSERT_TRUE(first.WaitForOutput("slow.jpg...")) << first.Err();
   const std::string holder = "(process " + std::to_string(first.Pid()) + ")";
@@ -187,7 +187,7 @@ TEST_F(NothingLost, PagesNameNoBadFilesAndDriveNoTerminal) {
   EXPECT_EQ(run.Wait(), 0) << run.Err();
   EXPECT_EQ(run.Out().find('\x1b'), std::string::npos);
   EXPECT_NE(run.Out().find("T\\x1b]0;PWNED\\x07\\x1b[2J"), std::string::npos) << run.Out();
-  const fs::path project = folder.Path() / "127.0.0.1";
+  const fs::path project = folder.Path() / site.FolderName();
   for (const char* name : {"d", "x", "_part-abcdefghij.tmp", "a_b.jpg"}) EXPECT_TRUE(fs::exists(project / name)) << name;
 }
 
@@ -195,7 +195,7 @@ TEST_F(NothingLost, AFullDiskIsToldAndContinuingStoresWhatWasMissing) {
   SmallDisk disk(folder.Path() / "disk", "1m");
   if (!disk.Mounted()) GTEST_SKIP() << "no small file system can be made here (needs root and tmpfs)";
   Pictures(60, 50000);
-  const fs::path project = folder.Path() / "disk/127.0.0.1";
+  const fs::path project = folder.Path() / "disk" / site.FolderName();
   auto full = Run(folder.Path() / "disk", {"--fresh"});
   EXPECT_EQ(full.Wait(), 3);
   EXPECT_NE(full.Err().find("could not be stored: No space left on device"), std::string::npos) << full.Err();
@@ -219,7 +219,7 @@ TEST_F(NothingLost, AFullDiskIsToldAndContinuingStoresWhatWasMissing) {
 
 TEST_F(NothingLost, PlantedLinksAreNeverFollowed) {
   Pictures(3, 100);
-  const fs::path project = folder.Path() / "127.0.0.1";
+  const fs::path project = folder.Path() / site.FolderName();
   // project.cfg planted as a link to a file outside: not read, not sent.
   TempFolder outside;
   std::ofstream(outside.Path() / "secret") << "1\r\n0 secret-contents\r\n";

@@ -78,7 +78,7 @@ TEST_F(RunOverlapTest, AProjectFolderThatCannotBeMadeSaysWhy) {
   blocked.WaitForRun();
   EXPECT_EQ(blocked.LastRun().result, engine::StartResult::BadAddress);
   EXPECT_EQ(view.Errors(), std::vector<std::string>{"Meet some error, sotpped.\n" +
-                                                    (programFolder / "127.0.0.1").string() + ": Not a directory"});
+                                                    (programFolder / site.FolderName()).string() + ": Not a directory"});
 }
 
 }  // namespace

@@ -141,7 +141,7 @@ class SettingsSheetTest : public QObject {
     const QString text = entry.readAll();
     QVERIFY(text.contains("Name=Run Quorvash\n"));
     QVERIFY(text.contains("Exec=/opt/fetchers/bin/Program %u\n"));
-    QVERIFY(text.contains("Icon=/opt/fetchers/bin/Quorvash.png\n"));
+    QVERIFY(text.contains("Icon=quorvash\n"));  // no icon beside it: the theme's
     SettingsSheet sheet(context, 1);
     auto* check = FindControl<QCheckBox>(sheet.Page(1), kButtonCheck);
     QVERIFY(check->isChecked());

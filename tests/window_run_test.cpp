@@ -88,7 +88,7 @@ class WindowRunTest : public QObject {
     for (const char* slow : {"/slow1.jpg", "/slow2.jpg"}) site.Put(slow, {"", "image/jpeg", 3000});
     site.Put("/start.htm", {"<img src='slow1.jpg'><img src='slow2.jpg'>" + page, "text/html"});
     TempFolder folder;
-    const std::filesystem::path project = folder.Path() / "127.0.0.1";
+    const std::filesystem::path project = folder.Path() / site.FolderName();
     WindowSession session(tarvelin::TarvelinWindowProgram(), "Tarvelin", {}, folder.Path());
     std::vector<MessageRequest> asked;
     session.Control().View().SetAsker([&](const MessageRequest& r) {
@@ -97,11 +97,11 @@ class WindowRunTest : public QObject {
     });
     session.Dialog().show();
     QSignalSpy ended(&session.Control().View(), &WindowView::runEnded);
-    Control<QLineEdit>(session, kAddressEdit)->setText("127.0.0.1/start.htm");  // no scheme
+    Control<QLineEdit>(session, kAddressEdit)->setText("ftp://127.0.0.1/start.htm");  // no web address
     Control<QPushButton>(session, kDownloadButton)->click();
     QTRY_COMPARE(ended.count(), 1);
     QCOMPARE(asked.size(), size_t(1));
-    QVERIFY(asked[0].icon == QMessageBox::Warning && !asked[0].yesNo && asked[0].text == "Meet some error, sotpped.");
+    QVERIFY(asked[0].icon == QMessageBox::Warning && !asked[0].yesNo && asked[0].text.startsWith("Meet some error, sotpped.\nonly http://"));
     asked.clear();
 
     QScrollBar* scroll = session.List().verticalScrollBar();
@@ -162,7 +162,7 @@ class WindowRunTest : public QObject {
     site.File("/b.png", Png(2));
     site.Put("/start.htm", {"<img src='a.png'><img src='b.png'>", "text/html"});
     TempFolder folder;
-    const std::filesystem::path project = folder.Path() / "127.0.0.1";
+    const std::filesystem::path project = folder.Path() / site.FolderName();
     WindowSession session(tarvelin::TarvelinWindowProgram(), "Tarvelin", {}, folder.Path());
     QStringList texts;
     bool showBox = false;
@@ -193,6 +193,7 @@ class WindowRunTest : public QObject {
       }
     });
     escape.start(5);
+    Control<QLineEdit>(session, kAddressEdit)->setText(QString::fromStdString(site.Url("/start.htm")));
     Control<QPushButton>(session, kDownloadButton)->click();
     QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 3, 30000);
     escape.stop();
@@ -259,13 +260,16 @@ class WindowRunTest : public QObject {
     session.List().setCurrentIndex(session.List().model()->index(0, 0));
 
     QCOMPARE(Control<QLabel>(session, kPictureCounter)->text(), QString("4"));
-    QVERIFY(QStringList({"127.0.0.1", "127.0.0.2"}).contains(QString::fromStdString(session.List().SelectedHost())));
+    // The picture's host keeps its port, for Tarvelin on the picture's site.
+    QVERIFY(QStringList({QString::fromStdString(pictures1.Server().HostPort()),
+                         QString::fromStdString(pictures2.Server().HostPort())})
+                .contains(QString::fromStdString(session.List().SelectedHost())));
     QCOMPARE(asked.size(), size_t(2));
     QCOMPARE(asked[0].icon, QMessageBox::Question);
     QCOMPARE(asked[0].text, QString("google has a suggested keyword for you, did you mean: kats ?"));
     QCOMPARE(shown, QStringList({"Quorvash", "Download finish. Do you want to view the download files?",
                                  QString::number(QMessageBox::Information), "1"}));
-    const QString project = QString::fromStdString((folder.Path() / "127.0.0.1").string());
+    const QString project = QString::fromStdString((folder.Path() / service.FolderName()).string());
     QCOMPARE(folders.size(), 1);
     QCOMPARE(folders[0][0].toString(), project);
     QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(project)});

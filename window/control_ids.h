@@ -37,6 +37,7 @@ inline constexpr int kButtonCheck = 1010;
 inline constexpr int kShowLinkCheck = 1010;
 inline constexpr int kShowThreadCheck = 1011;
 inline constexpr int kBookmarkletEdit = 1012;
+inline constexpr int kFolderEdit = 1013;
 inline constexpr int kWaitEdit = 1040;
 inline constexpr int kRateEdit = 1041;
 inline constexpr int kRobotsCheck = 1042;

@@ -3,7 +3,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "engine/settings_table.h"
 #include "platform/browser_button.h"
+#include "platform/folders.h"
 #include "window/control_ids.h"
 #include "window/settings_templates.h"
 
@@ -39,7 +41,16 @@ FileSizePage::FileSizePage(const PageContext& context, QWidget* parent)
   ModifiedOnEdit(kFileSizeEdit);
   ModifiedOnEdit(kWaitEdit);
   ModifiedOnEdit(kRateEdit);
+  ModifiedOnEdit(kFolderEdit);
 }
+
+namespace {
+
+QString DefaultFolder(const platform::SettingsStore& store) {
+  return QString::fromStdString(platform::ProgramFolder(store.ProgramName()).string());
+}
+
+}  // namespace
 
 void FileSizePage::Load() {
   m_fileSizeKB = ReadInt(engine::keys::kFileSize);
@@ -48,9 +59,14 @@ void FileSizePage::Load() {
   ShowInt(kFileSizeEdit, m_fileSizeKB);
   ShowInt(kWaitEdit, m_waitMs);
   ShowInt(kRateEdit, m_rateKBs);
+  const platform::SettingsStore& store = Context().store;
+  m_folder = QString::fromStdString(
+      platform::ProgramFolder(store.ProgramName(), engine::Read(store, engine::keys::kFolder)).string());
+  if (auto* edit = FindControl<QLineEdit>(this, kFolderEdit)) edit->setText(m_folder);
 }
 
 bool FileSizePage::Save() {
+  if (auto* edit = FindControl<QLineEdit>(this, kFolderEdit)) m_folder = edit->text().trimmed();
   return TakeInt(kFileSizeEdit, m_fileSizeKB) && TakeInt(kWaitEdit, m_waitMs) && TakeInt(kRateEdit, m_rateKBs);
 }
 
@@ -58,6 +74,11 @@ void FileSizePage::Apply() {
   WriteInt(engine::keys::kFileSize, m_fileSizeKB);
   WriteInt(engine::keys::kWait, m_waitMs);
   WriteInt(engine::keys::kRate, m_rateKBs);
+  // The default is kept as no value, so that it follows $XDG_PICTURES_DIR.
+  const platform::SettingsStore& store = Context().store;
+  const bool isDefault = m_folder.isEmpty() || m_folder == DefaultFolder(store);
+  if (isDefault && engine::Read(store, engine::keys::kFolder).empty()) return;
+  engine::Write(store, engine::keys::kFolder, isDefault ? std::string() : m_folder.toStdString());
 }
 
 DirectoryLevelPage::DirectoryLevelPage(const PageContext& context, QWidget* parent)

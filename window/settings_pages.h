@@ -30,6 +30,7 @@ class FileSizePage : public SettingsPage {
 
  private:
   int32_t m_fileSizeKB = 0;
+  QString m_folder;  // as shown: the "folder" setting, else the default
   int32_t m_waitMs = 0;
   int32_t m_rateKBs = 0;
 };

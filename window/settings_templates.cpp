@@ -28,6 +28,8 @@ const ControlTemplate kFileSize[] = {
     {kNoId, K::Label, "Download at most:", {7, 71, 60, 8}},
     {kRateEdit, K::Edit, "", {68, 69, 40, 14}},
     {kNoId, K::Label, "KB/s(zero: no limit)", {112, 71, 70, 8}},
+    {kNoId, K::Label, "Project folders are made below (from the next start):", {7, 91, 172, 8}},
+    {kFolderEdit, K::Edit, "", {7, 103, 172, 14}},
 };
 
 const ControlTemplate kDirectoryLevel[] = {
@@ -58,7 +60,7 @@ const ControlTemplate kStatus[] = {
 }  // namespace
 
 DialogTemplate DownloadRangeTemplate() { return {131, "Download range", 203, 86, kDownloadRange}; }
-DialogTemplate FileSizeTemplate() { return {137, "File size", 186, 90, kFileSize}; }
+DialogTemplate FileSizeTemplate() { return {137, "File size", 186, 124, kFileSize}; }
 DialogTemplate DirectoryLevelTemplate() { return {141, "Directory level", 186, 90, kDirectoryLevel}; }
 DialogTemplate BrowserButtonTemplate() { return {143, "Web browser button", 211, 150, kBrowserButton}; }
 DialogTemplate StatusTemplate() { return {139, "Status", 186, 90, kStatus}; }

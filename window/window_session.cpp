@@ -7,6 +7,7 @@
 #include "pictures/picture_viewer.h"
 #include "pictures/thumbnail_feed.h"
 #include "pictures/thumbnail_list.h"
+#include "engine/settings_table.h"
 #include "platform/folders.h"
 #include "platform/http_client.h"
 #include "platform/picture_decoder.h"
@@ -53,7 +54,8 @@ WindowSession::WindowSession(const WindowProgram& program, const QString& name, 
 
   m_control = std::make_unique<EngineControl>(
       m_named, *m_dialog, *m_list,
-      programFolder.empty() ? platform::ProgramFolder(m_named.name) : programFolder);
+      programFolder.empty() ? platform::ProgramFolder(m_named.name, engine::Read(store, engine::keys::kFolder))
+                            : programFolder);
   m_dialog->SetRunControl(m_control.get());
 }
 

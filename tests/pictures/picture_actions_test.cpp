@@ -154,6 +154,11 @@ class PictureActionsTest : public QObject {
     list.setCurrentIndex(list.model()->index(0, 0));
     QVERIFY(actions.DownloadWholeSite(list.SelectedHost()));
     QTRY_COMPARE(Read(m_log), QByteArray("Tarvelin http://pics.example\n"));
+    // The site's port goes with it: the folder and the site depend on it.
+    QVERIFY(feed.AddPicture("c.png", m_picture, "127.0.0.2:8385") && QFile::remove(m_log));
+    list.setCurrentIndex(list.model()->index(2, 0));
+    QVERIFY(actions.DownloadWholeSite(list.SelectedHost()));
+    QTRY_COMPARE(Read(m_log), QByteArray("Tarvelin http://127.0.0.2:8385\n"));
   }
 };
 

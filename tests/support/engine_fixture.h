@@ -38,7 +38,7 @@ class EngineFixture : public ::testing::Test {
     ASSERT_TRUE(engine->Download(site.Url(path)));
     engine->WaitForRun();
   }
-  std::filesystem::path ProjectFolder() const { return folder.Path() / "127.0.0.1"; }
+  std::filesystem::path ProjectFolder() const { return folder.Path() / site.FolderName(); }
   std::string ProjectFile() const {
     std::ifstream in(ProjectFolder() / "project.cfg", std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});

@@ -52,6 +52,8 @@ class TestServer {
   int Port() const { return m_port; }
   std::string HostPort() const { return m_address + ":" + std::to_string(m_port); }
   std::string Url(const std::string& path) const { return "http://" + HostPort() + path; }
+  // The project folder a site here gets: never port 80, so always "host_port".
+  std::string FolderName() const { return m_address + "_" + std::to_string(m_port); }
 
   int Hits(const std::string& path) const {
     std::lock_guard g(m_mutex);

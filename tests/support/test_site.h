@@ -71,6 +71,7 @@ class TestSite {
   }
 
   TestServer& Server() { return m_server; }
+  std::string FolderName() const { return m_server.FolderName(); }
   std::string Url(const std::string& path) const { return m_server.Url(path); }
   int Hits(const std::string& path) const { return m_server.Hits(path); }
 
