@@ -101,7 +101,8 @@ shots='
     sleep 0.5
     for step in "$@"; do
       local what=${step%%=*} name=${step#*=}
-      # Qt makes the window anew when the web view of the sponsor panel arrives.
+      # Found again at each step: with an OpenGL renderer (QT_QUICK_BACKEND) Qt
+      # makes the window anew when the web view of the sponsor panel arrives.
       find_window "$pid" "$program"
       eval "$(xdotool getwindowgeometry --shell "$window")"
       case $what in
