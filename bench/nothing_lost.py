@@ -36,8 +36,9 @@ of each pair.
 pictures intact, lost (served, bytes nowhere in the folder), duplicated
 (bytes present more than once), partial (a file whose bytes are no picture
 of the site, with how many of those are a cut-short prefix of one),
-temporaries (".part-*", ".project.cfg.*", "project.cfg.XXXXXX") and names
-numbered "(n)". Pages and project.cfg are passed over. Prints one JSON line.
+temporaries ("~part-*.tmp", "~resume-*", "~claims", "~project.cfg.XXXXXX" and
+older kinds) and names numbered "(n)". Pages, project.cfg and the project lock
+"~project.lock" are passed over. Prints one JSON line.
 
 "requests" counts an nginx log of the benchmark's format by picture: requests
 per picture, the most for one picture, answers by status, bytes served.
@@ -294,7 +295,7 @@ def make_kill(out, count, paced, rate_kb):
 
 # -------------------------------------------------------------- check --
 
-TEMP = re.compile(r"^(\.part-.*|\.project\.cfg\..*|project\.cfg\.[A-Za-z0-9]{6})$")
+TEMP = re.compile(r"^(~part-.*\.tmp|~resume-.*|~claims|~?project\.cfg\.[A-Za-z0-9]{6}|\.part-.*|\.project\.cfg\..*)$")
 NUMBERED = re.compile(r"\(\d+\)(\.[^./]*)?$")
 
 
@@ -312,7 +313,7 @@ def check(manifest_path, folder):
             if TEMP.match(name):
                 temporaries += 1
                 continue
-            if name == "project.cfg" or name.lower().endswith(PAGE_EXT):
+            if name in ("project.cfg", "~project.lock") or name.lower().endswith(PAGE_EXT):
                 continue
             if os.path.islink(path) or not os.path.isfile(path):
                 partial += 1

@@ -7,25 +7,37 @@
 #   kill     2,000 pictures served at a paced rate; a run is killed with
 #            SIGKILL every 2 s and continued, until one ends by itself; then
 #            pictures lost, duplicated, partial, stray temporaries and
-#            requests per picture
+#            requests per picture; also into an exFAT or a FAT image
+#            mounted with FUSE, as on a USB stick
+#   two      two programs on one project: while run A downloads the kill
+#            site, a second run (--fresh, then --continue) is refused with
+#            the lock message, a run on another project folder is not held
+#            up, and after A is killed a --continue takes the lock over and
+#            finishes; then pictures lost or duplicated, and the time a
+#            refused run takes beside a run that has nothing to do
 #
-#   bash bench/nothing_lost_bench.sh                  # all three modes
+#   bash bench/nothing_lost_bench.sh                  # all four modes
 #   MODES=kill KILL_LOOPS=1 bash bench/nothing_lost_bench.sh
 #   MODES="big kill" OLD_TARVELIN_CLI=/tmp/old/build/bin/tarvelin-cli bash bench/nothing_lost_bench.sh
 #
 # Settings (environment):
-#   MODES            any of "big corrupt kill" (all three)
+#   MODES            any of "big corrupt kill two" (all four)
 #   RUNS             runs per program in big and corrupt (3)
 #   PROGRAMS         programs of big and corrupt: any of "tarvelin wget wget2" (all)
 #   KILL_PROGRAMS    programs of kill: any of "tarvelin wget" (both)
 #   KILL_LOOPS       kill loops of tarvelin-cli (3); wget and the older
 #                    program run one loop each
-#   KILL_FIRST       kinds of loop ("kill term notmpfile"): "kill", every run
+#   KILL_FIRST       kinds of loop ("kill term notmpfile exfat"): "kill", every run
 #                    ends by SIGKILL; "term", the first run ends by SIGTERM,
 #                    a clean stop that writes project.cfg (one loop, not
 #                    wget); "notmpfile", like "kill" with open(O_TMPFILE)
 #                    refused through LD_PRELOAD, so that bodies go to named
-#                    temporaries (one loop, tarvelin-cli only)
+#                    temporaries (one loop, tarvelin-cli only); "exfat" and
+#                    "fat", like "kill" into a 256 MB exFAT image (exfat-fuse
+#                    on a loop device) or FAT image (fusefat), one loop each,
+#                    tarvelin-cli only, needing /dev/fuse. fusefat 0.1a can
+#                    spin for good in an unlink after a few kills, leaving the
+#                    killed program unkillable: "fat" is not in the default
 #   KILL_EVERY       seconds a run lives before SIGKILL (2)
 #   MAX_KILLS        after this many kills in one loop the next run is left to
 #                    finish, and the loop counts as not converged (40)
@@ -66,12 +78,12 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 top=$(cd "$here/.." && pwd)
 CLI=${TARVELIN_CLI:-$top/build/bin/tarvelin-cli}
 OLD=${OLD_TARVELIN_CLI:-}
-MODES=${MODES:-"big corrupt kill"}
+MODES=${MODES:-"big corrupt kill two"}
 RUNS=${RUNS:-3}
 PROGRAMS=${PROGRAMS:-"tarvelin wget wget2"}
 KILL_PROGRAMS=${KILL_PROGRAMS:-"tarvelin wget"}
 KILL_LOOPS=${KILL_LOOPS:-3}
-KILL_FIRST=${KILL_FIRST:-"kill term notmpfile"}
+KILL_FIRST=${KILL_FIRST:-"kill term notmpfile exfat"}
 KILL_EVERY=${KILL_EVERY:-2}
 MAX_KILLS=${MAX_KILLS:-40}
 RATE_KB=${KILL_RATE_KB:-100}
@@ -94,12 +106,14 @@ done
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/nothing-lost-bench.XXXXXX")
 outs=
+fat_mount=
 # shellcheck source=bench/nginx.sh
 . "$here/nginx.sh"
 failures=()
 fail() { failures+=("$*"); say "CHECK FAILED: $*"; }
 cleanup() {
   nginx_stop
+  [ -z "$fat_mount" ] || fusermount -u "$fat_mount" 2>/dev/null || true
   [ -z "$outs" ] || rm -rf "$outs"
   rm -rf "$BIG_SITE"
   if [ "${KEEP:-0}" = 1 ]; then
@@ -350,10 +364,22 @@ kill_loop() {  # program loop-number how (kill, term or notmpfile)
   local name=kill-$prog-$how-$n
   local out=$outs/$name home=$outs/home-$name site=$WORK/site-kill
   local url="http://$HOST:$PORT/index.htm" log=$tmp/logs/$name.log
-  local folder=$out preload=""
+  local folder=$out preload="" dev
   [ "$prog" = wget ] || folder=$(project_folder "$out" "$prog")
   [ "$how" != notmpfile ] || preload=$(no_tmpfile_shim)
   mkdir -p "$out" "$home" "$tmp/logs"
+  if [ "$how" = fat ]; then
+    # Single-threaded: with threads fusefat spins even sooner.
+    truncate -s 256M "$tmp/fat.img" && mkfs.fat -F 32 "$tmp/fat.img" >/dev/null &&
+      fusefat -s -o rw+ "$tmp/fat.img" "$out" >/dev/null 2>&1 || die "cannot mount a FAT image with fusefat"
+    fat_mount=$out
+  elif [ "$how" = exfat ]; then
+    # exfat-fuse takes a device; the loop device goes once the mount lets it go.
+    truncate -s 256M "$tmp/fat.img" && mkfs.exfat "$tmp/fat.img" >/dev/null &&
+      dev=$(losetup -f --show "$tmp/fat.img") && mount.exfat-fuse "$dev" "$out" >/dev/null 2>&1 &&
+      losetup -d "$dev" || die "cannot mount an exFAT image with exfat-fuse"
+    fat_mount=$out
+  fi
   : >"$log"
   local before loadnow kills=0 cycle=0 status ended=1 statuses="" t0 t1 spent=0
   local seen_partial=0 seen_temp=0 snap
@@ -422,11 +448,16 @@ print(json.dumps({"mode": "kill", "prog": prog, "run": int(n), "first": how, "ki
                   "runs": int(runs), "seen_partial": int(seen_partial), "seen_temp": int(seen_temp),
                   "statuses": statuses.split(), "check": json.loads(check), "requests": json.loads(reqs)}))
 EOF
+  if [ -n "$fat_mount" ]; then
+    fusermount -u "$out"
+    fat_mount=
+    rm -f "$tmp/fat.img"
+  fi
   rm -rf "$out" "$home"
 }
 
 mode_kill() {
-  local site=$WORK/site-kill prog n
+  local site=$WORK/site-kill prog n how
   ensure_site kill
   start_nginx "$site" "$RATE_KB"
   find "$site" -type f -exec cat {} + >/dev/null
@@ -457,6 +488,15 @@ mode_kill() {
       kill_loop tarvelin 1 notmpfile ;;
     esac ;;
   esac
+  # A USB stick: no hard links, no exclusive rename, no O_TMPFILE.
+  for how in exfat fat; do
+    case " $KILL_FIRST " in *" $how "*)
+      case " $KILL_PROGRAMS " in *" tarvelin "*)
+        say "kill, tarvelin, into a FUSE $how image (load $(load))"
+        kill_loop tarvelin 1 "$how" ;;
+      esac ;;
+    esac
+  done
   nginx_stop
   python3 - "$results" "$MAX_KILLS" <<'EOF' || fail "kill: see the lines above"
 import json, sys
@@ -479,12 +519,103 @@ sys.exit(1 if bad else 0)
 EOF
 }
 
+# --- two ---------------------------------------------------------------------
+ms_since() { echo $((($(date +%s%N) - $1) / 1000000)); }
+mode_two() {
+  local site=$WORK/site-kill out=$outs/two other=$outs/two-other home=$outs/home-two log=$tmp/logs/two
+  local url="http://$HOST:$PORT/index.htm" a t0 status loadnow choice
+  ensure_site kill
+  start_nginx "$site" "$RATE_KB"
+  find "$site" -type f -exec cat {} + >/dev/null
+  mkdir -p "$out" "$other" "$home" "$log"
+  local env=(env HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data")
+  loadnow=$(load)
+  say "two: run A downloads, the others start beside it (load $loadnow)"
+  t0=$(date +%s%N)
+  "${env[@]}" timeout "$LIMIT" "$CLI" --fresh --folder "$out" "$url" </dev/null >"$log/a.log" 2>&1 &
+  a=$!
+  # A holds the lock once it has stored a picture.
+  until grep -q ' bytes, ' "$log/a.log"; do
+    kill -0 "$a" 2>/dev/null || die "two: run A ended early: $(tail -n 3 "$log/a.log")"
+    sleep 0.05
+  done
+  # timeout runs the program as its child: the lock names the child.
+  local holder
+  holder=$(pgrep -P "$a" | head -n 1)
+  local fields=("$loadnow")
+  for choice in --fresh --continue; do
+    local t1 named=no
+    t1=$(date +%s%N)
+    status=0
+    "${env[@]}" timeout "$LIMIT" "$CLI" "$choice" --folder "$out" "$url" </dev/null >"$log/b$choice.log" 2>&1 ||
+      status=$?
+    ! grep -qF "Another download is using the project folder $(project_folder "$out" tarvelin) (process $holder)." "$log/b$choice.log" ||
+      named=yes
+    fields+=("$status" "$(ms_since "$t1")" "$named")
+  done
+  # Another project folder beside A is not held up: it stores pictures for 2 s.
+  status=0
+  { "${env[@]}" timeout --foreground -s KILL 2 "$CLI" --fresh --folder "$other" "$url" </dev/null \
+      >"$log/c.log" 2>&1 || status=$?; } 2>/dev/null
+  fields+=("$status" "$(python3 "$here/nothing_lost.py" check "$site/manifest.json" "$(project_folder "$other" tarvelin)")")
+  # A is killed; a --continue takes over the lock it left and finishes.
+  kill -0 "$a" 2>/dev/null || die "two: run A ended before it was killed"
+  fields+=("$(ms_since "$t0")")
+  kill -KILL "$holder"
+  wait "$a" 2>/dev/null || true
+  t0=$(date +%s%N)
+  status=0
+  "${env[@]}" timeout "$LIMIT" "$CLI" --continue --folder "$out" "$url" </dev/null >"$log/d.log" 2>&1 || status=$?
+  fields+=("$status" "$(ms_since "$t0")" "$(python3 "$here/nothing_lost.py" check "$site/manifest.json" "$(project_folder "$out" tarvelin)")")
+  # The same start with nothing left to do, for scale.
+  t0=$(date +%s%N)
+  status=0
+  "${env[@]}" timeout "$LIMIT" "$CLI" --continue --folder "$out" "$url" </dev/null >"$log/e.log" 2>&1 || status=$?
+  fields+=("$status" "$(ms_since "$t0")")
+  nginx_stop
+  python3 - "${fields[@]}" >>"$results" <<'EOF'
+import json, sys
+(load, fresh_status, fresh_ms, fresh_named, cont_status, cont_ms, cont_named, other_status, other_check,
+ a_ms, d_status, d_ms, d_check, idle_status, idle_ms) = sys.argv[1:]
+print(json.dumps({"mode": "two", "load": load,
+                  "refused": {"--fresh": [int(fresh_status), int(fresh_ms), fresh_named == "yes"],
+                              "--continue": [int(cont_status), int(cont_ms), cont_named == "yes"]},
+                  "other_status": int(other_status), "other": json.loads(other_check), "a_ms": int(a_ms),
+                  "d_status": int(d_status), "d_ms": int(d_ms), "check": json.loads(d_check),
+                  "idle_status": int(idle_status), "idle_ms": int(idle_ms)}))
+EOF
+  python3 - "$results" <<'EOF' || fail "two: see the lines above"
+import json, sys
+bad = []
+for r in map(json.loads, open(sys.argv[1])):
+    if r["mode"] != "two":
+        continue
+    for how, (status, _, named) in r["refused"].items():
+        if status != 2 or not named:
+            bad.append("two: the second run %s ended with %d; the lock message names run A: %s" % (how, status, named))
+    if r["other_status"] not in (0, 137) or r["other"]["intact"] == 0:
+        bad.append("two: the run on another project ended with %d after storing %d pictures"
+                   % (r["other_status"], r["other"]["intact"]))
+    c = r["check"]
+    if r["d_status"] != 0 or r["idle_status"] != 0:
+        bad.append("two: the continuing runs ended with %d and %d" % (r["d_status"], r["idle_status"]))
+    if c["lost"] or c["duplicates"] or c["partial"] or c["temporaries"] or c["intact"] != c["served"]:
+        bad.append("two: %d lost, %d duplicated, %d partial, %d temporaries"
+                   % (c["lost"], c["duplicates"], c["partial"], c["temporaries"]))
+for line in bad:
+    print("nothing_lost_bench: " + line, file=sys.stderr)
+sys.exit(1 if bad else 0)
+EOF
+  rm -rf "$out" "$other" "$home"
+}
+
 for mode in $MODES; do
   case $mode in
     big) mode_big ;;
     corrupt) mode_corrupt ;;
     kill) mode_kill ;;
-    *) die "unknown mode $mode (big, corrupt, kill)" ;;
+    two) mode_two ;;
+    *) die "unknown mode $mode (big, corrupt, kill, two)" ;;
   esac
 done
 
@@ -566,7 +697,7 @@ if loops:
           % (len(m["pictures"]), sum(p["size"] for p in m["pictures"]) / 1e6,
              sum(p["paced"] for p in m["pictures"]), m["rate_kb"]))
     print()
-    how = {"kill": "killed %d", "term": "first stopped", "notmpfile": "no O_TMPFILE"}
+    how = {"kill": "killed %d", "term": "first stopped", "notmpfile": "no O_TMPFILE", "fat": "FAT (fusefat)", "exfat": "exFAT (exfat-fuse)"}
     cols = [("%s, %s" % (names[r["prog"]], how[r["first"]].replace("%d", str(r["run"]))), r) for r in loops]
     print("| | " + " | ".join(c for c, _ in cols) + " |")
     print("|---|" + "---:|" * len(cols))
@@ -596,6 +727,26 @@ if loops:
     ]
     for label, get in lines:
         print("| %s | %s |" % (label, " | ".join(get(r) for _, r in cols)))
+
+for r in (r for r in rows if r["mode"] == "two"):
+    c = r["check"]
+    print()
+    print("### Two programs on one project (load average %s at the start)" % r["load"])
+    print()
+    print("| | |")
+    print("|---|---:|")
+    for how, (status, ms, named) in r["refused"].items():
+        print("| a second run %s while A runs: exit status, time (ms), lock message names A | %d, %d, %s |"
+              % (how, status, ms, "yes" if named else "no"))
+    print("| a run on another project folder beside A, killed after 2 s: exit status, pictures stored | %d, %d |"
+          % (r["other_status"], r["other"]["intact"]))
+    print("| A killed after (s) | %.1f |" % (r["a_ms"] / 1000))
+    print("| --continue after the kill (stale lock): exit status, time (s) | %d, %.1f |"
+          % (r["d_status"], r["d_ms"] / 1000))
+    print("| pictures intact (of %d), lost, duplicated, partial, temporaries | %d, %d, %d, %d, %d |"
+          % (c["served"], c["intact"], c["lost"], c["duplicates"], c["partial"], c["temporaries"]))
+    print("| --continue with nothing left to do, for scale: exit status, time (ms) | %d, %d |"
+          % (r["idle_status"], r["idle_ms"]))
 EOF
 
 cp "$results" "$WORK/last-nothing-lost-results.jsonl"

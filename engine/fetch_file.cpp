@@ -12,7 +12,9 @@
 #include "engine/polite_fetch.h"
 #include "engine/retry_policy.h"
 #include "links/address.h"
+#include "links/ascii.h"
 #include "links/link_mapping.h"
+#include "platform/picture_decoder.h"
 
 namespace engine {
 
@@ -98,6 +100,11 @@ FetchOutcome Finish(RunContext& run, int worker, const FileJob& job, Received go
   const int64_t bytes = got.ending == Ending::Dropped ? 0 : got.bytes;
   run.Log(ClosingLine(job.index, bytes, (TickMs() - got.startTick) / 1000));
   if (!verdict.note.empty()) run.Log(NoteLine(job.index, verdict.note));
+  // Kept all the same: a decoder installed later may read it. Only the header
+  // is read, so this says the format is unknown, not that the body is sound.
+  if (verdict.handOver && run.switches.modernPages && links::StartsWithNoCase(got.head.contentType, "image/") &&
+      !platform::ProbePicture(run.store->Folder() / stored.name).isValid())
+    run.Log(NoteLine(job.index, "stored, but no installed picture decoder reads it"));
   if (verdict.outcome == FetchOutcome::NotStored) {
     run.storeFailures.Add(verdict.storeError);
     // A full or read-only disk takes nothing more: stop as Stop does, so the
@@ -145,6 +152,7 @@ Received FetchWithTries(RunContext& run, int worker, platform::HttpSession& sess
     run.counters.requests.fetch_add(1);
     Received got = FileFetcher(run, worker, cancels, job.requestUrl).Fetch(session, job.target);
     if (got.resumedFrom > 0) run.Log(NoteLine(job.index, "continued from byte " + std::to_string(got.resumedFrom)));
+    if (got.partDropped) continue;  // at most once: the part is gone now
     const bool failed = got.http == platform::HttpOutcome::NetworkError;
     const bool refusedAnswer = got.http == platform::HttpOutcome::Refused && got.ending == Ending::Refused;
     if (!failed && !refusedAnswer) return got;

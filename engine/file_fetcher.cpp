@@ -75,6 +75,12 @@ bool FileFetcher::OnHead(const platform::HttpHead& head) {
   m_got.startTick = TickMs();
   m_got.head = head;
   m_got.headSeen = true;
+  // A part that a kill left whole (or longer than the file now is) gets 416:
+  // without this the picture would be done and never stored.
+  if (head.status == 416 && m_part && m_run.store) {
+    ForgetPart(m_run.store->FolderFd(), m_url);
+    m_got.partDropped = true;
+  }
   if (IsErrorStatus(head.status)) {
     m_got.ending = Ending::Refused;
     return false;

@@ -119,11 +119,15 @@ std::unique_ptr<PendingFile> FileStore::BeginPart(const std::string& requestUrl,
   const int flags = O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (keepBytes > 0 ? 0 : O_TRUNC);
   const int fd = ::openat(m_dirFd, name.c_str(), flags, 0644);
   struct stat st {};
-  // The part must still hold what the server was asked to continue.
+  // The part must still hold what the server was asked to continue. A part
+  // of that length is not cut: fusefat (a FAT stick) refuses every cut but
+  // to nothing.
   if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < keepBytes ||
-      ::ftruncate(fd, keepBytes > 0 ? keepBytes : 0) != 0 || ::lseek(fd, 0, SEEK_END) < 0) {
+      (st.st_size != keepBytes && ::ftruncate(fd, keepBytes) != 0) || ::lseek(fd, 0, SEEK_END) < 0) {
     error = ErrorText(fd < 0 ? errno : EIO);
     if (fd >= 0) ::close(fd);
+    // The next try starts over instead of failing here again.
+    if (keepBytes > 0) ForgetPart(m_dirFd, requestUrl);
     return nullptr;
   }
   auto file = std::unique_ptr<PendingFile>(new PendingFile(fd, name, *this, PartInfoName(requestUrl)));
@@ -147,7 +151,14 @@ bool FileStore::SameBytesAsEarlier(int dirFd, const std::string& leaf, const std
     return false;
   const int fd = ::openat(dirFd, leaf.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;
-  const bool same = SameContent(fd, file.m_fd, file.Size());
+  // Some FUSE file systems (a FAT stick through fusefat) answer a read
+  // through the descriptor that wrote the file with zeros, short counts or
+  // EPERM; a descriptor opened afresh by name reads what was written.
+  const int own = file.m_tempName.empty()
+                      ? -1
+                      : ::openat(m_dirFd, file.m_tempName.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  const bool same = SameContent(fd, own >= 0 ? own : file.m_fd, file.Size());
+  if (own >= 0) ::close(own);
   ::close(fd);
   return same;
 }
@@ -179,7 +190,7 @@ StoreResult FileStore::Commit(PendingFile& file, const std::string& localPath) {
     bool moved = false;
     if (dirFd < 0) {
       error = error ? error : errno;
-      if (!portable && (error == EINVAL || error == EPERM || error == EILSEQ || error == ENAMETOOLONG))
+      if (!portable && IsNameError(error))
         given = FinalNamer::Result::Refused;
     } else if (file.m_tempName.empty()) {
       const std::string proc = "/proc/self/fd/" + std::to_string(file.m_fd);

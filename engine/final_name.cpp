@@ -15,13 +15,13 @@ namespace {
 // What a file system without hard links answers to linkat.
 bool NoLinkError(int error) { return error == EPERM || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK; }
 
-// What a file system answers to a name it cannot hold (FAT: ":" or "?", a
-// FUSE FAT: any non-ASCII byte).
-bool NameError(int error) { return error == EINVAL || error == EPERM || error == EILSEQ || error == ENAMETOOLONG; }
-
 constexpr off_t kJournalRestart = 64 * 1024;
 
 }  // namespace
+
+bool IsNameError(int error) {
+  return error == EINVAL || error == EPERM || error == EILSEQ || error == ENAMETOOLONG || error == ENOENT;
+}
 
 void FinalNamer::Finish() {
   std::lock_guard guard(m_journalMutex);
@@ -50,7 +50,7 @@ FinalNamer::Result FinalNamer::Give(const std::string& temp, int dirFd, const st
     if (error == EEXIST) return Result::Taken;
     // EINVAL is either the flag or the name: the claim tells which.
     if (error != EINVAL && error != ENOSYS && error != EOPNOTSUPP)
-      return NameError(error) ? Result::Refused : Result::Failed;
+      return IsNameError(error) ? Result::Refused : Result::Failed;
   }
   const Result claimed = Claim(temp, dirFd, leaf, path, empty, error);
   if (claimed == Result::Named) moved = true;
@@ -67,7 +67,7 @@ FinalNamer::Result FinalNamer::Claim(const std::string& temp, int dirFd, const s
       error = errno;
       Note('-', path);
       if (error == EEXIST) return Result::Taken;
-      return NameError(error) ? Result::Refused : Result::Failed;
+      return IsNameError(error) ? Result::Refused : Result::Failed;
     }
     ::close(fd);
     ++m_claimsOpen;

@@ -50,6 +50,10 @@ class FinalNamer {
   int m_claimsOpen = 0;
 };
 
+// What a file system answers to a name it cannot hold: FAT ":" or "?", a
+// FUSE FAT any non-ASCII byte (EPERM), a FUSE exFAT ":" (ENOENT).
+bool IsNameError(int error);
+
 // The journal of claims, in the project folder.
 inline constexpr const char* kClaimJournal = "~claims";
 

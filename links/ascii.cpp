@@ -1,7 +1,10 @@
 #include "links/ascii.h"
 
 #include <algorithm>
-#include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace links {
 
@@ -26,63 +29,55 @@ bool EndsWithNoCase(std::string_view s, std::string_view suffix) {
   return s.size() >= suffix.size() && EqualsNoCase(s.substr(s.size() - suffix.size()), suffix);
 }
 
+namespace {
+
+bool IsAsciiLetter(char c) { return AsciiLower(c) >= 'a' && AsciiLower(c) <= 'z'; }
+
+}  // namespace
+
 size_t FindNoCase(std::string_view haystack, std::string_view needle, size_t from, size_t* examined) {
   constexpr size_t npos = std::string_view::npos;
   if (from > haystack.size()) return npos;
   if (needle.empty()) return from;
   if (needle.size() > haystack.size() - from) return npos;
-  // Candidates are found by the first byte in either case with memchr, which
-  // runs far faster than a byte-by-byte comparison. Each case is looked for a
-  // window at a time, the window doubling while nothing is found, never past
-  // a hit of the other case, and no byte is searched twice for the same case:
-  // a case that never occurs costs at most the distance to the match, not a
-  // pass to the end of the text.
-  size_t window = 64;
-  size_t reached = from;
-  const char lower = AsciiLower(needle[0]);
-  const char upper = (lower >= 'a' && lower <= 'z') ? char(lower - 'a' + 'A') : lower;
-  const std::string_view rest = needle.substr(1);
-  const size_t end = haystack.size() - needle.size() + 1;  // candidates lie before it
-  // Either `found` at `pos`, or none of `byte` in [the last search's start, pos).
-  struct Track {
-    char byte;
-    size_t pos = 0;
-    bool found = false;
-    bool searched = false;
+  const size_t n = needle.size();
+  const size_t end = haystack.size() - n + 1;  // candidates lie before it
+  const char* const d = haystack.data();
+  // A letter matches in either case once bit 0x20 is set in the byte; any
+  // other byte only as itself.
+  const char first = AsciiLower(needle[0]), last = AsciiLower(needle[n - 1]);
+  const char firstFold = IsAsciiLetter(first) ? 0x20 : 0, lastFold = IsAsciiLetter(last) ? 0x20 : 0;
+  const std::string_view middle = n > 2 ? needle.substr(1, n - 2) : std::string_view();
+  const auto matchAt = [&](size_t at) {
+    for (size_t i = 0; i < middle.size(); ++i)
+      if (AsciiLower(d[at + 1 + i]) != AsciiLower(middle[i])) return false;
+    return true;
   };
-  Track tracks[2] = {{lower}, {upper}};
-  const int count = upper == lower ? 1 : 2;
-  for (size_t at = from; at < end;) {
-    size_t hit = npos, clear = end;  // earliest hit; no hit of an unfound case before `clear`
-    for (int i = 0; i < count; ++i) {
-      Track& t = tracks[i];
-      if (!t.searched || (t.found ? t.pos < at : t.pos <= at)) {
-        // Never past a hit of the other case: nothing there could come first.
-        const size_t stop = std::min({end, at + window, hit == npos ? end : hit});
-        const void* h = std::memchr(haystack.data() + at, t.byte, stop - at);
-        t.searched = true;
-        t.found = h != nullptr;
-        t.pos = h ? size_t(static_cast<const char*>(h) - haystack.data()) : stop;
-        reached = std::max(reached, t.found ? t.pos + 1 : stop);
-      }
-      if (t.found)
-        hit = std::min(hit, t.pos);
-      else
-        clear = std::min(clear, t.pos);
+  const auto result = [&](size_t found) {
+    if (examined) *examined += (found == npos ? haystack.size() : found + n) - from;
+    return found;
+  };
+  size_t at = from;
+#ifdef __SSE2__
+  // Sixteen places at a time: the first and the last byte of the needle
+  // must both match before the rest is compared, so one pass reads each
+  // byte of the text once for both letter cases.
+  const __m128i wantFirst = _mm_set1_epi8(first), wantLast = _mm_set1_epi8(last);
+  const __m128i foldFirst = _mm_set1_epi8(firstFold), foldLast = _mm_set1_epi8(lastFold);
+  for (; at + 16 <= end; at += 16) {
+    const __m128i head = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(d + at)), foldFirst);
+    const __m128i tail = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(d + at + n - 1)), foldLast);
+    for (unsigned mask = unsigned(_mm_movemask_epi8(
+             _mm_and_si128(_mm_cmpeq_epi8(head, wantFirst), _mm_cmpeq_epi8(tail, wantLast))));
+         mask != 0; mask &= mask - 1) {
+      const size_t candidate = at + size_t(__builtin_ctz(mask));
+      if (matchAt(candidate)) return result(candidate);
     }
-    if (hit == npos || hit > clear) {
-      at = clear;  // nothing known before `clear`: search on from there
-      window = std::min<size_t>(window * 2, 1 << 16);
-      continue;
-    }
-    if (EqualsNoCase(haystack.substr(hit + 1, rest.size()), rest)) {
-      if (examined) *examined += std::max(reached, hit + needle.size()) - from;
-      return hit;
-    }
-    at = hit + 1;
   }
-  if (examined) *examined += std::max(reached, std::min(haystack.size(), end + needle.size() - 1)) - from;
-  return npos;
+#endif
+  for (; at < end; ++at)
+    if (char(d[at] | firstFold) == first && char(d[at + n - 1] | lastFold) == last && matchAt(at)) return result(at);
+  return result(npos);
 }
 
 }  // namespace links

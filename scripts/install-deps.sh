@@ -18,7 +18,7 @@ packages=(
   openbox wmctrl
   python3
   dbus-daemon
-  fuse fusefat dosfstools
+  fuse fusefat dosfstools exfat-fuse exfatprogs
 )
 if [ "${1:-}" = --bench ]; then
   packages+=(nginx-light wget wget2 time)

@@ -73,11 +73,9 @@ bool IsArchive(std::string_view value) {
 
 }  // namespace
 
-bool LinkWalker::AskStop() {
-  if (!m_stopped && m_examined >= m_nextCheck) {
-    m_nextCheck = m_examined + kStopCheckBytes;
-    m_stopped = m_stop && m_stop();
-  }
+bool LinkWalker::AskStopNow() {
+  m_nextCheck = m_examined + kStopCheckBytes;
+  m_stopped = m_stop && m_stop();
   return m_stopped;
 }
 
@@ -109,9 +107,11 @@ size_t LinkWalker::FindByte(Memo& memo, char byte, size_t from) {
 
 size_t LinkWalker::FindQuote(size_t from) {
   return Find(m_quote, from, 1, [&](std::string_view view, size_t f) {
-    const size_t found = view.find_first_of("\"'", f);
-    m_examined += (found == npos ? view.size() : found + 1) - f;
-    return found;
+    // find_first_of asks memchr about the two quotes for every byte.
+    size_t found = f;
+    while (found < view.size() && !IsQuote(view[found])) ++found;
+    m_examined += (found == view.size() ? found : found + 1) - f;
+    return found == view.size() ? npos : found;
   });
 }
 
@@ -254,8 +254,11 @@ void ScanPage(engine::PageContext& page, std::string_view body) {
   }
   if (!page.Switches().modernPages || !page.Switches().image) return;
   // The second reading: what it finds goes after the page's own links and
-  // meets the rules of an image tag's address.
-  const PictureAddresses pictures = ReadPictureAddresses(text, [&page] { return page.ShouldStop(); });
+  // meets the rules of an image tag's address. A page without any of the
+  // shapes it reads is spared the parser, which costs more than the search.
+  const auto stop = [&page] { return page.ShouldStop(); };
+  if (!MayHoldMorePictures(text, stop)) return;
+  const PictureAddresses pictures = ReadPictureAddresses(text, stop);
   for (const std::string& value : pictures.values) {
     if (page.Cut()) return;
     if (value.size() < kMaxValueLength) ProcessLink(page, value, 0);

@@ -82,7 +82,8 @@ class LinkWalker {
     }
     return memo.found;
   }
-  bool AskStop();
+  bool AskStop() { return m_stopped || (m_examined >= m_nextCheck && AskStopNow()); }
+  bool AskStopNow();
   size_t FindNoCase(Memo& memo, std::string_view needle, size_t from);
   size_t FindSrc(size_t from);
   size_t FindByte(Memo& memo, char byte, size_t from);

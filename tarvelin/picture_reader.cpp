@@ -189,6 +189,22 @@ void AppendCssUrls(std::string_view css, std::vector<std::string>& out) {
   }
 }
 
+bool MayHoldMorePictures(std::string_view text, const std::function<bool()>& stop) {
+  static constexpr std::string_view kMarks[] = {"srcset", "data-", "url(", "og:image", "twitter:image",
+                                                "image_src", "<noscript"};
+  constexpr size_t kOverlap = 12;  // the longest mark less one: a mark across two pieces is still seen
+  for (size_t at = 0; at < text.size(); at += kChunk) {
+    if (stop && stop()) return false;
+    const std::string_view piece = text.substr(at, kChunk + kOverlap);
+    for (const std::string_view mark : kMarks)
+      if (links::FindNoCase(piece, mark) != std::string_view::npos) return true;
+    // The text search takes only "<img " with a blank.
+    for (size_t img = 0; (img = links::FindNoCase(piece, "<img", img)) != std::string_view::npos; img += 4)
+      if (img + 4 < piece.size() && piece[img + 4] != ' ') return true;
+  }
+  return false;
+}
+
 PictureAddresses ReadPictureAddresses(std::string_view text, const std::function<bool()>& stop) {
   Reader reader(stop);
   if (stop && stop()) {

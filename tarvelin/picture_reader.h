@@ -23,6 +23,12 @@ struct PictureAddresses {
   bool stopped = false;             // `stop` said yes before the end of the page
 };
 
+// Whether `text` holds anything the second reading finds beyond the text
+// search: srcset, a data- attribute, url(, a share picture, <noscript>, or an
+// "<img" not followed by a blank. Linear; `stop` is asked every 64 KB, and a
+// yes from it gives false.
+bool MayHoldMorePictures(std::string_view text, const std::function<bool()>& stop);
+
 // Reads `text` (the page's bytes, taken as they stand: no byte changes) and
 // returns the picture addresses it holds; "data:" addresses are left out.
 // `stop` is asked before the parse, then at least every 64 KB of text and

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QImage>
+
 #include <atomic>
 #include <fstream>
 #include <future>
@@ -74,6 +77,16 @@ TEST(ModernPages, OffKeepsTheTextSearchAndItsSrcsetMended) {
   EXPECT_EQ(tarvelin::LargestSrcsetCandidate("x.jpg?w=1,2 640w, data:y 9000w, y.jpg 100w"), "x.jpg?w=1,2");
 }
 
+// The parser is spared only on pages where it can find nothing more.
+TEST(ModernPages, ParserSparedOnlyOnPagesWithoutItsShapes) {
+  using tarvelin::MayHoldMorePictures;
+  const std::string plain = "<a href='a.htm'>a</a><IMG  src='b.jpg'>\n";
+  EXPECT_TRUE(!MayHoldMorePictures(plain, {}) && !MayHoldMorePictures(plain + "srcset", [] { return true; }));
+  for (const Shape& shape : Shapes("x")) EXPECT_TRUE(MayHoldMorePictures(plain + shape.html, {})) << shape.html;
+  for (size_t before = 64 * 1024 - 14; before <= 64 * 1024; ++before)  // across the 64 KB pieces
+    EXPECT_TRUE(MayHoldMorePictures(std::string(before, ' ') + "twitter:image", {})) << before;
+}
+
 TEST(ModernPages, ScanIsLinearAndAsksToStopEvery64KB) {
   std::string page;
   while (page.size() < 6'000'000) page += "<a href='p" + std::to_string(page.size()) + ".htm'>x</a> ";
@@ -113,7 +126,15 @@ TEST(ModernPages, StopEndsTheScanOfALargePage) {
   EXPECT_TRUE(context.Cut() && askedAfterStop == 1);
   EXPECT_LT(f.links.Size(), 50'000);
 }
-std::string Body(const std::string& name) { return "bytes of " + name + std::string(3000, char(name.size())); }
+// The fallbacks are real pictures; every other body is one no decoder reads.
+std::string Body(const std::string& name) {
+  if (!name.ends_with("fallback.png")) return "bytes of " + name + std::string(3000, char(name.size()));
+  QImage image(3, 2, QImage::Format_RGB32);
+  image.fill(Qt::red);
+  QByteArray png;
+  QBuffer buffer(&png);
+  return buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG") ? png.toStdString() : "";
+}
 
 class ModernPagesRun : public EngineFixture {
  protected:
@@ -143,6 +164,11 @@ TEST_F(ModernPagesRun, EveryPictureOfEveryShapeIsStoredOnce) {
     std::ifstream in(ProjectFolder() / name, std::ios::binary);
     EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == Body(name) && site.Hits("/" + name) == 1) << name;
   }
+  // Each stored file no decoder reads is named in the log; the two real pictures are not.
+  const std::string log = engine->RunLogText(), line = ":stored, but no installed picture decoder reads it\n";
+  size_t unread = 0;
+  for (size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++unread;
+  EXPECT_EQ(unread, pictures.size() - 2);
 }
 
 }  // namespace

@@ -21,14 +21,15 @@ std::string ReadFile(const fs::path& p) {
 }
 
 // A FAT image mounted with FUSE: no hard links, no exclusive rename, and
-// only plain ASCII names, as on a USB stick.
+// only plain ASCII names, as on a USB stick. fusefat runs single-threaded:
+// with threads it can spin for good on an unlink beside a close.
 class FatDisk {
  public:
   explicit FatDisk(const fs::path& where) : m_mount(where / "fat") {
     const fs::path image = where / "fat.img";
     fs::create_directories(m_mount);
     const std::string make = "truncate -s 96M '" + image.string() + "' && mkfs.fat -F 32 '" + image.string() +
-                             "' >/dev/null && fusefat -o rw+ '" + image.string() + "' '" + m_mount.string() +
+                             "' >/dev/null && fusefat -s -o rw+ '" + image.string() + "' '" + m_mount.string() +
                              "' >/dev/null 2>&1";
     m_mounted = ::access("/dev/fuse", R_OK | W_OK) == 0 && std::system(make.c_str()) == 0;
   }
@@ -119,14 +120,13 @@ TEST_F(NothingLost, KilledRunsContinueWithoutLossOrDuplicates) {
   EXPECT_EQ(site.Hits("/index.htm"), 1);
 }
 
-// Fails: after kill -9, the refused name (caf__.jpg) and the numbered
-// collision (p0(1).jpg) are stored again under new numbers instead of being
-// recognised as the same bytes. Kept here until that is mended.
-TEST_F(NothingLost, DISABLED_AUsbStickStoresEveryPictureOnceThroughKillsAndCollisions) {
+TEST_F(NothingLost, AUsbStickStoresEveryPictureOnceThroughKillsAndCollisions) {
   FatDisk disk(folder.Path());
   if (!disk.Mounted()) GTEST_SKIP() << "FUSE or fusefat/mkfs.fat is missing: the FAT case is not tried";
-  // Two links to one name, and a name FAT refuses (not ASCII).
-  Pictures(60, 5000, 20, "<img src='caf%C3%A9.jpg'><img src='g/p0.jpg'>");
+  // Two links to one name, and a name FAT refuses (not ASCII). Pictures
+  // smaller than a page, which fusefat misreads through the descriptor that
+  // wrote them, arrive again in the run after a kill.
+  Pictures(60, 400, 20, "<img src='caf%C3%A9.jpg'><img src='g/p0.jpg'>");
   site.Put("/g/p0.jpg", {"other bytes", "image/jpeg"});
   site.Put("/caf\xc3\xa9.jpg", {"cafe", "image/jpeg"});
   bodies["p0(1).jpg"] = "other bytes";

@@ -65,8 +65,8 @@ class SettingsSheetTest : public QObject {
     sheet.accept();
     QStringList keys = StoredKeys("allTabs");
     keys.sort();
-    QCOMPARE(keys, QStringList({"MaxCount", "RangeFrom", "RangeTo", "file size", "level", "rate", "robots",
-                                "show link", "show thread", "wait"}));
+    QCOMPARE(keys, QStringList({"MaxCount", "RangeFrom", "RangeTo", "file size", "level", "modern pages", "rate",
+                                "robots", "show link", "show thread", "wait"}));
     QCOMPARE(platform::SettingsStore("allTabs").ReadInt("level", -5), 0);
   }
 
@@ -122,6 +122,20 @@ class SettingsSheetTest : public QObject {
     again.accept();
     QCOMPARE(store.ReadInt("level", 0), -1);
     QCOMPARE(store.ReadInt("show link", 0), 1);
+  }
+
+  // Only the program that has "modern pages" shows it.
+  void modernPagesShownWhereTheProgramHasIt() {
+    SettingsSheet sheet(ContextOf(tarvelin::TarvelinWindowProgram(), "modern"), 4);
+    sheet.show();
+    auto* check = FindControl<QCheckBox>(sheet.Page(4), kModernPagesCheck);
+    QVERIFY(check->isVisible() && check->isChecked());
+    check->click();
+    sheet.accept();
+    QCOMPARE(platform::SettingsStore("modern").ReadInt("modern pages", -5), 0);
+    SettingsSheet other(ContextOf(quorvash::QuorvashWindowProgram(), "modernOther"), 2);
+    other.show();
+    QVERIFY(!FindControl<QCheckBox>(other.Page(2), kModernPagesCheck)->isVisible());
   }
 
   void browserButtonPageRegistersAndRemoves() {

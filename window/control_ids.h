@@ -41,6 +41,7 @@ inline constexpr int kFolderEdit = 1013;
 inline constexpr int kWaitEdit = 1040;
 inline constexpr int kRateEdit = 1041;
 inline constexpr int kRobotsCheck = 1042;
+inline constexpr int kModernPagesCheck = 1043;
 
 // Menu commands.
 inline constexpr int kCmdExit = 2;

@@ -103,10 +103,13 @@ void DirectoryLevelPage::Apply() {
 }
 
 StatusPage::StatusPage(const PageContext& context, QWidget* parent)
-    : SettingsPage(StatusTemplate(), context, parent) {
+    : SettingsPage(StatusTemplate(), context, parent),
+      m_hasModernPages(engine::FindSetting(engine::keys::kModernPages.name, *context.program->engine)) {
   ModifiedOnClick(kShowLinkCheck);
   ModifiedOnClick(kShowThreadCheck);
   ModifiedOnClick(kRobotsCheck);
+  ModifiedOnClick(kModernPagesCheck);
+  if (auto* check = FindControl<QWidget>(this, kModernPagesCheck)) check->setVisible(m_hasModernPages);
 }
 
 void StatusPage::Load() {
@@ -116,12 +119,16 @@ void StatusPage::Load() {
   ShowCheck(kShowThreadCheck, m_showThread);
   m_robots = ReadInt(engine::keys::kRobots);
   ShowCheck(kRobotsCheck, m_robots);
+  if (!m_hasModernPages) return;
+  m_modernPages = ReadInt(engine::keys::kModernPages);
+  ShowCheck(kModernPagesCheck, m_modernPages);
 }
 
 bool StatusPage::Save() {
   m_showLink = TakeCheck(kShowLinkCheck);
   m_showThread = TakeCheck(kShowThreadCheck);
   m_robots = TakeCheck(kRobotsCheck);
+  if (m_hasModernPages) m_modernPages = TakeCheck(kModernPagesCheck);
   return true;
 }
 
@@ -129,6 +136,7 @@ void StatusPage::Apply() {
   WriteInt(engine::keys::kShowLink, m_showLink);
   WriteInt(engine::keys::kShowThread, m_showThread);
   WriteInt(engine::keys::kRobots, m_robots);
+  if (m_hasModernPages) WriteInt(engine::keys::kModernPages, m_modernPages);
 }
 
 BrowserButtonPage::BrowserButtonPage(const PageContext& context, QWidget* parent)

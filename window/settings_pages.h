@@ -57,6 +57,8 @@ class StatusPage : public SettingsPage {
   int32_t m_showLink = 0;
   int32_t m_showThread = 0;
   int32_t m_robots = 1;
+  int32_t m_modernPages = 1;
+  bool m_hasModernPages = false;
 };
 
 // Shows whether the web browser's button is registered; Apply registers it

@@ -55,6 +55,9 @@ const ControlTemplate kStatus[] = {
     {kShowLinkCheck, K::CheckBox, "Show all of the found link", {7, 25, 96, 10}, kFitText},
     {kShowThreadCheck, K::CheckBox, "Show thread infomation", {7, 42, 92, 10}, kFitText},
     {kRobotsCheck, K::CheckBox, "Follow each site's robots.txt", {7, 59, 120, 10}, kFitText},
+    // Shown only for a program that has the setting.
+    {kModernPagesCheck, K::CheckBox, "Read modern pages (srcset, lazy loading)",
+     {7, 76, 150, 10}, kFitText | kHidden},
 };
 
 }  // namespace
