@@ -155,7 +155,8 @@ int main(int argc, char** argv) {
   QTimer tick;
   QObject::connect(&tick, &QTimer::timeout, [&] {
     longestGapMs = std::max(longestGapMs, sinceTick.restart());
-    if (finished == kWorkers && feed->Count() == added) app.quit();
+    // Not quit(): that would close the list's window, and a hidden list makes no thumbnails.
+    if (finished == kWorkers && feed->Count() == added) app.exit(0);
   });
   tick.start(5);
   app.exec();

@@ -6,8 +6,10 @@
 //
 // A 5 ms timer on the window's thread measures the loop's stalls: every gap
 // between two of its ticks beyond 5 ms is time the window could not answer.
-// With --mark N the process's peak memory is also taken when the list holds N
-// thumbnails. The end question is answered No; the program ends with the run.
+// The window first shows idle for a second, as a user finds it, and its memory
+// then is the idle figure; the run starts after it. With --mark N the
+// process's peak memory is also taken when the list holds N thumbnails, so
+// the difference is what the list added. The end question is answered No; the program ends with the run.
 // Prints one line of "key=value" figures (times in ms, memory in MB).
 #include <QApplication>
 #include <algorithm>
@@ -115,11 +117,11 @@ int main(int argc, char** argv) {
   if (folder.isEmpty() || address.isEmpty()) return Usage();
 
   window::StartUp startUp;
-  startUp.commandLine = address.toStdString();
   window::WindowSession session(tarvelin::TarvelinWindowProgram(), "Tarvelin", startUp, folder.toStdString());
   session.Control().View().SetAsker([](const window::MessageRequest&) { return engine::Answer::No; });
   StallMeter stalls;
-  double markMb = -1, markMs = -1;
+  double markMb = -1, markMs = -1, idleMb = -1;
+  qint64 shownMs = 0, startMs = 0;
   QObject::connect(&session.Feed(), &pictures::ThumbnailFeed::counterTextChanged, [&](const QString& text) {
     if (mark > 0 && markMb < 0 && text.toInt() >= mark) {
       markMb = StatusMb("VmHWM:");
@@ -127,15 +129,22 @@ int main(int argc, char** argv) {
     }
   });
   QObject::connect(&session.Control().View(), &window::WindowView::runEnded, &app, [&] {
-    std::printf("wall_ms=%lld thumbnails=%d worst_stall_ms=%.1f worst_stall_working_ms=%.1f busiest_ms=%.1f "
+    std::printf("wall_ms=%lld run_ms=%lld idle_wait_ms=%lld idle_mb=%.1f thumbnails=%d worst_stall_ms=%.1f worst_stall_working_ms=%.1f busiest_ms=%.1f "
                 "stalls_over_16ms=%d "
                 "stalls_over_50ms=%d peak_mb=%.1f rss_end_mb=%.1f mark=%d mark_peak_mb=%.1f mark_ms=%.0f\n",
-                static_cast<long long>(wall.elapsed()), session.Feed().Count(), stalls.Worst(), stalls.WorstCpu(),
+                static_cast<long long>(wall.elapsed()), static_cast<long long>(wall.elapsed() - startMs),
+                static_cast<long long>(startMs - shownMs), idleMb, session.Feed().Count(), stalls.Worst(), stalls.WorstCpu(),
                 stalls.Busiest(), stalls.Over16(), stalls.Over50(), StatusMb("VmHWM:"), StatusMb("VmRSS:"), mark, markMb, markMs);
     std::fflush(stdout);
-    app.quit();
+    app.exit(0);  // quit() would close the window, which asks whether to exit
   });
-  session.Dialog().show();  // a start address downloads at once
+  session.Dialog().show();
+  shownMs = wall.elapsed();
+  QTimer::singleShot(1000, &app, [&] {
+    idleMb = StatusMb("VmHWM:");
+    startMs = wall.elapsed();
+    session.Control().Download(address.toStdString());
+  });
   app.exec();
   return 0;
 }

@@ -8,7 +8,9 @@ For each PROGRAM (a Tarvelin or Quorvash executable, copied into a folder of
 its own), every run starts it with settings of its own, its sponsor panel
 pointed at a small page served here on loopback, and measures:
   - the time from the start until its main window is mapped and viewable
-    (xdotool search --onlyvisible polled every 5 ms);
+    (xdotool search --onlyvisible polled every 5 ms), and the CPU time the
+    program had used by then, which a busy machine changes less than the
+    wall time;
   - after SECONDS (8) idle, the resident and the proportional memory of the
     program and of every process it started (the web engine's), summed.
 Prints a Markdown table with the median of each figure.
@@ -65,6 +67,15 @@ def memory_mb(pid):
 
 
 
+def cpu_seconds(pid):
+    try:
+        with open(f"/proc/{pid}/stat") as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+    except OSError:
+        return None
+
+
 def window_mapped(title):
     ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
                          capture_output=True, text=True).stdout.split()
@@ -81,10 +92,11 @@ def one_run(program, home, port, idle):
         f.write(f"[Settings]\nsponsor%20host=127.0.0.1:{port}\n")
     start = time.monotonic()
     proc = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    shown = None
+    shown = cpu = None
     while time.monotonic() - start < 20:
         if window_mapped(name):
             shown = time.monotonic() - start
+            cpu = cpu_seconds(proc.pid)
             break
         time.sleep(0.005)
     time.sleep(idle)
@@ -95,7 +107,7 @@ def one_run(program, home, port, idle):
     except subprocess.TimeoutExpired:
         proc.kill()
         proc.wait()
-    return shown, rss, pss, processes
+    return shown, rss, pss, processes, cpu
 
 
 def main():
@@ -109,8 +121,9 @@ def main():
         with open(f"{site}/p-net-{name}.asp", "w") as f:
             f.write("<body style='margin:0;background:#fff3c4'>Sponsor page on loopback</body>\n")
     server = serve(site)
-    print("| program | start-up to a visible window (s) | idle RSS, all processes (MB) | idle PSS (MB) | processes |")
-    print("|---|---:|---:|---:|---:|")
+    print("| program | start-up to a visible window (s) | CPU time used by then (s) | idle RSS, all processes (MB) "
+          "| idle PSS (MB) | processes |")
+    print("|---|---:|---:|---:|---:|---:|")
     for program in args.programs:
         results = []
         for _ in range(args.runs):
@@ -122,9 +135,11 @@ def main():
             shutil.rmtree(home, ignore_errors=True)
         shown = [r[0] for r in results if r[0] is not None]
         med = lambda i: statistics.median(r[i] for r in results)
-        print("| %s | %s (%s) | %.0f | %.0f | %d |" % (
+        cpu = [r[4] for r in results if r[4] is not None]
+        print("| %s | %s (%s) | %s | %.0f | %.0f | %d |" % (
             program, "%.3f" % statistics.median(shown) if shown else "-",
-            ", ".join("%.2f" % s for s in shown), med(1), med(2), med(3)))
+            ", ".join("%.2f" % s for s in shown), "%.2f" % statistics.median(cpu) if cpu else "-",
+            med(1), med(2), med(3)))
     server.shutdown()
     shutil.rmtree(site, ignore_errors=True)
 

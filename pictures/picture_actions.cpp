@@ -13,7 +13,7 @@
 namespace pictures {
 
 void PictureActions::Tell(QMessageBox::Icon icon, const QString& text) {
-  QMessageBox box(icon, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok,
+  QMessageBox box(icon, m_caption.isEmpty() ? QGuiApplication::applicationDisplayName() : m_caption, text, QMessageBox::Ok,
                   m_messageOwner);
   box.exec();
 }

@@ -17,6 +17,8 @@ class PictureActions : public PictureCommands {
   explicit PictureActions(QWidget* messageOwner = nullptr) : m_messageOwner(messageOwner) {}
   // The viewer, once it exists: boxes then open above it.
   void SetMessageOwner(QWidget* owner) { m_messageOwner = owner; }
+  // The boxes' caption, the program's title; the application's name when empty.
+  void SetCaption(const QString& caption) { m_caption = caption; }
 
   // SetAsWallpaper: `file` is the picture shown; empty when none.
   void SetAsWallpaper(const std::filesystem::path& file) override;
@@ -40,6 +42,7 @@ class PictureActions : public PictureCommands {
   void Tell(QMessageBox::Icon icon, const QString& text);
 
   QWidget* m_messageOwner;
+  QString m_caption;
   QString m_executableFolder;
 };
 

@@ -31,10 +31,14 @@ void AllowRunningAsRoot() {
 
 // One renderer and no GPU process: the panel shows one small page. Read
 // with the sandbox switch when the first page is made; a user's own flags
-// win.
+// win. The view drawn by Qt Quick's software renderer: with OpenGL, Qt makes
+// the shown window anew when the view arrives (without a window manager it
+// moved to the screen's corner), and the idle program with its web engine
+// held about 40 MB more (246 against 207 MB PSS).
 void KeepWebEngineSmall() {
   if (!qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS"))
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--renderer-process-limit=1 --disable-gpu --in-process-gpu");
+  if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND")) qputenv("QT_QUICK_BACKEND", "software");
 }
 
 // Only web addresses: a page must not start whatever handles other schemes.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the build and the tests need; with --bench
-# also those of the crawl benchmarks (bench/*.sh call it so).
+# also those of the crawl benchmarks (bench/*.sh call it so). openbox and
+# wmctrl maximise a window under Xvfb for the screenshots.
 # Quick when everything is there already. Recommended packages are left out:
 # they would double what is installed and nothing here needs them.
 set -euo pipefail
@@ -14,6 +15,7 @@ packages=(
   libcpp-httplib-dev openssl ca-certificates
   xdg-utils desktop-file-utils appstream man-db fonts-dejavu-core fonts-liberation2
   xvfb xauth imagemagick xdotool
+  openbox wmctrl
   python3
   dbus-daemon
   fuse fusefat dosfstools exfat-fuse exfatprogs

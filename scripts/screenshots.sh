@@ -2,8 +2,10 @@
 # Starts both window programs under Xvfb, with settings of their own, during a
 # run against a slow picture site served here on loopback, and saves
 # screenshots into a folder (build/screenshots unless one is given): the main
-# window while thumbnails arrive, the enlarged list, the full-screen viewer,
-# the Setting menu and sheet.
+# window while thumbnails arrive, at its nominal size and maximised, the
+# enlarged list, the full-screen viewer, the Setting menu and sheet. For the
+# last two shots openbox manages the window, so that it can be maximised as on
+# a desktop.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-build/screenshots}")
@@ -71,22 +73,37 @@ for program in Tarvelin Quorvash; do
   printf 'sponsor%%20host=127.0.0.1:%s\n' "$(cat "$home/port")" >>"$conf"
 done
 
-xvfb-run -a -s "-screen 0 1100x1000x24" bash -euo pipefail -c '
+shots='
+  # Sets window to the main window of process $1, program $2. The title shows
+  # the progress of a run after the name. A search that meets a window as it
+  # goes away fails, and is made again.
+  find_window() {
+    for _ in $(seq 300); do
+      window=$(xdotool search --onlyvisible --pid "$1" --name "^$2( .*)?\$" 2>/dev/null | head -1) || true
+      [ -n "$window" ] && return
+      sleep 0.1
+    done
+    echo "no window of $2" >&2
+    return 1
+  }
   # Starts a program, waits for its window, runs the shots, ends the program.
   # A step is KEYS=NAME, up-button=NAME (the enlarge button), viewer=NAME (a
   # double click on the list, which must show the enlarged list), menu=NAME
-  # (a right click), or wait=SECONDS.
+  # (a right click), maximise=NAME (through the window manager), or
+  # wait=SECONDS.
   shoot() {
     local program=$1 arguments=$2; shift 2
     # shellcheck disable=SC2086
     "$PROJECTS/$program" $arguments & local pid=$!
     local window
-    # The title shows the progress of a run after the name.
-    window=$(xdotool search --sync --onlyvisible --pid "$pid" --name "^$program( .*)?\$" | head -1)
+    find_window "$pid" "$program"
     xdotool windowfocus --sync "$window"
     sleep 0.5
     for step in "$@"; do
       local what=${step%%=*} name=${step#*=}
+      # Found again at each step: with an OpenGL renderer (QT_QUICK_BACKEND) Qt
+      # makes the window anew when the web view of the sponsor panel arrives.
+      find_window "$pid" "$program"
       eval "$(xdotool getwindowgeometry --shell "$window")"
       case $what in
         wait) sleep "$name"; continue ;;
@@ -95,6 +112,7 @@ xvfb-run -a -s "-screen 0 1100x1000x24" bash -euo pipefail -c '
         up-button) xdotool mousemove --window "$window" $((WIDTH - 37)) $((HEIGHT - 49)) click 1 ;;
         viewer) xdotool mousemove --window "$window" 120 140 click --repeat 2 --delay 80 1 ;;
         menu) xdotool mousemove 550 500 click 3 ;;
+        maximise) wmctrl -i -r "$window" -b add,maximized_vert,maximized_horz ;;
         shot) ;;
         *) xdotool key --clearmodifiers $what ;;
       esac
@@ -104,6 +122,15 @@ xvfb-run -a -s "-screen 0 1100x1000x24" bash -euo pipefail -c '
     kill "$pid"
     wait "$pid" 2>/dev/null || true
   }
+  if [ "${1:-}" = managed ]; then
+    # A project of its own (another host name for loopback), so that no
+    # resume question comes.
+    openbox >/dev/null 2>&1 & wm=$!
+    for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+    shoot Tarvelin "http://localhost:'"$port"'/gallery/" "wait=7" "shot=managed" "maximise=maximised"
+    kill "$wm" 2>/dev/null || true
+    exit 0
+  fi
   shoot Tarvelin "http://127.0.0.1:'"$port"'/gallery/" "wait=7" "shot=main" "up-button=enlarged" \
     "viewer=viewer" "Escape=back" "up-button=restored"
   shoot Tarvelin "" "alt+e=setting-menu" "Return=settings"
@@ -111,5 +138,9 @@ xvfb-run -a -s "-screen 0 1100x1000x24" bash -euo pipefail -c '
     "menu=viewer-menu" "Escape Escape=back"
   shoot Quorvash "" "alt+e=setting-menu" "Down Return=browser-button"
 '
+# Without a window manager, as the keys and clicks above expect; then, in a
+# session of its own, managed by openbox: at the nominal size and maximised.
+xvfb-run -a -s "-screen 0 1100x1000x24" bash -euo pipefail -c "$shots" shots
+xvfb-run -a -s "-screen 0 1100x1000x24" bash -euo pipefail -c "$shots" shots managed
 echo "screenshots in $out"
 ls "$out"

@@ -40,6 +40,7 @@ WindowSession::WindowSession(const WindowProgram& program, const QString& name, 
   m_dialog = std::make_unique<MainDialog>(program, store, std::move(startUp));
   m_list = new pictures::ThumbnailList(*m_feed, m_actions.get(), m_named.viewerAction);
   m_actions->SetMessageOwner(&m_list->Viewer());
+  m_actions->SetCaption(program.Title());
   m_dialog->SetThumbnailList(m_list);
   // The check box holds what the store holds; it counts from the next picture on.
   if (auto* noScroll = FindControl<QCheckBox>(m_dialog.get(), kNoScrollCheck))
