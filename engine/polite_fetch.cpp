@@ -77,8 +77,10 @@ bool Politeness::Allows(platform::HttpSession& session, const platform::HttpTarg
 
 bool Politeness::AwaitTurn(const platform::HttpTarget& target, RunSignals& signals, int worker,
                            uint64_t cancelsSeen) {
-  const auto turn = m_pacer.TakeTurn(HostKey(target), HostPacer::Clock::now());
-  return signals.WaitUntil(worker, cancelsSeen, turn);
+  const auto now = HostPacer::Clock::now();
+  const auto turn = m_pacer.TakeTurn(HostKey(target), now);
+  // Most turns are due at once; the signals' lock is the workers' busiest.
+  return turn <= now || signals.WaitUntil(worker, cancelsSeen, turn);
 }
 
 void Politeness::Later(const platform::HttpTarget& target, int holdMs) {
