@@ -228,17 +228,16 @@ HttpOutcome HttpSession::Get(const HttpTarget& target, HttpReceiver& receiver, c
       for (const std::string& line : m_identity.headers) headers = curl_slist_append(headers, line.c_str());
     const std::string ifRange = "If-Range: " + resume.validator;
     const std::string range = std::to_string(resume.from) + "-";
-    curl_easy_reset(curl);
-    if (resume.from > 0) {
-      curl_easy_setopt(curl, CURLOPT_RANGE, range.c_str());
-      if (!resume.validator.empty()) headers = curl_slist_append(headers, ifRange.c_str());
-    }
+    // No curl_easy_reset: libcurl 7.88 drops the cookie file list there
+    // without freeing it. Every option below is set on every request instead.
+    curl_easy_setopt(curl, CURLOPT_RANGE, resume.from > 0 ? range.c_str() : nullptr);
+    if (resume.from > 0 && !resume.validator.empty()) headers = curl_slist_append(headers, ifRange.c_str());
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_USERAGENT, m_identity.userAgent.c_str());
-    if (!m_identity.cookieFile.empty()) {
+    if (!m_identity.cookieFile.empty() && !m_cookiesRead) {
       /* the file is read once; its cookies stay in the handle, each sent to its own host */
-      curl_easy_setopt(curl, CURLOPT_COOKIEFILE, m_cookiesRead ? "" : m_identity.cookieFile.c_str());
+      curl_easy_setopt(curl, CURLOPT_COOKIEFILE, m_identity.cookieFile.c_str());
       m_cookiesRead = true;
     }
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
