@@ -47,6 +47,9 @@ struct Program {
   bool everyLinkNew = false;     // every found link is new; none is preferred
   bool keepsPictureHost = false; // a stored picture remembers its other site's host
   bool takesStartAddress = true; // the window's command line is a start address
+  // The download workers run just below a window's thread, which must
+  // answer at once, whatever priority the run's own thread has.
+  bool workersYield = false;
   ViewerAction viewerAction = ViewerAction::None;
   // Integer settings whose default differs from the table's.
   std::map<std::string, int, std::less<>> settingDefaults;

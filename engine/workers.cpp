@@ -5,6 +5,7 @@
 
 #include "engine/fetch_file.h"
 #include "engine/polite_fetch.h"
+#include "platform/thread_priority.h"
 
 namespace engine {
 
@@ -16,6 +17,7 @@ constexpr std::chrono::milliseconds kWatchPoll(250);
 }  // namespace
 
 void WorkerThreadProc(RunContext& run, int k) {
+  if (run.program.workersYield) platform::LowerThreadPriority(platform::kWorkerNice);
   RunSignals& signals = run.signals;
   // One HTTP session per worker, so connections are reused between files.
   platform::HttpSession session(IdentityFor(run.program, run.switches));

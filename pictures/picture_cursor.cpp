@@ -45,7 +45,7 @@ int PictureCursor::SelectedRow() const {
 
 std::filesystem::path PictureCursor::SelectedFile() const {
   const int row = SelectedRow();
-  return row < 0 ? std::filesystem::path() : m_model.At(row).file;
+  return row < 0 ? std::filesystem::path() : std::filesystem::path(m_model.At(row).file);
 }
 
 std::string PictureCursor::SelectedHost() const {

@@ -26,7 +26,7 @@ bool ThumbnailFeed::AddPicture(const std::string& path, const fs::path& file, co
     std::lock_guard lock(m_handoffMutex);
     if (m_leaving) return false;
     QueueClearLocked();
-    m_handoff.push_back(ThumbnailItem{path, file, host});
+    m_handoff.push_back(ThumbnailItem{path, file.native(), host});
     post = !m_posted;
     m_posted = true;
   }

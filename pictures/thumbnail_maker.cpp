@@ -16,6 +16,7 @@ ThumbnailMaker::ThumbnailMaker(int threads, QObject* parent) : QObject(parent) {
 }
 
 ThumbnailMaker::~ThumbnailMaker() {
+  m_cancel = true;
   {
     std::lock_guard lock(m_mutex);
     m_stopping = true;
@@ -52,36 +53,47 @@ void ThumbnailMaker::Work() {
     m_waiting.pop_front();
     m_busy.insert(job.id);
     lock.unlock();
-    QImage thumbnail = Make(job.file);
+    Made made = Make(job.file);
     lock.lock();
+    // A decode cut short is no broken picture.
+    if (m_stopping || m_cancel) return;
     const bool first = m_made.empty();
-    m_made[job.id] = std::move(thumbnail);
+    m_made[job.id] = std::move(made.thumbnail);
     // One notice for all that is made before the maker's thread takes it.
     if (first)
       QMetaObject::invokeMethod(this, platform::Handed([this] { Q_EMIT madeSome(); }), Qt::QueuedConnection);
+    if (made.large.isNull()) continue;
+    // Kept for the next time once the list has it: the row waits for no file.
+    lock.unlock();
+    platform::WriteCachedThumbnail(job.file, made.large, made.original);
+    lock.lock();
   }
 }
 
 // The kept thumbnail when it is still the file's; otherwise the picture
-// decoded at the cache's size (never enlarged), kept for the next time. Then
-// the list's square.
-QImage ThumbnailMaker::Make(const fs::path& file) {
-  QSize original;
-  QImage large = platform::ReadCachedThumbnail(file, &original);
+// decoded at the cache's size (never enlarged). Then the list's square.
+ThumbnailMaker::Made ThumbnailMaker::Make(const fs::path& file) {
+  Made made;
+  QImage large = platform::ReadCachedThumbnail(file, &made.original);
   if (large.isNull()) {
+    if (m_cancel) return {};
     ++m_decodes;
-    large = platform::DecodePicture(file, [&original](QSize declared) {
-      original = declared;
-      const QSize box(platform::kLargeThumbnailSide, platform::kLargeThumbnailSide);
-      if (declared.width() <= box.width() && declared.height() <= box.height()) return declared;
-      return declared.scaled(box, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
-    });
+    large = platform::DecodePicture(
+        file,
+        [&made](QSize declared) {
+          made.original = declared;
+          const QSize box(platform::kLargeThumbnailSide, platform::kLargeThumbnailSide);
+          if (declared.width() <= box.width() && declared.height() <= box.height()) return declared;
+          return declared.scaled(box, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+        },
+        &m_cancel);
     if (large.isNull()) return {};
-    platform::WriteCachedThumbnail(file, large, original);
+    made.large = large;
   }
-  const ThumbnailGeometry layout = ThumbnailLayout(original);
-  if (layout.scaled.isEmpty()) return {};
-  return PadToSquare(large.scaled(layout.scaled, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+  const ThumbnailGeometry layout = ThumbnailLayout(made.original);
+  if (layout.scaled.isEmpty() || m_cancel) return {};
+  made.thumbnail = PadToSquare(large.scaled(layout.scaled, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+  return made;
 }
 
 }  // namespace pictures

@@ -2,7 +2,7 @@
 // Makes thumbnails on a few threads of their own, at a low priority, only
 // for what the list asks for: the rows on screen and around them. A
 // thumbnail kept in the freedesktop cache is read from there; any other is
-// decoded and then kept there too.
+// decoded, handed over, and then kept there too.
 #include <QImage>
 #include <QObject>
 #include <atomic>
@@ -26,7 +26,8 @@ class ThumbnailMaker : public QObject {
   Q_OBJECT
  public:
   explicit ThumbnailMaker(int threads, QObject* parent = nullptr);
-  // Waits for the thumbnails being made.
+  // Stops the threads at once: a decode under way is dropped, a cache entry
+  // being written is finished, none is begun.
   ~ThumbnailMaker() override;
 
   // The maker's thread. What waits to be made becomes `jobs`, first first;
@@ -44,8 +45,15 @@ class ThumbnailMaker : public QObject {
   void madeSome();
 
  private:
+  // A thumbnail for the list, and the cache's picture to keep when it was
+  // decoded anew.
+  struct Made {
+    QImage thumbnail;
+    QImage large;
+    QSize original;
+  };
   void Work();
-  QImage Make(const std::filesystem::path& file);
+  Made Make(const std::filesystem::path& file);
 
   // m_mutex guards the four below.
   std::mutex m_mutex;
@@ -55,6 +63,7 @@ class ThumbnailMaker : public QObject {
   std::map<quint64, QImage> m_made;
   bool m_stopping = false;
 
+  std::atomic<bool> m_cancel{false};  // set once, when the maker goes
   std::atomic<int> m_decodes{0};
   std::vector<std::thread> m_threads;
 };

@@ -1,6 +1,7 @@
 #include "pictures/thumbnail_model.h"
 
 #include <QPainter>
+#include <QThread>
 #include <algorithm>
 
 #include "pictures/thumbnail.h"
@@ -10,11 +11,12 @@ namespace pictures {
 
 namespace {
 
-// Thumbnails kept made: a maximised list's rows on screen and two rows of
-// margin each side, about a hundred thumbnails.
-constexpr int kKeptKb = 16 * 1024;
-// Few threads: they share the cores with the downloads and the window.
-constexpr int kMakerThreads = 2;
+// Thumbnails kept made: twice the rows the list last wanted (those on
+// screen and their margin), so that a step back shows at once, and at least
+// this many. Each is 200 × 200 pixels, 160 KB.
+constexpr int kMinKept = 24;
+// A core each, at a low priority; a few, as they read from one disk.
+int MakerThreads() { return std::clamp(QThread::idealThreadCount(), 2, 4); }
 
 QPixmap EmptySquare() {
   QPixmap square(kThumbnailSide, kThumbnailSide);
@@ -40,8 +42,8 @@ QPixmap BrokenSign() {
 }  // namespace
 
 ThumbnailModel::ThumbnailModel(QObject* parent)
-    : QAbstractListModel(parent), m_maker(std::make_unique<ThumbnailMaker>(kMakerThreads)) {
-  m_kept.setMaxCost(kKeptKb);
+    : QAbstractListModel(parent), m_maker(std::make_unique<ThumbnailMaker>(MakerThreads())) {
+  m_kept.setMaxCost(kMinKept);
   connect(m_maker.get(), &ThumbnailMaker::madeSome, this, &ThumbnailModel::TakeMade);
 }
 
@@ -51,38 +53,33 @@ void ThumbnailModel::Append(std::vector<ThumbnailItem> items) {
   if (items.empty()) return;
   const int row = Count();
   beginInsertRows({}, row, row + int(items.size()) - 1);
-  for (ThumbnailItem& item : items) {
-    m_items.push_back(std::move(item));
-    m_ids.push_back(m_nextId++);
-  }
+  for (ThumbnailItem& item : items) m_items.push_back(std::move(item));
   endInsertRows();
 }
 
 void ThumbnailModel::Clear() {
   beginResetModel();
-  m_items.clear();
-  m_items.shrink_to_fit();
-  m_ids.clear();
-  m_ids.shrink_to_fit();
+  m_firstId += m_items.size();
+  std::deque<ThumbnailItem>().swap(m_items);
   m_kept.clear();
   m_maker->Want({});
   endResetModel();
 }
 
 void ThumbnailModel::Want(const std::vector<int>& rows) {
+  m_kept.setMaxCost(std::max(kMinKept, 2 * int(rows.size())));
   std::vector<ThumbnailJob> jobs;
   for (int row : rows)
-    if (row >= 0 && row < Count() && !Shown(row)) jobs.push_back({m_ids[size_t(row)], m_items[size_t(row)].file});
+    if (row >= 0 && row < Count() && !Shown(row)) jobs.push_back({IdOf(row), m_items[size_t(row)].file});
   m_maker->Want(jobs);
 }
 
-bool ThumbnailModel::Shown(int row) const { return At(row).broken || m_kept.contains(m_ids[size_t(row)]); }
+bool ThumbnailModel::Shown(int row) const { return At(row).broken || m_kept.contains(IdOf(row)); }
 
 int ThumbnailModel::Decodes() const { return m_maker->Decodes(); }
 
 int ThumbnailModel::RowOf(quint64 id) const {
-  const auto at = std::lower_bound(m_ids.begin(), m_ids.end(), id);
-  return at != m_ids.end() && *at == id ? int(at - m_ids.begin()) : -1;
+  return id >= m_firstId && id - m_firstId < m_items.size() ? int(id - m_firstId) : -1;
 }
 
 void ThumbnailModel::TakeMade() {
@@ -93,8 +90,7 @@ void ThumbnailModel::TakeMade() {
     if (image.isNull()) {
       m_items[size_t(row)].broken = true;
     } else {
-      const int costKb = int(image.sizeInBytes() / 1024) + 1;
-      m_kept.insert(id, new QPixmap(QPixmap::fromImage(std::move(image))), costKb);
+      m_kept.insert(id, new QPixmap(QPixmap::fromImage(std::move(image))));
     }
     first = std::min(first, row);
     last = std::max(last, row);
@@ -116,7 +112,7 @@ QVariant ThumbnailModel::data(const QModelIndex& index, int role) const {
         if (m_brokenSign.isNull()) m_brokenSign = BrokenSign();
         return m_brokenSign;
       }
-      if (const QPixmap* kept = m_kept.object(m_ids[size_t(index.row())])) return *kept;
+      if (const QPixmap* kept = m_kept.object(IdOf(index.row()))) return *kept;
       if (m_empty.isNull()) m_empty = EmptySquare();
       return m_empty;
     }

@@ -7,7 +7,7 @@
 #include <QAbstractListModel>
 #include <QCache>
 #include <QPixmap>
-#include <filesystem>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,11 +16,14 @@ namespace pictures {
 
 class ThumbnailMaker;
 
+// Small: a list holds tens of thousands.
 struct ThumbnailItem {
-  std::string path;             // the label: relative to the project folder, "/" separated
-  std::filesystem::path file;   // where to read it
-  std::string host;             // the other site it came from; may be empty
-  bool broken = false;          // its body did not decode
+  std::string path;   // the label: relative to the project folder, "/" separated
+  // Where to read it. Not a std::filesystem::path, which keeps a copy of
+  // each of its parts besides.
+  std::string file;
+  std::string host;   // the other site it came from; may be empty
+  bool broken = false;  // its body did not decode
 };
 
 class ThumbnailModel : public QAbstractListModel {
@@ -51,12 +54,14 @@ class ThumbnailModel : public QAbstractListModel {
   void TakeMade();
   int RowOf(quint64 id) const;
 
-  std::vector<ThumbnailItem> m_items;
+  quint64 IdOf(int row) const { return m_firstId + quint64(row); }
+
+  // A deque grows without copying what it holds: no moment with it twice.
+  std::deque<ThumbnailItem> m_items;
   // Ids are never reused, so a cleared list never shows an old thumbnail
-  // under a new item. Ascending with the rows.
-  std::vector<quint64> m_ids;
-  quint64 m_nextId = 0;
-  QCache<quint64, QPixmap> m_kept;  // cost in KB
+  // under a new item: row r has id m_firstId + r.
+  quint64 m_firstId = 0;
+  QCache<quint64, QPixmap> m_kept;  // one a thumbnail
   mutable QPixmap m_empty, m_brokenSign;  // drawn when first shown
   std::unique_ptr<ThumbnailMaker> m_maker;
 };

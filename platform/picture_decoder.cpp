@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QImageReader>
 #include <algorithm>
+#include <cstring>
+#include <memory>
 #include <mutex>
 
 namespace platform {
@@ -18,12 +20,39 @@ namespace {
 // cannot decode at a smaller size allocate the whole picture first.
 constexpr int kAllocationLimitMb = int(kMaxPicturePixels * 4 / (1024 * 1024));
 
-// A picture file mapped into memory and read through a buffer: one mapping
-// instead of thousands of small reads while a decoder hunts through a
-// corrupt file.
+// Bytes in memory as a device that gives no more once `cancel` is set, so
+// that a decode under way ends at its next read. No QBuffer: the JPEG reader
+// takes a QBuffer's bytes whole at its first read.
+class MemoryDevice : public QIODevice {
+ public:
+  MemoryDevice(const char* data, qint64 size, const std::atomic<bool>* cancel)
+      : m_data(data), m_size(size), m_cancel(cancel) {
+    open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+  }
+  bool isSequential() const override { return false; }
+  qint64 size() const override { return m_size; }
+
+ protected:
+  qint64 readData(char* out, qint64 most) override {
+    if (m_cancel && m_cancel->load(std::memory_order_relaxed)) return -1;
+    const qint64 n = std::min(most, m_size - pos());
+    if (n <= 0) return 0;
+    std::memcpy(out, m_data + pos(), size_t(n));
+    return n;
+  }
+  qint64 writeData(const char*, qint64) override { return -1; }
+
+ private:
+  const char* m_data;
+  qint64 m_size;
+  const std::atomic<bool>* m_cancel;
+};
+
+// A picture file mapped into memory: one mapping instead of thousands of
+// small reads while a decoder hunts through a corrupt file.
 class MappedPicture {
  public:
-  explicit MappedPicture(const std::filesystem::path& path) {
+  explicit MappedPicture(const std::filesystem::path& path, const std::atomic<bool>* cancel = nullptr) {
     // O_NONBLOCK: a FIFO planted under a picture's name must not hang us.
     m_fd.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (m_fd.fd < 0) return;
@@ -33,15 +62,13 @@ class MappedPicture {
       return;
     uchar* data = m_file.map(0, st.st_size);
     if (!data) return;
-    m_bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(st.st_size));
-    m_buffer.setBuffer(&m_bytes);
-    m_buffer.open(QIODevice::ReadOnly);
-    m_reader.setDevice(&m_buffer);
+    m_device = std::make_unique<MemoryDevice>(reinterpret_cast<const char*>(data), qint64(st.st_size), cancel);
+    m_reader.setDevice(m_device.get());
   }
   MappedPicture(const MappedPicture&) = delete;
   MappedPicture& operator=(const MappedPicture&) = delete;
 
-  bool IsOpen() const { return m_buffer.isOpen(); }
+  bool IsOpen() const { return m_device != nullptr; }
   QImageReader& Reader() { return m_reader; }
 
  private:
@@ -54,8 +81,7 @@ class MappedPicture {
     }
   } m_fd;
   QFile m_file;  // unmaps last
-  QByteArray m_bytes;
-  QBuffer m_buffer;
+  std::unique_ptr<MemoryDevice> m_device;
   QImageReader m_reader;
 };
 
@@ -100,9 +126,9 @@ QSize ProbePicture(const std::filesystem::path& file) {
   return picture.IsOpen() ? picture.Reader().size() : QSize();
 }
 
-QImage DecodePicture(const std::filesystem::path& file, const DecodeSize& sizeFor) {
+QImage DecodePicture(const std::filesystem::path& file, const DecodeSize& sizeFor, const std::atomic<bool>* cancel) {
   LoadPictureDecoders();
-  MappedPicture picture(file);
+  MappedPicture picture(file, cancel);
   if (!picture.IsOpen()) return {};
   QImageReader& reader = picture.Reader();
   const QSize declared = reader.size();
@@ -117,7 +143,7 @@ QImage DecodePicture(const std::filesystem::path& file, const DecodeSize& sizeFo
   }
   // A format that tells its size only by decoding is held by the allocation limit.
   QImage image = reader.read();
-  if (image.isNull()) return {};
+  if (image.isNull() || (cancel && cancel->load())) return {};
   if (!target.isValid()) {
     if (!WithinCap(image.size())) return {};
     target = sizeFor(image.size());

@@ -4,6 +4,7 @@
 // caller needs. Safe on several threads at once.
 #include <QImage>
 #include <QSize>
+#include <atomic>
 #include <filesystem>
 #include <functional>
 
@@ -28,8 +29,10 @@ using DecodeSize = std::function<QSize(QSize declared)>;
 
 // Decodes at exactly the size `sizeFor` chooses. A null image when the file
 // cannot be read, is no picture, declares no pixels or more than
-// kMaxPicturePixels, or when the chosen size is empty or over the cap.
-QImage DecodePicture(const std::filesystem::path& file, const DecodeSize& sizeFor);
+// kMaxPicturePixels, or when the chosen size is empty or over the cap; and
+// soon after `cancel` is set, even in the middle of a decode.
+QImage DecodePicture(const std::filesystem::path& file, const DecodeSize& sizeFor,
+                     const std::atomic<bool>* cancel = nullptr);
 
 // Fits the picture within `box`, keeping its aspect; never enlarges it.
 QImage DecodePictureWithin(const std::filesystem::path& file, QSize box);

@@ -14,9 +14,9 @@ void RaiseThreadPriority() {
     if (::setpriority(PRIO_PROCESS, id_t(tid), nice) == 0) return;
 }
 
-void LowerThreadPriority() {
+void LowerThreadPriority(int nice) {
   const pid_t tid = pid_t(::syscall(SYS_gettid));
-  ::setpriority(PRIO_PROCESS, id_t(tid), 10);
+  ::setpriority(PRIO_PROCESS, id_t(tid), nice);
 }
 
 }  // namespace platform

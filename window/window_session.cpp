@@ -26,6 +26,8 @@ engine::Program Prepared(const WindowProgram& program, const QString& name) {
   platform::LoadPictureDecoders();
   engine::Program named = *program.engine;
   named.name = name.toStdString();
+  // The window's thread must answer at once, even with five busy workers.
+  named.workersYield = true;
   return named;
 }
 

@@ -215,7 +215,8 @@ class ThumbnailListTest : public QObject {
     for (int row = last + 1; row < 60; ++row) QVERIFY(!std::filesystem::exists(platform::CachedThumbnailPath(files[size_t(row)])));
     list.scrollToBottom();
     QTRY_VERIFY(RowsShown(list) && list.VisibleRows().second == 59);
-    QVERIFY(std::filesystem::exists(platform::CachedThumbnailPath(files[59])));
+    // The entry is written once the list has the thumbnail.
+    QTRY_VERIFY(std::filesystem::exists(platform::CachedThumbnailPath(files[59])));
     QVERIFY(!std::filesystem::exists(platform::CachedThumbnailPath(files[30])));
   }
 
@@ -242,6 +243,7 @@ class ThumbnailListTest : public QObject {
       const QImage shown = list.model()->index(0, 0).data(Qt::DecorationRole).value<QPixmap>().toImage();
       QCOMPARE(shown.pixel(100, 100), qRgb(0, 0, 255));
       QCOMPARE(shown.pixel(100, 10), qRgb(255, 255, 255));
+      QTRY_VERIFY(std::filesystem::exists(entry));
       const QImage kept(QString::fromStdString(entry.string()), "png");
       QCOMPARE(kept.text("Thumb::URI"), QUrl::fromLocalFile(QString::fromStdString(file)).toString(QUrl::FullyEncoded));
       QCOMPARE(kept.text("Thumb::MTime"), QString::number(QFileInfo(QString::fromStdString(file)).lastModified().toSecsSinceEpoch()));
