@@ -59,7 +59,11 @@ fs::path CachedThumbnailPath(const fs::path& file) {
 QImage ReadCachedThumbnail(const fs::path& file, QSize* original) {
   const Stamp stamp = StampOf(file);
   if (stamp.mtime < 0) return {};
-  QImageReader reader(QFile::decodeName(CachedThumbnailPath(file).c_str()), "png");
+  // Opened here: a reader given a name that is not there tries it again
+  // with every suffix it knows, a score of lookups for each miss.
+  QFile entry(QFile::decodeName(CachedThumbnailPath(file).c_str()));
+  if (!entry.open(QIODevice::ReadOnly)) return {};
+  QImageReader reader(&entry, "png");
   // Anything larger than a large thumbnail is no entry of this cache.
   const QSize size = reader.size();
   if (!size.isValid() || size.width() > kLargeThumbnailSide || size.height() > kLargeThumbnailSide) return {};
