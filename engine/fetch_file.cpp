@@ -105,9 +105,13 @@ FetchOutcome Finish(RunContext& run, int worker, const FileJob& job, Received go
   if (!verdict.note.empty()) run.Log(NoteLine(job.index, verdict.note));
   // Kept all the same: a decoder installed later may read it. Only the header
   // is read, so this says the format is unknown, not that the body is sound.
-  if (verdict.handOver && run.switches.modernPages && links::StartsWithNoCase(got.head.contentType, "image/") &&
-      !platform::ProbePicture(run.store->Folder() / stored.name).isValid())
-    run.Log(NoteLine(job.index, "stored, but no installed picture decoder reads it"));
+  std::optional<std::pair<int, int>> headerSize;
+  if (verdict.handOver && stored.stored && run.switches.modernPages &&
+      links::StartsWithNoCase(got.head.contentType, "image/")) {
+    const QSize size = platform::ProbePicture(run.store->Folder() / stored.name);
+    headerSize = std::pair(size.width(), size.height());
+    if (!size.isValid()) run.Log(NoteLine(job.index, "stored, but no installed picture decoder reads it"));
+  }
   if (verdict.outcome == FetchOutcome::NotStored) {
     run.storeFailures.Add(verdict.storeError);
     // A full or read-only disk takes nothing more: stop as Stop does, so the
@@ -134,7 +138,7 @@ FetchOutcome Finish(RunContext& run, int worker, const FileJob& job, Received go
   std::string().swap(got.body);
   if (verdict.handOver && stored.stored) {
     run.AddPicture({stored.name, run.store->Folder() / stored.name,
-                    run.program.keepsPictureHost ? job.otherHost : std::string()});
+                    run.program.keepsPictureHost ? job.otherHost : std::string(), headerSize});
   }
   return Settle(run, job.index, outcome);
 }

@@ -17,7 +17,7 @@ uint64_t TickMs() {
 Received FileFetcher::Fetch(platform::HttpSession& session, const platform::HttpTarget& target) {
   m_got.startTick = TickMs();  // replaced by the moment of the answer
   platform::HttpResume resume;
-  if (m_run.store && !m_url.empty()) m_part = FindPart(m_run.store->FolderFd(), m_url);
+  if (m_run.store && !m_url.empty() && m_run.store->MayHoldParts()) m_part = FindPart(m_run.store->FolderFd(), m_url);
   if (m_part) resume = {m_part->size, m_part->validator};
   m_got.http = session.Get(target, *this, resume);
   if (m_got.http == platform::HttpOutcome::NetworkError) {

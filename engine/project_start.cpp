@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "engine/project_file.h"
 #include "engine/project_lock.h"
@@ -125,7 +126,9 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
   }
 
   run.site = {address->host, address->secure, address->port};
-  Write(settings, keys::kHistory, start.address);
+  // Beside the run: the settings file's flushes to disk must not hold back
+  // the first request. Written before this returns, whatever the outcome.
+  std::jthread history([&settings, address = start.address] { Write(settings, keys::kHistory, address); });
   summary.error = MakeProjectFolder(*folder);
   if (!summary.error.empty()) return summary;
   std::string error;

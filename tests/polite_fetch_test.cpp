@@ -189,6 +189,52 @@ TEST_F(PoliteFetchTest, APartOfAnEarlierRunIsContinued) {
   EXPECT_EQ(ReadFile(f.folder.Path() / "p.png"), body);
 }
 
+// A part is on disk, with its note, once its bytes are; a body that is whole
+// before that leaves no part, and the part of an earlier try goes with it.
+TEST(FileStoreParts, APartIsNamedWithItsFirstBytesOnDisk) {
+  TempFolder folder;
+  std::string error;
+  auto store = engine::FileStore::Open(folder.Path(), error);
+  ASSERT_TRUE(store) << error;
+  auto parts = [&] {
+    int n = 0;
+    for (const auto& entry : fs::directory_iterator(folder.Path())) n += engine::IsPartName(entry.path().filename().string());
+    return n;
+  };
+  const std::string url = "http://127.0.0.1:9/a.jpg";
+  ASSERT_TRUE(engine::WritePartInfo(store->FolderFd(), url, "\"old\""));
+  std::ofstream(folder.Path() / engine::PartFileName(url)) << "old";
+  auto small = store->BeginPart(url, 0, "\"v1\"", error);
+  ASSERT_TRUE(small && small->Write("tiny", 4));
+  EXPECT_EQ(parts(), 0);
+  ASSERT_TRUE(store->Commit(*small, "a.jpg").stored);
+  small.reset();
+  EXPECT_EQ(ReadFile(folder.Path() / "a.jpg"), "tiny");
+  EXPECT_EQ(parts(), 0);
+
+  // Past what is gathered in memory: what a killed run leaves to continue.
+  const std::string big(100 * 1024, 'b');
+  auto cut = store->BeginPart(url, 0, "\"v2\"", error);
+  ASSERT_TRUE(cut && cut->Write(big.data(), 70 * 1024) && cut->Write(big.data(), 1000));
+  EXPECT_EQ(parts(), 2);
+  ASSERT_TRUE(cut->Keep());
+  cut.reset();
+  const auto kept = engine::FindPart(store->FolderFd(), url);
+  ASSERT_TRUE(kept);
+  EXPECT_EQ(kept->size, 70 * 1024 + 1000);
+  EXPECT_EQ(kept->validator, "\"v2\"");
+
+  // A folder without parts is known as such; a part named later is seen again.
+  store->RemoveStaleTemporaries();
+  EXPECT_TRUE(store->MayHoldParts());
+  engine::ForgetPart(store->FolderFd(), url);
+  store->RemoveStaleTemporaries();
+  EXPECT_FALSE(store->MayHoldParts());
+  auto again = store->BeginPart(url, 0, "\"v3\"", error);
+  ASSERT_TRUE(again && again->Write(big.data(), big.size()) && again->Keep());
+  EXPECT_TRUE(store->MayHoldParts());
+}
+
 // Takes every body.
 struct HeaderReceiver : platform::HttpReceiver {
   bool OnHead(const platform::HttpHead&) override { return true; }
