@@ -144,11 +144,12 @@ FetchOutcome Finish(const Fetching& run, const WorkerLane& lane, const FileJob& 
 // Sends the request in the host's turn, and again, a few times, after an
 // answer that says "later" or a failure that may pass; each try is a log
 // line. Stop and Cancel end every wait at once.
-Received FetchWithTries(const Fetching& run, const WorkerLane& lane, platform::HttpSession& session, const FileJob& job,
-                        uint64_t cancels) {
+Received FetchWithTries(const Fetching& run, const WorkerLane& lane, platform::HttpSession& session,
+                        const FileJob& job, uint64_t cancels) {
+  Politeness* const polite = run.receiving.polite;
   RetryPolicy retries;
   for (;;) {
-    if (run.receiving.polite && !run.receiving.polite->AwaitTurn(job.target, lane.signals, lane.worker, cancels)) {
+    if (polite && !polite->AwaitTurn(job.target, lane.signals, lane.worker, cancels)) {
       Received got;
       got.startTick = TickMs();
       Interrupted(got, lane.signals, lane.worker, cancels);
@@ -167,7 +168,7 @@ Received FetchWithTries(const Fetching& run, const WorkerLane& lane, platform::H
     if (!next.again) return got;
     run.tallies.counters.retries.fetch_add(1);
     // The whole host waits, not only this file: the other workers go on with other hosts.
-    if (run.receiving.polite && (status == 429 || status == 503)) run.receiving.polite->Later(job.target, int(next.delayMs));
+    if (polite && (status == 429 || status == 503)) polite->Later(job.target, int(next.delayMs));
     Log(run, NoteLine(job.index, next.why + ": try " + std::to_string(next.tryNumber) + " of " +
                                     std::to_string(next.tries) + " in " + std::to_string(next.delayMs / 1000) + " s"));
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(next.delayMs);
@@ -180,11 +181,12 @@ Received FetchWithTries(const Fetching& run, const WorkerLane& lane, platform::H
 
 // Receives the job's address (from memory when it was kept), classifies and
 // stores. Links that others left to this worker meanwhile join `waiting`.
-FetchOutcome Receive(const Fetching& run, const WorkerLane& lane, platform::HttpSession& session, const FileJob& job,
-                     std::deque<WaitingLink>& waiting) {
+FetchOutcome Receive(const Fetching& run, const WorkerLane& lane, platform::HttpSession& session,
+                     const FileJob& job, std::deque<WaitingLink>& waiting) {
   const uint64_t cancels = lane.signals.Cancels(lane.worker);
   // robots.txt: a refused link is done without a request.
-  if (run.receiving.polite && !run.receiving.polite->Allows(session, job.target, lane.signals)) {
+  Politeness* const polite = run.receiving.polite;
+  if (polite && !polite->Allows(session, job.target, lane.signals)) {
     lane.rows.Fill(lane.worker);
     Log(run, NoteLine(job.index, "not fetched: robots.txt refuses it"));
     run.tallies.counters.robotsRefused.fetch_add(1);
@@ -217,8 +219,8 @@ FetchOutcome Receive(const Fetching& run, const WorkerLane& lane, platform::Http
 }
 
 // A link another worker left to this one; its opening line is written.
-void FinishLeftLink(const Fetching& run, const WorkerLane& lane, platform::HttpSession& session, const WaitingLink& left,
-                    std::deque<WaitingLink>& waiting) {
+void FinishLeftLink(const Fetching& run, const WorkerLane& lane, platform::HttpSession& session,
+                    const WaitingLink& left, std::deque<WaitingLink>& waiting) {
   const std::optional<FileJob> job = MakeJob(run, left.link, left.index);
   if (!job) return;  // it was split before it was left here
   // It meets a Stop as a file stopped before its request went out.
@@ -248,8 +250,8 @@ Fetching FetchingFor(const Program& program, const RunSwitches& switches, const 
           pages};
 }
 
-FetchOutcome FetchFile(const Fetching& run, const WorkerLane& lane, platform::HttpSession& session, const std::string& link,
-                       int index) {
+FetchOutcome FetchFile(const Fetching& run, const WorkerLane& lane, platform::HttpSession& session,
+                       const std::string& link, int index) {
   run.tallies.counters.filesTaken.fetch_add(1);
   const std::optional<FileJob> job = MakeJob(run, link, index);
   if (!job) return Settle(run, index, FetchOutcome::BadOtherSiteAddress);

@@ -43,7 +43,8 @@ std::string MakeProjectFolder(const fs::path& folder) {
 
 class PeriodicSave {
  public:
-  PeriodicSave(const FileStore& store, RunParts& run) : m_store(store), m_run(run), m_last(std::chrono::steady_clock::now()) {}
+  PeriodicSave(const FileStore& store, RunParts& run)
+      : m_store(store), m_run(run), m_last(std::chrono::steady_clock::now()) {}
   void operator()() {
     const int finished = m_run.tallies.FinishedFiles();
     if (finished == m_savedAt) return;
