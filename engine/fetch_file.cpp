@@ -136,7 +136,7 @@ FetchOutcome Finish(const Fetching& run, const WorkerLane& lane, const FileJob& 
   std::string().swap(got.body);
   if (verdict.handOver && stored.stored) {
     run.view.AddPicture({stored.name, run.receiving.store->Folder() / stored.name,
-                    run.keepsPictureHost ? job.otherHost : std::string()});
+                         run.keepsPictureHost ? job.otherHost : std::string()});
   }
   return Settle(run, job.index, outcome);
 }
