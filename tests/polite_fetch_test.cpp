@@ -87,9 +87,9 @@ TEST(RetryPolicy, RetryAfterInSecondsOrAsADateAndTheNumberOfTries) {
 class PoliteFetchTest : public ::testing::Test {
  protected:
   void Polite(const std::string& host, int port, engine::PoliteSettings settings = {true, 0, 0, "Tarvelin"}) {
-    f.run.site = {host, false, port};
+    f.site = {host, false, port};
     polite.emplace(settings);
-    f.run.polite = &*polite;
+    f.polite = &*polite;
   }
   FetchFixture f;
   std::optional<engine::Politeness> polite;
@@ -110,7 +110,7 @@ TEST_F(PoliteFetchTest, RobotsTxtIsReadOnceAndARefusedLinkIsDoneUnfetched) {
   EXPECT_EQ(server.Hits("/private/a.jpg"), 0);
   EXPECT_EQ(server.Hits("/robots.txt"), 1);
   EXPECT_TRUE(Has(f.Log(), "-------------3:not fetched: robots.txt refuses it\n"));
-  EXPECT_EQ(f.run.counters.robotsRefused.load(), 1);
+  EXPECT_EQ(f.tallies.counters.robotsRefused.load(), 1);
   EXPECT_EQ(f.links.RecordForSaving().states[3], links::LinkState::Taken);
 }
 
@@ -129,7 +129,7 @@ TEST_F(PoliteFetchTest, RetryAfterInSecondsAndAsADateIsWaitedForAndTriedAgain) {
     EXPECT_EQ(asked, 2);
   }
   EXPECT_TRUE(Has(f.Log(), "-------------3:503: try 2 of 4 in 1 s\n"));
-  EXPECT_EQ(f.run.counters.retries.load(), 2);
+  EXPECT_EQ(f.tallies.counters.retries.load(), 2);
 }
 
 TEST_F(PoliteFetchTest, StopEndsAWaitForALaterTryAtOnce) {
