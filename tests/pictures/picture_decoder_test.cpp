@@ -4,6 +4,7 @@
 #include <QImageWriter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
 #include <fstream>
 
 #include "pictures/thumbnail.h"
@@ -57,6 +58,23 @@ class PictureDecoderTest : public QObject {
       QVERIFY(!platform::ProbePicture(Path(name)).isValid());
       QVERIFY(platform::DecodePictureWithin(Path(name), {200, 200}).isNull());
     }
+  }
+
+  // Read through the mapped file's own device, a photo decodes whole; once
+  // cancelled, after its header is read, it gives nothing rather than a part.
+  void cancelledDecodeGivesNothing() {
+    QImage image(1600, 1200, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    QVERIFY(image.save(m_dir.filePath("photo.jpg"), "jpeg"));
+    std::atomic<bool> cancel{false};
+    const QImage half = platform::DecodePicture(Path("photo.jpg"), [](QSize declared) { return declared / 2; }, &cancel);
+    QCOMPARE(half.size(), QSize(800, 600));
+    QVERIFY(qAbs(qGreen(half.pixel(400, 300)) - qGreen(QColor(Qt::darkGreen).rgb())) <= 4);
+    const auto cancelling = [&cancel](QSize declared) {
+      cancel = true;
+      return declared / 2;
+    };
+    QVERIFY(platform::DecodePicture(Path("photo.jpg"), cancelling, &cancel).isNull());
   }
 };
 
