@@ -159,8 +159,9 @@ int RunConsole(const engine::Program& program, const ConsoleText& text, int argc
   signal(SIGPIPE, SIG_IGN);
   QCoreApplication app(argc, argv);
   platform::HttpGlobalInit();
-  // Plugins load once, here, rather than lazily in several workers at once.
-  platform::LoadPictureDecoders();
+  // Plugins load once, beside the start of the run, rather than lazily in
+  // several workers at once; a worker that needs them first waits for them.
+  std::jthread decoders(platform::LoadPictureDecoders);
 
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> logFile(nullptr, std::fclose);
   if (!options.logFile.empty()) {

@@ -69,7 +69,8 @@ void ConsoleView::ClearPictures(engine::RunId) {
 // A stored file always arrived whole, so a header that reads as a picture
 // of some size is enough to count it; nothing is decoded.
 void ConsoleView::AddPicture(const engine::StoredPicture& picture) {
-  const QSize size = platform::ProbePicture(picture.file);
+  const QSize size = picture.headerSize ? QSize(picture.headerSize->first, picture.headerSize->second)
+                                         : platform::ProbePicture(picture.file);
   if (size.isEmpty() || qint64(size.width()) * size.height() > platform::kMaxPicturePixels) return;
   std::lock_guard g(m_mutex);
   ++m_pictures;

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "engine/project_start.h"
-#include "engine/run_context.h"
+#include "engine/run_hand_off.h"
 #include "platform/thread_priority.h"
 
 namespace engine {
@@ -165,12 +165,11 @@ std::string LockedMessage(const RunSummary& summary) {
 
 void DownloadEngine::DownloadThreadProc(Run& run, std::string address) {
   platform::RaiseThreadPriority();
-  RunContext context{m_program, m_view, run.id, run.logs, run.rows, run.signals, run.links, m_leaving};
-  context.pages = &run.pages;
+  const RunHandOff view(m_view, run.id, m_leaving);
   ProjectStart start{address, m_programFolder, m_startedWithAddress,
                      [this, &run] { SetState(run, EngineState::Finishing); }};
 
-  const RunSummary summary = StartProject(context, m_settings, start);
+  const RunSummary summary = StartProject(m_program, run, view, m_settings, start);
   run.signals.SetStop();
   {
     std::lock_guard guard(m_stateMutex);
@@ -191,7 +190,7 @@ void DownloadEngine::DownloadThreadProc(Run& run, std::string address) {
     case StartResult::Abandoned:
       break;
     case StartResult::Ok:
-      if (context.Ask(Question::ViewFiles, EndMessage(summary, address))) m_view.OpenFolder(run.id, summary.projectFolder);
+      if (view.Ask(Question::ViewFiles, EndMessage(summary, address))) m_view.OpenFolder(run.id, summary.projectFolder);
       break;
   }
   {

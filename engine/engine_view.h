@@ -19,7 +19,9 @@
 // count as No), and an answer given after Leave() counts as No too.
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "engine/run_outcome.h"
 
@@ -45,6 +47,9 @@ struct StoredPicture {
   std::string path;             // relative to the project folder, "/" separated
   std::filesystem::path file;   // the same file, absolute
   std::string host;             // Quorvash: the other site's host, and ":port" unless the scheme's own; else empty
+  // Width and height its header declares, when the engine read them already
+  // (negative: no installed decoder reads it); a view need not read it again.
+  std::optional<std::pair<int, int>> headerSize;
 };
 
 class EngineView {

@@ -6,14 +6,38 @@
 #include <string>
 
 #include "engine/fetch_outcome.h"
-#include "engine/run_context.h"
+#include "engine/file_fetcher.h"
+#include "engine/page_cache.h"
+#include "engine/run_hand_off.h"
+#include "engine/run_tallies.h"
+#include "links/link_list.h"
 #include "platform/http_client.h"
 
 namespace engine {
 
-// Worker `worker` fetches link `index` of the list with its session, then
-// finishes the links other workers left to it meanwhile.
-FetchOutcome FetchFile(RunContext& run, int worker, platform::HttpSession& session, const std::string& link,
-                       int index);
+// What the files of a run are fetched with, fixed once its project has
+// started; the five workers share it.
+struct Fetching {
+  Receiving receiving;
+  const RunSwitches& switches;  // the page handlers read them
+  const Site& site;
+  PageHandler* pageHandler = nullptr;  // none: pages are not scanned
+  StoredNames storedNames = StoredNames::BareName;
+  bool keepsPictureHost = false;
+  links::LinkList& links;
+  RunTallies& tallies;
+  const RunHandOff& view;
+  PageCache* pages = nullptr;  // none: every request goes to the network
+};
+
+// Everything but the politeness, which the workers bring.
+Fetching FetchingFor(const Program& program, const RunSwitches& switches, const Site& site, RunLogs& logs,
+                     FileStore& store, links::LinkList& links, RunTallies& tallies, const RunHandOff& view,
+                     PageCache* pages);
+
+// The worker of `lane` fetches link `index` of the list with its session,
+// then finishes the links other workers left to it meanwhile.
+FetchOutcome FetchFile(const Fetching& run, const WorkerLane& lane, platform::HttpSession& session,
+                       const std::string& link, int index);
 
 }  // namespace engine

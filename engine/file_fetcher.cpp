@@ -14,10 +14,15 @@ uint64_t TickMs() {
   return uint64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
+ReceiveRules ReceiveRulesFor(const Program& program, const RunSwitches& switches) {
+  // Pages are scanned; a program that keeps them stores them too.
+  return {switches.FileSizeLimit(), program.keepsTextPages && switches.text, switches.image, switches.others};
+}
+
 Received FileFetcher::Fetch(platform::HttpSession& session, const platform::HttpTarget& target) {
   m_got.startTick = TickMs();  // replaced by the moment of the answer
   platform::HttpResume resume;
-  if (m_run.store && !m_url.empty()) m_part = FindPart(m_run.store->FolderFd(), m_url);
+  if (m_in.store && !m_url.empty() && m_in.store->MayHoldParts()) m_part = FindPart(m_in.store->FolderFd(), m_url);
   if (m_part) resume = {m_part->size, m_part->validator};
   m_got.http = session.Get(target, *this, resume);
   if (m_got.http == platform::HttpOutcome::NetworkError) {
@@ -38,7 +43,7 @@ void Interrupted(Received& got, const RunSignals& signals, int worker, uint64_t 
 }
 
 std::unique_ptr<PendingFile> FileFetcher::BeginFile(const platform::HttpHead& head) {
-  FileStore& store = *m_run.store;
+  FileStore& store = *m_in.store;
   if (m_got.isText || m_url.empty()) return store.Begin(m_got.writeError);
   if (head.status == 206) return store.BeginPart(m_url, m_got.resumedFrom, {}, m_got.writeError);
   const std::string validator = PartValidator(head.etag, head.lastModified);
@@ -67,8 +72,7 @@ Received FileFetcher::Replay(const CachedAnswer& answer) {
 
 bool FileFetcher::WillStore() const {
   if (!m_got.isText) return true;
-  // Pages are scanned; a program that keeps them stores them too.
-  return m_run.program.keepsTextPages && m_run.switches.text;
+  return m_in.rules.storesPages;
 }
 
 bool FileFetcher::OnHead(const platform::HttpHead& head) {
@@ -77,8 +81,8 @@ bool FileFetcher::OnHead(const platform::HttpHead& head) {
   m_got.headSeen = true;
   // A part that a kill left whole (or longer than the file now is) gets 416:
   // without this the picture would be done and never stored.
-  if (head.status == 416 && m_part && m_run.store) {
-    ForgetPart(m_run.store->FolderFd(), m_url);
+  if (head.status == 416 && m_part && m_in.store) {
+    ForgetPart(m_in.store->FolderFd(), m_url);
     m_got.partDropped = true;
   }
   if (IsErrorStatus(head.status)) {
@@ -89,8 +93,8 @@ bool FileFetcher::OnHead(const platform::HttpHead& head) {
   if (head.status == 206) {
     // Only the rest of the part asked for continues it; anything else
     // makes the next try start over.
-    if (!m_part || head.rangeStart != m_part->size || !m_run.store) {
-      if (m_run.store) ForgetPart(m_run.store->FolderFd(), m_url);
+    if (!m_part || head.rangeStart != m_part->size || !m_in.store) {
+      if (m_in.store) ForgetPart(m_in.store->FolderFd(), m_url);
       m_got.ending = Ending::Refused;
       return false;
     }
@@ -98,27 +102,27 @@ bool FileFetcher::OnHead(const platform::HttpHead& head) {
     m_got.bytes = m_got.resumedFrom;
     if (m_announced > 0) m_announced += m_got.resumedFrom;
   }
-  const int64_t limit = m_run.switches.FileSizeLimit();
+  const int64_t limit = m_in.rules.fileSizeLimit;
   if (limit > 0 && m_announced > limit) {
     m_got.ending = Ending::Refused;
     return false;
   }
-  if (m_announced != 0) m_run.rows.SetRange(m_worker, m_announced);
+  if (m_announced != 0) m_lane.rows.SetRange(m_lane.worker, m_announced);
 
   const std::string& type = head.contentType;
   const bool image = links::StartsWithNoCase(type, "image/");
   m_got.isText = links::StartsWithNoCase(type, "text/");
-  if (!m_got.isText && ((m_run.switches.image && !image) || (m_run.switches.others && image))) {
+  if (!m_got.isText && ((m_in.rules.onlyPictures && !image) || (m_in.rules.noPictures && image))) {
     m_got.ending = Ending::Refused;
     return false;
   }
   if (m_got.isText && m_announced > 0) m_got.body.reserve(size_t(std::min(m_announced, kMaxPageBytes)));
   if (m_got.resumedFrom > 0 && m_got.isText) {
-    ForgetPart(m_run.store->FolderFd(), m_url);
+    ForgetPart(m_in.store->FolderFd(), m_url);
     m_got.ending = Ending::Refused;
     return false;
   }
-  if (WillStore() && m_run.store) {
+  if (WillStore() && m_in.store) {
     m_got.file = BeginFile(head);
     // Nothing could keep the file: fetching it would be for nothing.
     if (!m_got.file) {
@@ -133,12 +137,12 @@ bool FileFetcher::OnChunk(const char* data, size_t size) {
   if (m_got.bytes == 0) CaptureTitle(std::string_view(data, size));
   m_got.bytes += int64_t(size);
   if (m_announced != 0)
-    m_run.rows.SetPos(m_worker, m_got.bytes);
+    m_lane.rows.SetPos(m_lane.worker, m_got.bytes);
   else
-    m_run.rows.Step(m_worker);
+    m_lane.rows.Step(m_lane.worker);
 
   // "file size" holds for every body, also one that announced less or nothing.
-  const int64_t limit = m_run.switches.FileSizeLimit();
+  const int64_t limit = m_in.rules.fileSizeLimit;
   if (limit > 0 && m_got.bytes > limit) {
     m_got.ending = Ending::Dropped;
     return false;
@@ -156,9 +160,9 @@ bool FileFetcher::OnChunk(const char* data, size_t size) {
     return false;
   }
   // "rate" holds the whole run's bytes; Stop and Cancel end its wait.
-  if (m_run.polite && m_run.polite->LimitsRate() &&
-      !m_run.polite->AwaitBytes(size, m_run.signals, m_worker, m_cancelsSeen)) {
-    Interrupted(m_got, m_run.signals, m_worker, m_cancelsSeen);
+  if (m_in.polite && m_in.polite->LimitsRate() &&
+      !m_in.polite->AwaitBytes(size, m_lane.signals, m_lane.worker, m_cancelsSeen)) {
+    Interrupted(m_got, m_lane.signals, m_lane.worker, m_cancelsSeen);
     return false;
   }
   return !ShouldAbort();
@@ -168,11 +172,11 @@ bool FileFetcher::ShouldAbort() {
   // Every announced byte has arrived: the file is complete, and a Stop now
   // would only make the next run fetch it again.
   if (m_announced > 0 && m_got.bytes >= m_announced) return false;
-  if (m_run.signals.Cancels(m_worker) != m_cancelsSeen) {
+  if (m_lane.signals.Cancels(m_lane.worker) != m_cancelsSeen) {
     m_got.ending = Ending::Cancelled;
     return true;
   }
-  if (m_run.signals.StopSet()) {
+  if (m_lane.signals.StopSet()) {
     m_got.ending = Ending::Stopped;
     return true;
   }
@@ -186,7 +190,7 @@ void FileFetcher::CaptureTitle(std::string_view chunk) {
   const size_t start = open + 7;
   const size_t close = links::FindNoCase(chunk, "</title>", start);
   if (close == std::string_view::npos) return;
-  m_run.logs.AppendTitle(std::string(chunk.substr(start, close - start)));
+  m_in.logs.AppendTitle(std::string(chunk.substr(start, close - start)));
 }
 
 }  // namespace engine

@@ -11,13 +11,43 @@
 #include "engine/file_store.h"
 #include "engine/page_cache.h"
 #include "engine/part_files.h"
-#include "engine/run_context.h"
+#include "engine/program.h"
+#include "engine/run_logs.h"
+#include "engine/run_signals.h"
+#include "engine/run_switches.h"
+#include "engine/worker_rows.h"
 #include "platform/http_client.h"
 
 namespace engine {
 
 // The longest text page kept to be scanned.
 inline constexpr int64_t kMaxPageBytes = int64_t(32) << 20;
+
+class Politeness;
+
+// What is taken and what is kept, fixed for a run once its project has started.
+struct ReceiveRules {
+  int64_t fileSizeLimit = 0;    // bytes; 0: any size
+  bool storesPages = false;     // text pages are stored, not only scanned
+  bool onlyPictures = false;    // besides the pages
+  bool noPictures = false;
+};
+ReceiveRules ReceiveRulesFor(const Program& program, const RunSwitches& switches);
+
+// What every answer of a run is received with.
+struct Receiving {
+  ReceiveRules rules;
+  RunLogs& logs;               // page titles
+  FileStore* store = nullptr;  // none: nothing is stored
+  Politeness* polite = nullptr;  // the run's rate; none: no rate
+};
+
+// One worker's own part of the run: its progress row, its Cancel, and Stop.
+struct WorkerLane {
+  int worker = 0;
+  WorkerRows& rows;
+  RunSignals& signals;
+};
 
 // Why receiving ended before the body's end, if it did.
 enum class Ending {
@@ -58,8 +88,8 @@ class FileFetcher : private platform::HttpReceiver {
  public:
   // `cancelsSeen`: the worker's Cancel count when its file began.
   // `requestUrl` names the part a cut body is kept in; none: nothing is kept.
-  FileFetcher(const RunContext& run, int worker, uint64_t cancelsSeen, std::string requestUrl = {})
-      : m_run(run), m_worker(worker), m_cancelsSeen(cancelsSeen), m_url(std::move(requestUrl)) {}
+  FileFetcher(const Receiving& receiving, const WorkerLane& lane, uint64_t cancelsSeen, std::string requestUrl = {})
+      : m_in(receiving), m_lane(lane), m_cancelsSeen(cancelsSeen), m_url(std::move(requestUrl)) {}
 
   Received Fetch(platform::HttpSession& session, const platform::HttpTarget& target);
   // Goes through a kept answer as if it came from the network.
@@ -73,8 +103,8 @@ class FileFetcher : private platform::HttpReceiver {
   std::unique_ptr<PendingFile> BeginFile(const platform::HttpHead& head);
   void CaptureTitle(std::string_view firstChunk);
 
-  const RunContext& m_run;
-  const int m_worker;
+  const Receiving& m_in;
+  const WorkerLane m_lane;
   const uint64_t m_cancelsSeen;
   const std::string m_url;
   std::optional<KeptPart> m_part;  // asked to be continued

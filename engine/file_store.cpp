@@ -111,6 +111,19 @@ std::unique_ptr<PendingFile> FileStore::Begin(std::string& error) {
 
 std::unique_ptr<PendingFile> FileStore::BeginPart(const std::string& requestUrl, int64_t keepBytes,
                                                   const std::string& validator, std::string& error) {
+  if (keepBytes <= 0 && !m_namer.NoLinks()) {
+    // The part of an earlier try goes now: this body may be whole before it
+    // needs a part of its own.
+    if (MayHoldParts()) ForgetPart(m_dirFd, requestUrl);
+    const int fd = ::openat(m_dirFd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+      auto file = std::unique_ptr<PendingFile>(new PendingFile(fd, {}, *this));
+      file->m_partUrl = requestUrl;
+      file->m_partValidator = validator;
+      return file;
+    }
+  }
+  m_mayHoldParts = true;
   const std::string name = PartFileName(requestUrl);
   if (keepBytes <= 0 && !WritePartInfo(m_dirFd, requestUrl, validator)) {
     error = ErrorText(errno);
@@ -165,6 +178,7 @@ bool FileStore::SameBytesAsEarlier(int dirFd, const std::string& leaf, const std
 
 StoreResult FileStore::Commit(PendingFile& file, const std::string& localPath) {
   StoreResult result;
+  file.m_partUrl.clear();  // whole: nothing is left to continue
   if (!file.Flush() || file.m_error) {
     result.error = ErrorText(file.m_error);
     return result;
@@ -258,14 +272,17 @@ void FileStore::RemoveStaleTemporaries() {
   }
   ::rewinddir(dir);
   std::vector<std::string> stale;
+  bool parts = false;
   while (const dirent* entry = ::readdir(dir)) {
     const std::string name = entry->d_name;
+    parts = parts || IsPartName(name);
     if (!IsTempName(name)) continue;
     struct stat st {};
     if (::fstatat(m_dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
       stale.push_back(name);
   }
   ::closedir(dir);
+  m_mayHoldParts = parts;
   for (const std::string& name : stale) ::unlinkat(m_dirFd, name.c_str(), 0);
   m_namer.RemoveLeftClaims();
 }

@@ -33,7 +33,8 @@ class PendingFile {
   int64_t Size() const { return m_size; }
   int Error() const { return m_error; }
   // A part that is to be continued later: its bytes are written out and its
-  // name stays when the file is let go. False for a nameless file.
+  // name stays when the file is let go. False for a nameless file, and for a
+  // part that never held a byte.
   bool Keep();
 
  private:
@@ -43,6 +44,8 @@ class PendingFile {
   bool WriteOut(const char* data, size_t size);
   // Copies a nameless file to a temporary name, for a folder without links.
   bool TakeTemporaryName();
+  // Gives a part its name and note, before its first byte is written.
+  bool NamePart();
 
   int m_fd;
   std::string m_pending;   // gathered, not yet written
@@ -50,6 +53,9 @@ class PendingFile {
   FileStore& m_store;
   int m_dirFd;
   std::string m_infoName;  // a part's note, gone with it
+  // A part still nameless: it is named when bytes first reach the disk, so a
+  // body that is whole before that never needs a part.
+  std::string m_partUrl, m_partValidator;
   bool m_kept = false;
   int64_t m_size = 0;
   int m_error = 0;
@@ -91,6 +97,8 @@ class FileStore {
   // read-only, over quota), or 0.
   int DiskError() const { return m_diskError.load(); }
   void NoteError(int error);
+  // False once the folder is known to hold no part: no note need be looked for.
+  bool MayHoldParts() const { return m_mayHoldParts.load(); }
 
  private:
   friend class PendingFile;
@@ -104,6 +112,7 @@ class FileStore {
   const std::filesystem::path m_folder;
   FinalNamer m_namer;
   std::atomic<int> m_diskError{0};
+  std::atomic<bool> m_mayHoldParts{true};
   std::mutex m_mutex;  // guards m_created
   std::unordered_set<std::string> m_created;  // names this run gave
 };

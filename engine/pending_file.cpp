@@ -3,8 +3,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <vector>
+
+#include "engine/part_files.h"
 
 namespace engine {
 
@@ -17,6 +21,8 @@ bool PendingFile::Write(const char* data, size_t size) {
   constexpr size_t kGather = 64 * 1024;
   if (m_error) return false;
   if (m_pending.size() + size < kGather) {
+    // Reads come in small pieces: one allocation holds them all.
+    if (m_pending.capacity() < kGather) m_pending.reserve(kGather);
     m_pending.append(data, size);
     return true;
   }
@@ -36,6 +42,7 @@ bool PendingFile::Flush() {
 }
 
 bool PendingFile::WriteOut(const char* data, size_t size) {
+  if (size > 0 && !m_partUrl.empty() && !NamePart()) return false;
   while (size > 0) {
     const ssize_t n = ::write(m_fd, data, size);
     if (n < 0) {
@@ -76,8 +83,33 @@ bool PendingFile::TakeTemporaryName() {
   return true;
 }
 
+bool PendingFile::NamePart() {
+  const std::string url = std::move(m_partUrl);
+  m_partUrl.clear();
+  m_store.m_mayHoldParts = true;
+  // The note first, as a kill between the two must not leave a part without one.
+  int fd = -1;
+  struct stat st {};
+  if (WritePartInfo(m_dirFd, url, m_partValidator)) {
+    m_infoName = PartInfoName(url);
+    fd = ::openat(m_dirFd, PartFileName(url).c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+  }
+  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    m_error = fd < 0 && errno ? errno : EIO;
+    m_store.NoteError(m_error);
+    if (fd >= 0) ::close(fd);
+    return false;
+  }
+  // Nothing was written to the nameless file yet.
+  ::close(m_fd);
+  m_fd = fd;
+  m_tempName = PartFileName(url);
+  return true;
+}
+
 bool PendingFile::Keep() {
-  if (m_tempName.empty() || m_infoName.empty() || !Flush()) return false;
+  // A part still nameless is named with the bytes gathered.
+  if (!Flush() || m_tempName.empty() || m_infoName.empty()) return false;
   m_kept = true;
   return true;
 }

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "engine/project_file.h"
 #include "engine/project_lock.h"
@@ -43,38 +44,33 @@ std::string MakeProjectFolder(const fs::path& folder) {
 
 class PeriodicSave {
  public:
-  PeriodicSave(RunContext& run) : m_run(run), m_last(std::chrono::steady_clock::now()) {}
+  PeriodicSave(const FileStore& store, RunParts& run)
+      : m_store(store), m_run(run), m_last(std::chrono::steady_clock::now()) {}
   void operator()() {
-    const int finished = m_run.finishedFiles.load();
+    const int finished = m_run.tallies.FinishedFiles();
     if (finished == m_savedAt) return;
     const auto now = std::chrono::steady_clock::now();
     const auto since = now - m_last;
     const auto gap = std::max<std::chrono::steady_clock::duration>(kSaveAtMost, 10 * m_lastCost);
     if (!(finished - m_savedAt >= kSaveEveryFiles && since >= gap) && since < std::max<std::chrono::steady_clock::duration>(kSaveEvery, gap)) return;
     m_savedAt = finished;
-    const std::string error = SaveProjectFile(m_run.store->FolderFd(), m_run.links.RecordForSaving());
+    const std::string error = SaveProjectFile(m_store.FolderFd(), m_run.links.RecordForSaving());
     m_last = std::chrono::steady_clock::now();
     m_lastCost = m_last - now;
     if (!error.empty() && !m_reported) {
       m_reported = true;
-      m_run.Log("project.cfg could not be saved: " + error);
+      m_run.logs.AppendRun("project.cfg could not be saved: " + error);
     }
   }
 
  private:
-  RunContext& m_run;
+  const FileStore& m_store;
+  RunParts& m_run;
   int m_savedAt = 0;
   std::chrono::steady_clock::time_point m_last;
   std::chrono::steady_clock::duration m_lastCost{};
   bool m_reported = false;
 };
-
-// A program that is leaving takes every question back.
-Answer AskOrCancel(const RunContext& run, Question question, const std::string& text) {
-  if (run.leaving.load()) return Answer::Cancel;
-  const Answer answer = run.view.AskOrCancel(question, text);
-  return run.leaving.load() ? Answer::Cancel : answer;
-}
 
 }  // namespace
 
@@ -93,7 +89,8 @@ std::optional<fs::path> ProjectFolderFor(const fs::path& programFolder, const st
   return folder;
 }
 
-RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings, const ProjectStart& start) {
+RunSummary StartProject(const Program& program, RunParts& run, const RunHandOff& view,
+                        const platform::SettingsStore& settings, const ProjectStart& start) {
   RunSummary summary;
   run.rows.ResetAll();
   if (start.address.empty()) {
@@ -101,7 +98,7 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
     summary.error = "no address was given";
     return summary;
   }
-  run.switches = ReadRunSwitches(settings, run.program);
+  const RunSwitches switches = ReadRunSwitches(settings, program);
 
   summary.result = StartResult::BadAddress;
   // A bare host name ("example.com/dir") is read as browsers and wget read it.
@@ -124,8 +121,10 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
     return summary;
   }
 
-  run.site = {address->host, address->secure, address->port};
-  Write(settings, keys::kHistory, start.address);
+  const Site site{address->host, address->secure, address->port};
+  // Beside the run: the settings file's flushes to disk must not hold back
+  // the first request. Written before this returns, whatever the outcome.
+  std::jthread history([&settings, address = start.address] { Write(settings, keys::kHistory, address); });
   summary.error = MakeProjectFolder(*folder);
   if (!summary.error.empty()) return summary;
   std::string error;
@@ -143,15 +142,14 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
     summary.lockHolder = lock.holder;
     return summary;
   }
-  run.store = store.get();
   summary.projectFolder = *folder;
-  run.view.ProjectFolderChanged(run.runId, *folder);
+  view.ProjectFolderChanged(*folder);
 
   run.links.Reset();
   bool resumed = false;
-  if (run.program.asksToResume && !start.startedWithAddress) {
+  if (program.asksToResume && !start.startedWithAddress) {
     if (auto loaded = ReadProjectFile(store->FolderFd())) {
-      Answer answer = AskOrCancel(run, Question::ContinueDownload,
+      Answer answer = view.AskOrCancel(Question::ContinueDownload,
                                   "This website has been downloaded, do you want to continue the previous download?");
       if (answer == Answer::Yes && loaded->record) {
         run.links.Load(*loaded->record);
@@ -159,7 +157,7 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
       } else if (answer == Answer::Yes) {
         const std::string file = (*folder / kProjectFileName).string();
         summary.projectFileError = file + ": " + loaded->problem;
-        answer = AskOrCancel(run, Question::BrokenProjectFile, "The project file " + file + " cannot be read: " +
+        answer = view.AskOrCancel(Question::BrokenProjectFile, "The project file " + file + " cannot be read: " +
                                                                  loaded->problem + ". Do you want to start afresh?");
         if (answer == Answer::No) {
           summary.result = StartResult::ProjectFileRefused;
@@ -174,7 +172,7 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
     }
   }
   // Leaving while a question stood: the folder is left as it was.
-  if (run.leaving.load()) {
+  if (view.Leaving()) {
     summary.result = StartResult::Abandoned;
     return summary;
   }
@@ -192,22 +190,19 @@ RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings
   // Saved before any file arrives, so that even a crash in the first
   // seconds leaves a project to continue.
   error = SaveProjectFile(store->FolderFd(), run.links.RecordForSaving());
-  PeriodicSave periodicSave(run);
-  RunWorkers(run, std::ref(periodicSave));
+  PeriodicSave periodicSave(*store, run);
+  RunWorkers(FetchingFor(program, switches, site, run.logs, *store, run.links, run.tallies, view, &run.pages),
+             CrewFor(program, switches, run.rows, run.signals), std::ref(periodicSave));
   if (start.workersDone) start.workersDone();
   run.signals.SetStop();
   error = SaveProjectFile(store->FolderFd(), run.links.RecordForSaving());
   if (!error.empty()) {
     summary.projectFileSaved = false;
     summary.projectFileError = error;
-    run.Log("project.cfg could not be saved: " + error);
+    run.logs.AppendRun("project.cfg could not be saved: " + error);
   }
-  summary.counts = run.counters.Read();
-  summary.filesNotStored = run.storeFailures.Count();
-  summary.storeError = run.storeFailures.First();
-  run.startFailure.CopyTo(summary);
+  run.tallies.CopyTo(summary);
   if (const int diskError = store->DiskError()) summary.diskError = std::strerror(diskError);
-  run.store = nullptr;
   return summary;
 }
 

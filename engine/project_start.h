@@ -6,7 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "engine/run_context.h"
+#include "engine/program.h"
+#include "engine/run.h"
+#include "engine/run_hand_off.h"
 #include "engine/run_outcome.h"
 #include "links/address.h"
 #include "platform/settings_store.h"
@@ -21,8 +23,8 @@ struct ProjectStart {
 };
 
 // Runs the project until its workers are done and "project.cfg" is written.
-// Fills run.switches, run.site and run.store as the project starts.
-RunSummary StartProject(RunContext& run, const platform::SettingsStore& settings, const ProjectStart& start);
+RunSummary StartProject(const Program& program, RunParts& run, const RunHandOff& view,
+                        const platform::SettingsStore& settings, const ProjectStart& start);
 
 // The project folder's name: the host, and "_port" after it when the port is
 // not the scheme's own.

@@ -8,20 +8,29 @@
 #include "engine/page_cache.h"
 #include "engine/run_logs.h"
 #include "engine/run_signals.h"
+#include "engine/run_tallies.h"
 #include "engine/worker_rows.h"
 #include "links/link_list.h"
 
 namespace engine {
 
-struct Run {
-  Run(RunId runId, bool everyLinkNew) : id(runId), logs(runId), links(everyLinkNew) {}
+// What the download thread and the five workers of one run share; each is
+// guarded on its own.
+struct RunParts {
+  RunParts(RunId runId, bool everyLinkNew) : logs(runId), links(everyLinkNew) {}
 
-  const RunId id;
   RunSignals signals;
   RunLogs logs;
   WorkerRows rows;
   PageCache pages;
   links::LinkList links;
+  RunTallies tallies;
+};
+
+struct Run : RunParts {
+  Run(RunId runId, bool everyLinkNew) : RunParts(runId, everyLinkNew), id(runId) {}
+
+  const RunId id;
 
   // Guarded by the engine's state mutex.
   std::thread thread;

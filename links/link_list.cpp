@@ -8,8 +8,10 @@
 namespace links {
 
 std::optional<int> LinkList::AddLink(const std::string& link, int kind) {
+  // Made before the lock: five workers add the links of their pages at once.
+  std::string lowered = AsciiLowered(link);
   std::lock_guard guard(m_lock);
-  if (!m_lowered.insert(AsciiLowered(link)).second) return std::nullopt;
+  if (!m_lowered.insert(std::move(lowered)).second) return std::nullopt;
   const LinkState state = (m_everyLinkNew || kind != 0) ? LinkState::New : LinkState::Preferred;
   m_links.push_back(link);
   m_states.push_back(state);

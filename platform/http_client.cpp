@@ -23,6 +23,13 @@ std::optional<std::time_t> ParseHttpDate(const std::string& text) {
 }
 
 std::string RequestUrl(const HttpTarget& target) {
+  // A worker names each target twice, for its part and for its request: the
+  // second time it is this thread's last one, and libcurl's parser is spared.
+  thread_local HttpTarget lastTarget;
+  thread_local std::string lastUrl;
+  if (!lastUrl.empty() && target.port == lastTarget.port && target.secure == lastTarget.secure &&
+      target.object == lastTarget.object && target.host == lastTarget.host)
+    return lastUrl;
   // The fragment is never sent.
   std::string object = target.object.substr(0, target.object.find('#'));
   if (object.empty() || object.front() != '/') object.insert(0, "/");
@@ -42,6 +49,8 @@ std::string RequestUrl(const HttpTarget& target) {
     }
     curl_url_cleanup(u);
   }
+  lastTarget = target;
+  lastUrl = url;
   return url;
 }
 

@@ -115,9 +115,9 @@ class FetchFileTest : public ::testing::Test {
       res.set_content("odd", "image/png");
     });
     server.Start();
-    f.run.site.host = "127.0.0.1";
-    f.run.site.port = server.Port();
-    f.run.switches.image = false;
+    f.site.host = "127.0.0.1";
+    f.site.port = server.Port();
+    f.switches.image = false;
   }
   void TearDown() override { stopServing = true; }
 
@@ -155,7 +155,7 @@ TEST_F(FetchFileTest, StoresAPictureUnderItsBareNameWithLogLines) {
   ASSERT_EQ(Fetch("a.jpg", 4, 2), FetchOutcome::Stored);
   EXPECT_EQ(ReadFile(f.folder.Path() / "a.jpg"), "second picture");
   EXPECT_EQ(ReadFile(f.folder.Path() / "a(1).jpg"), "first picture");
-  f.run.switches.showThread = true;
+  f.switches.showThread = true;
   Fetch("a.jpg", 5, 2);
   EXPECT_TRUE(fs::exists(f.folder.Path() / "a(2).jpg"));
   EXPECT_NE(Log().find("-------------5:a.jpg, thread:2...\n"), std::string::npos);
@@ -181,19 +181,21 @@ TEST_F(FetchFileTest, RefusedResponsesStoreNothingAndLogZeroBytes) {
   int index = 10;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.link + " image=" + std::to_string(c.image) + " others=" + std::to_string(c.others));
-    f.run.switches.image = c.image;
-    f.run.switches.others = c.others;
-    f.run.switches.fileSizeKB = c.sizeKB;
+    f.switches.image = c.image;
+    f.switches.others = c.others;
+    f.switches.fileSizeKB = c.sizeKB;
     const size_t before = f.view.Pictures().size();
     Fetch(c.link, index);
     EXPECT_EQ(f.view.Pictures().size(), before + (c.stored ? 1 : 0));
-    if (!c.stored) EXPECT_NE(Log().find("-------------" + std::to_string(index) + ":(0 bytes, "), std::string::npos);
+    if (!c.stored) {
+      EXPECT_NE(Log().find("-------------" + std::to_string(index) + ":(0 bytes, "), std::string::npos);
+    }
     EXPECT_EQ(Row(0).pos, Row(0).high);
     ++index;
   }
   EXPECT_TRUE(handler.Bodies().empty());
   // Media types are compared without case: Text/HTML is a page even when only images are wanted.
-  f.run.switches.image = true;
+  f.switches.image = true;
   EXPECT_EQ(Fetch("shout.htm", index), FetchOutcome::Page);
   EXPECT_EQ(handler.Bodies().size(), 1u);
 }
@@ -201,28 +203,28 @@ TEST_F(FetchFileTest, RefusedResponsesStoreNothingAndLogZeroBytes) {
 TEST_F(FetchFileTest, AnswersWithoutTypeOrWithALyingLength) {
   // No content type: neither text nor image.
   RawServer untyped("HTTP/1.1 200 OK\r\nContent-Length: 9\r\nConnection: close\r\n\r\nraw bytes");
-  f.run.site.port = untyped.Port();
-  f.run.switches.image = true;
+  f.site.port = untyped.Port();
+  f.switches.image = true;
   EXPECT_EQ(Fetch("untyped.bin", 1), FetchOutcome::Refused);
   EXPECT_FALSE(fs::exists(f.folder.Path() / "untyped.bin"));
   EXPECT_NE(Log().find("-------------1:(0 bytes, "), std::string::npos);
-  f.run.switches.image = false;
+  f.switches.image = false;
   EXPECT_EQ(Fetch("untyped.bin", 2), FetchOutcome::Stored);
   EXPECT_EQ(ReadFile(f.folder.Path() / "untyped.bin"), "raw bytes");
 
   // Announces less than it sends: the size limit still holds.
   RawServer liar("HTTP/1.0 200 OK\r\nContent-Type: image/png\r\n\r\n" + std::string(5000, 'L'));
-  f.run.site.port = liar.Port();
-  f.run.switches.fileSizeKB = 2;
+  f.site.port = liar.Port();
+  f.switches.fileSizeKB = 2;
   EXPECT_EQ(Fetch("liar.png", 3), FetchOutcome::Dropped);
   EXPECT_FALSE(fs::exists(f.folder.Path() / "liar.png"));
-  f.run.switches.fileSizeKB = 0;
+  f.switches.fileSizeKB = 0;
   Fetch("liar.png", 4);
   EXPECT_EQ(fs::file_size(f.folder.Path() / "liar.png"), 5000u);
   // A body shorter than announced is a network error: nothing is stored,
   // the log says why, and a later run tries the link again.
   RawServer shortBody("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nContent-Length: 900\r\n\r\nshort");
-  f.run.site.port = shortBody.Port();
+  f.site.port = shortBody.Port();
   EXPECT_EQ(Fetch("short.png", 5), FetchOutcome::NetworkError);
   EXPECT_FALSE(fs::exists(f.folder.Path() / "short.png"));
   EXPECT_NE(Log().find("-------------5:(5 bytes, "), std::string::npos);
@@ -239,7 +241,7 @@ TEST_F(FetchFileTest, AFailingAddressIsAskedOnceAndKeepsTheConnection) {
     res.set_content(std::string(200000, 'e'), "text/html");
   });
   engine::PageCache pages;
-  f.run.pages = &pages;
+  f.pages = &pages;
   // Every spelling gets its turn and its lines, but one request.
   for (const std::string link : {"missing.jpg#a", "missing.jpg#b", "x/../missing.jpg", "missing.jpg"}) {
     EXPECT_EQ(Fetch(link, 10), FetchOutcome::Refused);
@@ -330,7 +332,7 @@ TEST_F(FetchFileTest, RedirectsAreFollowedOnlyToWebAddresses) {
 TEST_F(FetchFileTest, OtherSiteLinksAndOddBytesReachTheRightServer) {
   // The marker's address names the server and port; logs show the object.
   const std::string link = std::string("gallery/\x01") + server.Url("/odd name/x y.png#frag");
-  f.run.site.host = "elsewhere.invalid";
+  f.site.host = "elsewhere.invalid";
   Fetch(link, 6);
   EXPECT_FALSE(fs::exists(f.folder.Path() / "x y.png#frag"));  // not created under the raw name
   EXPECT_TRUE(fs::exists(f.folder.Path() / "x y.png.htm") || fs::exists(f.folder.Path() / "x y.png"));
@@ -351,9 +353,9 @@ TEST(FetchFileQuorvash, KeepsFoldersButNeverLeavesTheProjectFolder) {
   server.Start();
   RecordingHandler handler;
   FetchFixture f(Shape::Search, &handler);
-  f.run.site.host = "127.0.0.1";
-  f.run.site.port = server.Port();
-  f.run.switches.text = true;
+  f.site.host = "127.0.0.1";
+  f.site.port = server.Port();
+  f.switches.text = true;
   // The project folder is a child of the fixture's folder, so anything
   // written beside it would show.
   const fs::path project = f.folder.Path() / "project";

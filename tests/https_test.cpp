@@ -64,8 +64,8 @@ TEST(Https, FetchesOverTlsAndRefusesAnUntrustedCertificate) {
 
   BodyRecorder handler;
   FetchFixture f(Shape::Crawler, &handler);
-  f.run.site = {"127.0.0.1", true, port};
-  f.run.switches.image = false;
+  f.site = {"127.0.0.1", true, port};
+  f.switches.image = false;
 
   unsetenv("SSL_CERT_FILE");
   f.Fetch("page.htm", 0);

@@ -87,9 +87,9 @@ TEST(RetryPolicy, RetryAfterInSecondsOrAsADateAndTheNumberOfTries) {
 class PoliteFetchTest : public ::testing::Test {
  protected:
   void Polite(const std::string& host, int port, engine::PoliteSettings settings = {true, 0, 0, "Tarvelin"}) {
-    f.run.site = {host, false, port};
+    f.site = {host, false, port};
     polite.emplace(settings);
-    f.run.polite = &*polite;
+    f.polite = &*polite;
   }
   FetchFixture f;
   std::optional<engine::Politeness> polite;
@@ -110,7 +110,7 @@ TEST_F(PoliteFetchTest, RobotsTxtIsReadOnceAndARefusedLinkIsDoneUnfetched) {
   EXPECT_EQ(server.Hits("/private/a.jpg"), 0);
   EXPECT_EQ(server.Hits("/robots.txt"), 1);
   EXPECT_TRUE(Has(f.Log(), "-------------3:not fetched: robots.txt refuses it\n"));
-  EXPECT_EQ(f.run.counters.robotsRefused.load(), 1);
+  EXPECT_EQ(f.tallies.counters.robotsRefused.load(), 1);
   EXPECT_EQ(f.links.RecordForSaving().states[3], links::LinkState::Taken);
 }
 
@@ -129,7 +129,7 @@ TEST_F(PoliteFetchTest, RetryAfterInSecondsAndAsADateIsWaitedForAndTriedAgain) {
     EXPECT_EQ(asked, 2);
   }
   EXPECT_TRUE(Has(f.Log(), "-------------3:503: try 2 of 4 in 1 s\n"));
-  EXPECT_EQ(f.run.counters.retries.load(), 2);
+  EXPECT_EQ(f.tallies.counters.retries.load(), 2);
 }
 
 TEST_F(PoliteFetchTest, StopEndsAWaitForALaterTryAtOnce) {
@@ -187,6 +187,35 @@ TEST_F(PoliteFetchTest, APartOfAnEarlierRunIsContinued) {
   std::ofstream(f.folder.Path() / engine::PartFileName(address)) << body.substr(0, 4);
   ASSERT_EQ(f.Fetch("p.png", 3), FetchOutcome::Stored);
   EXPECT_EQ(ReadFile(f.folder.Path() / "p.png"), body);
+}
+
+// A part is on disk, with its note, once its bytes are; a body that is whole
+// before that leaves no part, and the part of an earlier try goes with it.
+TEST(FileStoreParts, APartIsNamedWithItsFirstBytesOnDisk) {
+  TempFolder folder;
+  std::string error;
+  auto store = engine::FileStore::Open(folder.Path(), error);
+  const std::string url = "http://127.0.0.1:9/a.jpg", big(70 * 1024, 'b');
+  const fs::path part = folder.Path() / engine::PartFileName(url), note = folder.Path() / engine::PartInfoName(url);
+  ASSERT_TRUE(store && engine::WritePartInfo(store->FolderFd(), url, "\"old\""));
+  std::ofstream(part) << "old";
+  auto small = store->BeginPart(url, 0, "\"v1\"", error);
+  ASSERT_TRUE(small && small->Write("tiny", 4) && store->Commit(*small, "a.jpg").stored);
+  small.reset();
+  EXPECT_EQ(ReadFile(folder.Path() / "a.jpg"), "tiny");
+  EXPECT_FALSE(fs::exists(part) || fs::exists(note));
+  // Past what is gathered in memory: what a killed run leaves to continue.
+  store->RemoveStaleTemporaries();
+  EXPECT_FALSE(store->MayHoldParts());
+  auto cut = store->BeginPart(url, 0, "\"v2\"", error);
+  ASSERT_TRUE(cut && cut->Write(big.data(), big.size()) && cut->Write("12", 2));
+  EXPECT_TRUE(fs::exists(part) && fs::exists(note) && store->MayHoldParts());
+  ASSERT_TRUE(cut->Keep());
+  cut.reset();
+  const auto kept = engine::FindPart(store->FolderFd(), url);
+  ASSERT_TRUE(kept);
+  EXPECT_EQ(kept->size, int64_t(big.size()) + 2);
+  EXPECT_EQ(kept->validator, "\"v2\"");
 }
 
 // Takes every body.

@@ -259,7 +259,7 @@ void MainDialog::keyPressEvent(QKeyEvent* event) {
   const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
   // Enter on the list opens the selected picture, as a double click does;
   // anywhere else but on a button it is the dialog's OK: Download.
-  QWidget* list = FindControl(m_client, kThumbnailList);
+  QWidget* list = m_controls.list;
   if (enter && modifiers == Qt::NoModifier && list &&
       (focusWidget() == list || list->isAncestorOf(focusWidget()))) {
     if (m_openPicture) m_openPicture();

@@ -34,11 +34,12 @@ void MainDialog::FitMinimumSize() {
 void MainDialog::LayOut() {
   ApplyAnchors(m_client);
   // The enlarged list keeps its top at the address field's at any size.
-  auto* button = FindControl<QPushButton>(m_client, kEnlargeButton);
-  QWidget* list = FindControl(m_client, kThumbnailList);
-  if (!button || !list || button->text() == QLatin1String("&Up")) return;
+  // Before the controls are bound the list is not enlarged: nothing more to do.
+  QPushButton* button = m_controls.enlarge;
+  QWidget* list = m_controls.list;
+  if (!button || !list || !m_controls.address || button->text() == QLatin1String("&Up")) return;
   const QRect rect = list->geometry();
-  const int top = FindControl(m_client, kAddressEdit)->geometry().top();
+  const int top = m_controls.address->geometry().top();
   list->setGeometry(rect.left(), top, rect.width(), rect.bottom() + 1 - top);
 }
 

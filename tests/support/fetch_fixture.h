@@ -1,6 +1,6 @@
 #pragma once
-// Everything FetchFile needs, for tests against a loopback server: a run
-// context over a link list, a recording view, and a temporary project folder.
+// Everything FetchFile needs, for tests against a loopback server: the run's
+// parts over a link list, a recording view, and a temporary project folder.
 #include <atomic>
 #include <filesystem>
 #include <memory>
@@ -8,7 +8,9 @@
 
 #include "engine/fetch_file.h"
 #include "engine/file_store.h"
-#include "engine/run_context.h"
+#include "engine/polite_fetch.h"
+#include "engine/run_hand_off.h"
+#include "engine/run_tallies.h"
 #include "tests/support/recording_view.h"
 #include "tests/support/temp_folder.h"
 
@@ -28,15 +30,14 @@ struct FetchFixture {
       program.everyLinkNew = true;
       program.keepsPictureHost = true;
     }
-    run.site.host = "thishost";
-    run.switches.image = shape == Shape::Crawler;
-    run.switches.diffRoot = shape == Shape::Crawler;
+    site.host = "thishost";
+    switches.image = shape == Shape::Crawler;
+    switches.diffRoot = shape == Shape::Crawler;
     UseFolder(folder.Path());
   }
   void UseFolder(const std::filesystem::path& path) {
     std::string error;
     store = engine::FileStore::Open(path, error);
-    run.store = store.get();
   }
   // Takes link `index` (filling the list up to it) and fetches it as worker `worker`.
   engine::FetchOutcome Fetch(const std::string& link, int index = 3, int worker = 0) {
@@ -45,7 +46,10 @@ struct FetchFixture {
     links::TakenLink taken;
     while (links.TakeNext({}, taken, {}) == links::TakeResult::Taken && taken.index != index) {
     }
-    return engine::FetchFile(run, worker, session, link, index);
+    engine::Fetching fetching =
+        engine::FetchingFor(program, switches, site, logs, *store, links, tallies, handOff, pages);
+    fetching.receiving.polite = polite;
+    return engine::FetchFile(fetching, {worker, rows, signals}, session, link, index);
   }
   std::string Log() const { return logs.RunText(); }
 
@@ -58,6 +62,11 @@ struct FetchFixture {
   engine::RunSignals signals;
   std::atomic<bool> leaving{false};
   std::unique_ptr<engine::FileStore> store;
-  engine::RunContext run{program, view, 1, logs, rows, signals, links, leaving};
+  engine::RunHandOff handOff{view, 1, leaving};
+  engine::RunSwitches switches;
+  engine::Site site;
+  engine::RunTallies tallies;
+  engine::PageCache* pages = nullptr;     // none: every request goes to the network
+  engine::Politeness* polite = nullptr;   // none: no robots.txt, no pacing
   platform::HttpSession session;
 };
