@@ -5,7 +5,7 @@ Usage (on a display, e.g. inside `xvfb-run -a -s "-screen 0 1280x1024x24"`):
   python3 bench/window_start_bench.py [--runs N] [--idle SECONDS] PROGRAM...
 
 For each PROGRAM (a Tarvelin or Quorvash executable, copied into a folder of
-its own), every run starts it with settings of its own, its sponsor panel
+its own with the web view's module it loads from ../lib), every run starts it with settings of its own, its sponsor panel
 pointed at a small page served here on loopback, and measures:
   - the time from the start until its main window is mapped and viewable
     (xdotool search --onlyvisible polled every 5 ms), and the CPU time the
@@ -15,7 +15,7 @@ pointed at a small page served here on loopback, and measures:
     program and of every process it started (the web engine's), summed.
 Prints a Markdown table with the median of each figure.
 """
-import argparse, functools, http.server, os, shutil, statistics, subprocess, sys, tempfile, threading, time
+import argparse, functools, glob, http.server, os, shutil, statistics, subprocess, sys, tempfile, threading, time
 
 
 class Quiet(http.server.SimpleHTTPRequestHandler):
@@ -82,6 +82,18 @@ def window_mapped(title):
     return bool(ids)
 
 
+def copy_program(program, home):
+    """The program in home/bin and its web view module at the same place relative to it."""
+    top = os.path.dirname(os.path.dirname(os.path.abspath(program)))
+    for module in glob.glob(f"{top}/lib/picture-fetchers/*.so") + glob.glob(f"{top}/lib/*/picture-fetchers/*.so"):
+        target = os.path.join(home, os.path.relpath(module, top))
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        shutil.copy(module, target)
+    folder = os.path.join(home, "bin")
+    os.makedirs(folder)
+    return shutil.copy(os.path.abspath(program), folder)
+
+
 def one_run(program, home, port, idle):
     name = os.path.basename(program)
     env = dict(os.environ, XDG_CONFIG_HOME=f"{home}/config", XDG_DATA_HOME=f"{home}/data",
@@ -128,10 +140,7 @@ def main():
         results = []
         for _ in range(args.runs):
             home = tempfile.mkdtemp()
-            folder = os.path.join(home, "bin")
-            os.makedirs(folder)
-            copy = shutil.copy(os.path.abspath(program), folder)
-            results.append(one_run(copy, home, server.server_port, args.idle))
+            results.append(one_run(copy_program(program, home), home, server.server_port, args.idle))
             shutil.rmtree(home, ignore_errors=True)
         shown = [r[0] for r in results if r[0] is not None]
         med = lambda i: statistics.median(r[i] for r in results)

@@ -1,10 +1,14 @@
-#include "pictures/web_page_view.h"
-
+// The sponsor panel's web view over Qt WebEngine, built as a module of its
+// own: the programs load it only when the panel's first page is due.
 #include <unistd.h>
+
+#include <vector>
 
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QLoggingCategory>
+#include <QQuickWindow>
 #include <QVBoxLayout>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
@@ -22,23 +26,49 @@ namespace {
 // desktop's browser, a download) and the page shown stays as it was.
 constexpr int kLoadAborted = -3;
 
-// Chromium refuses to start as root with its sandbox on; it reads this when
-// the first page is made.
-void AllowRunningAsRoot() {
-  if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
-    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+// Variables Qt WebEngine reads as it starts, set where the user has not set
+// them, and taken back once it has started: a program the user opens from
+// the window (a desktop browser on Qt WebEngine among them) must not inherit
+// them.
+class StartEnvironment {
+ public:
+  void SetUnlessSet(const char* name, const char* value) {
+    if (qEnvironmentVariableIsSet(name)) return;
+    qputenv(name, value);
+    m_set.push_back(name);
+  }
+  ~StartEnvironment() {
+    for (const char* name : m_set) qunsetenv(name);
+  }
+
+ private:
+  std::vector<const char*> m_set;
+};
+
+// One renderer and no GPU process: the panel shows one small page. Chromium
+// refuses to start as root with its sandbox on; without the sandbox it needs
+// no zygote processes either. The view is drawn by Qt Quick's software
+// renderer and X11's OpenGL is never loaded: with OpenGL, Qt makes the shown
+// window anew when the view arrives (without a window manager it moved to
+// the screen's corner), and Mesa's software renderer held about 30 MB.
+void StartSmall(StartEnvironment& environment) {
+  if (geteuid() == 0) environment.SetUnlessSet("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  environment.SetUnlessSet("QTWEBENGINE_CHROMIUM_FLAGS",
+                           qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")
+                               ? "--renderer-process-limit=1 --disable-gpu --in-process-gpu --no-zygote"
+                               : "--renderer-process-limit=1 --disable-gpu --in-process-gpu");
+  environment.SetUnlessSet("QT_XCB_GL_INTEGRATION", "none");
+  if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND")) QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
 }
 
-// One renderer and no GPU process: the panel shows one small page. Read
-// with the sandbox switch when the first page is made; a user's own flags
-// win. The view drawn by Qt Quick's software renderer: with OpenGL, Qt makes
-// the shown window anew when the view arrives (without a window manager it
-// moved to the screen's corner), and the idle program with its web engine
-// held about 40 MB more (246 against 207 MB PSS).
-void KeepWebEngineSmall() {
-  if (!qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS"))
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--renderer-process-limit=1 --disable-gpu --in-process-gpu");
-  if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND")) qputenv("QT_QUICK_BACKEND", "software");
+QLoggingCategory::CategoryFilter g_previousFilter = nullptr;
+
+// Qt WebEngine's report of its graphics at start reads the shared OpenGL
+// context, which a view drawn in software never makes, and would crash.
+// Installing it runs it before the previous filter is known.
+void WithoutGraphicsReport(QLoggingCategory* category) {
+  if (g_previousFilter) g_previousFilter(category);
+  if (qstrcmp(category->categoryName(), "qt.webenginecontext") == 0) category->setEnabled(QtInfoMsg, false);
 }
 
 // Only web addresses: a page must not start whatever handles other schemes.
@@ -129,10 +159,14 @@ class WebPageView : public PageView {
 
 }  // namespace
 
-PageView* MakeWebPageView(QWidget* panel) {
-  AllowRunningAsRoot();
-  KeepWebEngineSmall();
+}  // namespace pictures
+
+// What the program looks up once it has loaded this module.
+extern "C" Q_DECL_EXPORT pictures::PageView* MakePanelWebView(QWidget* panel) {
+  using namespace pictures;
+  if (!g_previousFilter) g_previousFilter = QLoggingCategory::installFilter(WithoutGraphicsReport);
+  StartEnvironment environment;
+  StartSmall(environment);
+  // The web engine starts with the first page made here.
   return new WebPageView(panel);
 }
-
-}  // namespace pictures

@@ -1,6 +1,8 @@
 // The sponsor panel's reload timer with a stand-in view; the web view on loopback.
 #include <QDesktopServices>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTemporaryFile>
 #include <QTest>
 
 #include "pictures/browser_panel.h"
@@ -55,6 +57,18 @@ class BrowserPanelTest : public QObject {
     QTRY_VERIFY(view.visited.size() >= 3 && view.visited.count(sponsor) == view.visited.size());
   }
 
+  void panelStaysEmptyWithoutALoadableWebViewModule() {
+    QTemporaryFile notALibrary;
+    QVERIFY(notALibrary.open() && notALibrary.write("\x7f" "ELF but not one") > 0);
+    notALibrary.close();
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^The sponsor panel stays empty: "));
+    for (const QString& module : {QString("/nonexistent/module.so"), notALibrary.fileName()}) {
+      BrowserPanel panel([&](QWidget* parent) { return MakeWebPageViewFrom(module, parent); });
+      panel.Navigate(QUrl("http://127.0.0.1:9/p-net-Tarvelin.asp?adpos=0"));
+      QVERIFY(!panel.AttachPanel() && !panel.HasView() && panel.ReloadPeriod().count() == 0);
+    }
+  }
+
   void webViewShowsLoopbackPageAndSendsLinksOut() {
 #ifndef PICTURES_WEB_ENGINE
     QSKIP("built without Qt WebEngine");
@@ -67,7 +81,7 @@ class BrowserPanelTest : public QObject {
     server.Start();
     DesktopBrowser desktop;
     QSignalSpy opened(&desktop, &DesktopBrowser::Opened);
-    BrowserPanel panel(MakeWebPageView);
+    BrowserPanel panel([](QWidget* parent) { return MakeWebPageViewFrom(PICTURES_WEB_VIEW_MODULE, parent); });
     panel.show();
     QVERIFY(panel.AttachPanel());
     auto* view = panel.findChild<QWebEngineView*>();
