@@ -50,6 +50,8 @@ export XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" OUT="$out" PROJ
 mkdir -p "$XDG_CONFIG_HOME/Ombrel software" "$PROJECTS"
 printf '[Settings]\nsearch host=127.0.0.1:%s\n' "$port" >"$XDG_CONFIG_HOME/Ombrel software/Quorvash.conf"
 cp build/bin/Tarvelin build/bin/Quorvash "$PROJECTS/"
+# The sponsor panel's web view is loaded from beside the program, as installed.
+mkdir -p "$home/lib" && cp -r build/lib/picture-fetchers "$home/lib/"
 
 # The sponsor panels show a page of a loopback server rather than going out.
 mkdir -p "$home/site" "$XDG_CONFIG_HOME/Ombrel software"
