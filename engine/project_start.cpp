@@ -122,8 +122,8 @@ RunSummary StartProject(const Program& program, RunParts& run, const RunHandOff&
   }
 
   const Site site{address->host, address->secure, address->port};
-  // Beside the run: the settings file's flushes to disk must not hold back
-  // the first request. Written before this returns, whatever the outcome.
+  // Beside opening the project: the settings file's flushes to disk take
+  // longer than the rest of it. Written before this returns, whatever the outcome.
   std::jthread history([&settings, address = start.address] { Write(settings, keys::kHistory, address); });
   summary.error = MakeProjectFolder(*folder);
   if (!summary.error.empty()) return summary;
@@ -171,6 +171,9 @@ RunSummary StartProject(const Program& program, RunParts& run, const RunHandOff&
       }
     }
   }
+  // Written by now: clearing the folder and the run read the time zone,
+  // which the settings file's writing sets up in libc without a lock we see.
+  history.join();
   // Leaving while a question stood: the folder is left as it was.
   if (view.Leaving()) {
     summary.result = StartResult::Abandoned;
