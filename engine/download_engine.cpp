@@ -4,6 +4,7 @@
 
 #include "engine/project_start.h"
 #include "engine/run_hand_off.h"
+#include "platform/allocator_tuning.h"
 #include "platform/thread_priority.h"
 
 namespace engine {
@@ -19,7 +20,9 @@ std::string ErrorMessage(const RunSummary& summary) {
 }  // namespace
 
 DownloadEngine::DownloadEngine(const Program& program, EngineView& view, std::filesystem::path programFolder)
-    : m_program(program), m_view(view), m_programFolder(std::move(programFolder)), m_settings(program.name) {}
+    : m_program(program), m_view(view), m_programFolder(std::move(programFolder)), m_settings(program.name) {
+  platform::KeepFreedMemoryForReuse();
+}
 
 DownloadEngine::~DownloadEngine() { Shutdown(); }
 
