@@ -4,7 +4,7 @@
 
 #include "engine/project_start.h"
 #include "engine/run_hand_off.h"
-#include "platform/allocator_tuning.h"
+#include "platform/process_setup.h"
 #include "platform/thread_priority.h"
 
 namespace engine {
@@ -21,7 +21,7 @@ std::string ErrorMessage(const RunSummary& summary) {
 
 DownloadEngine::DownloadEngine(const Program& program, EngineView& view, std::filesystem::path programFolder)
     : m_program(program), m_view(view), m_programFolder(std::move(programFolder)), m_settings(program.name) {
-  platform::KeepFreedMemoryForReuse();
+  platform::SetUpProcess();
 }
 
 DownloadEngine::~DownloadEngine() { Shutdown(); }

@@ -122,8 +122,8 @@ RunSummary StartProject(const Program& program, RunParts& run, const RunHandOff&
   }
 
   const Site site{address->host, address->secure, address->port};
-  // Beside opening the project: the settings file's flushes to disk take
-  // longer than the rest of it. Written before this returns, whatever the outcome.
+  // Beside the run: the settings file's flushes to disk must not hold back
+  // the first request. Written before this returns, whatever the outcome.
   std::jthread history([&settings, address = start.address] { Write(settings, keys::kHistory, address); });
   summary.error = MakeProjectFolder(*folder);
   if (!summary.error.empty()) return summary;
@@ -171,16 +171,17 @@ RunSummary StartProject(const Program& program, RunParts& run, const RunHandOff&
       }
     }
   }
-  // Written by now: clearing the folder and the run read the time zone,
-  // which the settings file's writing sets up in libc without a lock we see.
-  history.join();
   // Leaving while a question stood: the folder is left as it was.
   if (view.Leaving()) {
     summary.result = StartResult::Abandoned;
     return summary;
   }
   if (!resumed) {
-    const platform::Trashed trashed = platform::ClearFolderToTrash(*folder, kProjectLockName);
+    // Qt dates each file it trashes and sets the time zone up again for it,
+    // as the settings file's writing does: glibc's lock for that is not one
+    // the thread sanitizer sees, so the two do not overlap.
+    const platform::Trashed trashed =
+        platform::ClearFolderToTrash(*folder, kProjectLockName, [&history] { history.join(); });
     summary.filesTrashed = trashed.moved;
     summary.trashFolder = trashed.trash;
     std::string link0 = address->object;
