@@ -237,12 +237,14 @@ StoreResult FileStore::Commit(PendingFile& file, const std::string& localPath) {
       m_created.insert(name);
       result.stored = true;
       result.name = name;
+      result.head = std::move(file.m_head);
       return result;
     }
     if (given == FinalNamer::Result::Taken && SameBytesAsEarlier(dirFd, leaf, name, file)) {
       closeFolder();
       result.stored = true;
       result.name = name;
+      result.head = std::move(file.m_head);
       return result;
     }
     closeFolder();

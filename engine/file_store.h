@@ -49,6 +49,7 @@ class PendingFile {
 
   int m_fd;
   std::string m_pending;   // gathered, not yet written
+  std::string m_head;      // the first bytes written, up to 64 KiB
   std::string m_tempName;  // empty for a file the kernel keeps nameless
   FileStore& m_store;
   int m_dirFd;
@@ -65,6 +66,7 @@ struct StoreResult {
   bool stored = false;
   std::string name;   // relative to the project folder, "/" separated
   std::string error;  // why it was not stored
+  std::string head;   // the body's first bytes (up to 64 KiB), for its header
 };
 
 class FileStore {

@@ -36,9 +36,13 @@ bool PendingFile::Write(const char* data, size_t size) {
 
 bool PendingFile::Flush() {
   if (m_error) return false;
-  const std::string gathered = std::move(m_pending);
+  if (m_pending.empty()) return true;
+  const bool first = m_size == 0;
+  const bool written = WriteOut(m_pending.data(), m_pending.size());
+  // The body's first bytes stay: its header is read from them, not the disk.
+  if (written && first) m_head = std::move(m_pending);
   m_pending.clear();
-  return WriteOut(gathered.data(), gathered.size());
+  return written;
 }
 
 bool PendingFile::WriteOut(const char* data, size_t size) {
