@@ -110,7 +110,7 @@ FetchOutcome Finish(const Fetching& run, const WorkerLane& lane, const FileJob& 
   std::optional<std::pair<int, int>> headerSize;
   if (verdict.handOver && stored.stored && run.switches.modernPages &&
       links::StartsWithNoCase(got.head.contentType, "image/")) {
-    const QSize size = platform::ProbePicture(run.receiving.store->Folder() / stored.name);
+    const QSize size = platform::ProbePicture(run.receiving.store->Folder() / stored.name, stored.head, stored.size);
     headerSize = std::pair(size.width(), size.height());
     if (!size.isValid()) Log(run, NoteLine(job.index, "stored, but no installed picture decoder reads it"));
   }

@@ -238,6 +238,7 @@ StoreResult FileStore::Commit(PendingFile& file, const std::string& localPath) {
       result.stored = true;
       result.name = name;
       result.head = std::move(file.m_head);
+      result.size = file.Size();
       return result;
     }
     if (given == FinalNamer::Result::Taken && SameBytesAsEarlier(dirFd, leaf, name, file)) {
@@ -245,6 +246,7 @@ StoreResult FileStore::Commit(PendingFile& file, const std::string& localPath) {
       result.stored = true;
       result.name = name;
       result.head = std::move(file.m_head);
+      result.size = file.Size();
       return result;
     }
     closeFolder();

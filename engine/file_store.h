@@ -67,6 +67,7 @@ struct StoreResult {
   std::string name;   // relative to the project folder, "/" separated
   std::string error;  // why it was not stored
   std::string head;   // the body's first bytes (up to 64 KiB), for its header
+  int64_t size = 0;   // the body's size
 };
 
 class FileStore {

@@ -100,28 +100,33 @@ void LoadPictureDecoders() {
   });
 }
 
-QSize ProbePicture(const std::filesystem::path& file) {
+QSize ProbePicture(const std::filesystem::path& file, std::string_view firstBytes, int64_t fileSize) {
   LoadPictureDecoders();
   // A header lies in the first bytes: one read of them costs less than a
   // mapping, whose removal interrupts every core. Only a header pushed far
   // back (large metadata first) needs the whole file.
   constexpr qsizetype kHeadBytes = 64 * 1024;
-  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) return {};
-  struct stat st {};
   QByteArray head;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-    head.resize(qsizetype(std::min<off_t>(st.st_size, kHeadBytes)));
-    const ssize_t got = ::pread(fd, head.data(), size_t(head.size()), 0);
-    head.resize(got > 0 ? qsizetype(got) : 0);
+  if (!firstBytes.empty()) {
+    head = QByteArray::fromRawData(firstBytes.data(), qsizetype(firstBytes.size()));
+  } else {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return {};
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+      fileSize = st.st_size;
+      head.resize(qsizetype(std::min<off_t>(st.st_size, kHeadBytes)));
+      const ssize_t got = ::pread(fd, head.data(), size_t(head.size()), 0);
+      head.resize(got > 0 ? qsizetype(got) : 0);
+    }
+    ::close(fd);
   }
-  ::close(fd);
   if (head.isEmpty()) return {};
   QBuffer buffer(&head);
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer);
   const QSize size = reader.size();
-  if (size.isValid() || st.st_size <= kHeadBytes) return size;
+  if (size.isValid() || (fileSize >= 0 && fileSize <= head.size())) return size;
   MappedPicture picture(file);
   return picture.IsOpen() ? picture.Reader().size() : QSize();
 }

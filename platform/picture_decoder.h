@@ -7,6 +7,7 @@
 #include <atomic>
 #include <filesystem>
 #include <functional>
+#include <string_view>
 
 namespace platform {
 
@@ -20,8 +21,10 @@ inline constexpr qint64 kMaxPicturePixels = qint64(8192) * 8192;
 void LoadPictureDecoders();
 
 // The size the picture's header declares, without decoding it; an invalid
-// size when the file is no picture a decoder knows.
-QSize ProbePicture(const std::filesystem::path& file);
+// size when the file is no picture a decoder knows. `firstBytes`, when given,
+// are the file's first bytes and `fileSize` its size: the file is read only
+// when its header lies further back.
+QSize ProbePicture(const std::filesystem::path& file, std::string_view firstBytes = {}, int64_t fileSize = -1);
 
 // Chooses the size to decode at from the declared size; an empty size
 // refuses the picture.

@@ -60,6 +60,20 @@ class PictureDecoderTest : public QObject {
     }
   }
 
+  // The bytes just stored stand for the file; the file is read only when
+  // they end before the header does.
+  void readsTheHeaderFromTheFirstBytesGiven() {
+    QImage image(320, 200, QImage::Format_RGB32);
+    image.fill(Qt::gray);
+    QVERIFY(image.save(m_dir.filePath("given.png")));
+    std::ifstream in(Path("given.png"), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto size = int64_t(bytes.size());
+    QCOMPARE(platform::ProbePicture(Path("elsewhere.png"), bytes, size), QSize(320, 200));
+    QVERIFY(!platform::ProbePicture(Path("given.png"), "some words", 10).isValid());
+    QCOMPARE(platform::ProbePicture(Path("given.png"), std::string_view(bytes).substr(0, 8), size), QSize(320, 200));
+  }
+
   // Read through the mapped file's own device, a photo decodes whole; once
   // cancelled, after its header is read, it gives nothing rather than a part.
   void cancelledDecodeGivesNothing() {
