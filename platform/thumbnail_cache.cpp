@@ -7,10 +7,11 @@
 #include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QUrl>
 #include <cerrno>
+#include <cstdio>
 
 namespace platform {
 
@@ -88,9 +89,12 @@ bool WriteCachedThumbnail(const fs::path& file, const QImage& thumbnail, QSize o
     return false;
   const fs::path target = CachedThumbnailPath(file);
   if (!MakeFolder(target.parent_path())) return false;
-  QSaveFile out(QFile::decodeName(target.c_str()));
-  if (!out.open(QIODevice::WriteOnly)) return false;
-  out.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+  // Whole or not there, as the cache's readers expect: written under a name
+  // of its own, then renamed. Not flushed to the disk first, as QSaveFile
+  // does: a cache entry lost in a crash is made again, and a flush for each
+  // thumbnail kept the thumbnail threads waiting on the disk.
+  QTemporaryFile out(QFile::decodeName(target.c_str()) + QStringLiteral(".XXXXXX"));
+  if (!out.open()) return false;
   // On the image: the writer's own setText splits keys at their first ':'.
   QImage tagged = thumbnail;
   tagged.setText("Thumb::URI", QString::fromUtf8(FileUri(file)));
@@ -104,11 +108,10 @@ bool WriteCachedThumbnail(const fs::path& file, const QImage& thumbnail, QSize o
   // on a photo's thumbnail (63 against 18 ms) for files 13% smaller, and
   // was the thumbnail threads' largest cost.
   writer.setQuality(80);
-  if (!writer.write(tagged)) {
-    out.cancelWriting();
-    return false;
-  }
-  return out.commit();
+  if (!writer.write(tagged) || !out.flush()) return false;
+  if (::rename(QFile::encodeName(out.fileName()).constData(), target.c_str()) != 0) return false;
+  out.setAutoRemove(false);
+  return true;
 }
 
 }  // namespace platform
