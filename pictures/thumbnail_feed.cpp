@@ -15,12 +15,13 @@ ThumbnailFeed::~ThumbnailFeed() { SetLeaving(true); }
 
 void ThumbnailFeed::SetNoScrollReader(std::function<int()> readNoScroll) { m_readNoScroll = std::move(readNoScroll); }
 
-bool ThumbnailFeed::AddPicture(const std::string& path, const fs::path& file, const std::string& host) {
+bool ThumbnailFeed::AddPicture(const std::string& path, const fs::path& file, const std::string& host,
+                               std::optional<QSize> declared) {
   {
     std::lock_guard lock(m_handoffMutex);
     if (m_leaving) return false;
   }
-  if (!platform::CountsAsPicture(file)) return false;
+  if (!(declared ? platform::CountsAsPicture(*declared) : platform::CountsAsPicture(file))) return false;
   bool post = false;
   {
     std::lock_guard lock(m_handoffMutex);

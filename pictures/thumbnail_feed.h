@@ -6,9 +6,11 @@
 // its thumbnail is made when its row comes into view. Lives on the model's
 // thread; AddPicture and SetLeaving may come from any thread.
 #include <QObject>
+#include <QSize>
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,8 +34,10 @@ class ThumbnailFeed : public QObject {
   // Any thread. `path` is the label, `file` the file to read, `host` the
   // other site it came from. A file whose header declares a picture of a
   // usable size is put in on the feed's thread, in the order of the calls;
-  // false for any other file and while leaving.
-  bool AddPicture(const std::string& path, const std::filesystem::path& file, const std::string& host = {});
+  // false for any other file and while leaving. `declared`: the size the
+  // header declares, when it was read already.
+  bool AddPicture(const std::string& path, const std::filesystem::path& file, const std::string& host = {},
+                  std::optional<QSize> declared = {});
   // While leaving, AddPicture puts nothing in, and what is on its way is
   // dropped. The destructor sets it too.
   void SetLeaving(bool leaving = true);

@@ -9,9 +9,10 @@
 
 namespace platform {
 
-inline bool CountsAsPicture(const std::filesystem::path& file) {
-  const QSize size = ProbePicture(file);
-  return !size.isEmpty() && qint64(size.width()) * size.height() <= kMaxPicturePixels;
+inline bool CountsAsPicture(QSize declared) {
+  return !declared.isEmpty() && qint64(declared.width()) * declared.height() <= kMaxPicturePixels;
 }
+
+inline bool CountsAsPicture(const std::filesystem::path& file) { return CountsAsPicture(ProbePicture(file)); }
 
 }  // namespace platform

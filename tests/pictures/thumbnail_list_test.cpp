@@ -255,6 +255,17 @@ class ThumbnailListTest : public QObject {
     }
   }
 
+  // The size the engine read from the header is taken as read: the file is
+  // not read again to count it.
+  void aSizeReadAlreadyDecidesWhatCounts() {
+    ThumbnailFeed feed;
+    QVERIFY(feed.AddPicture("gone.png", m_dir.filePath("gone.png").toStdString(), {}, QSize(30, 20)));
+    QVERIFY(!feed.AddPicture("red.png", m_red, {}, QSize(-1, -1)));
+    QVERIFY(!feed.AddPicture("huge.png", m_red, {}, QSize(30000, 30000)));
+    QVERIFY(feed.AddPicture("red.png", m_red));
+    QTRY_COMPARE(feed.Count(), 2);
+  }
+
   // A header that reads as a picture counts; a body that does not decode
   // shows the broken-picture sign, with its label.
   void brokenPictureShowsTheSign() {
