@@ -1,6 +1,7 @@
 // Both console programs, run as a user runs them, against sites on loopback.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <set>
 
 #include "tests/support/cli_runner.h"
@@ -55,10 +56,13 @@ class TarvelinCli : public ::testing::Test {
       if (req.path == "/files/set.zip") return res.set_content("PK\x03\x04", "application/zip");
       if (req.path == "/gallery/slow.jpg") {
         res.set_chunked_content_provider("image/jpeg", [this](size_t, httplib::DataSink& sink) {
-          for (int i = 0; i < 400 && !hurry; ++i) {
+          // Under way until the test lets it end, so that a run can be cut in the middle of it.
+          std::unique_lock lock(hurryMutex);
+          if (!hurry) {
             if (!sink.write("........", 8)) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            hurried.wait(lock, [this] { return hurry; });
           }
+          lock.unlock();
           sink.write(kGif.data(), kGif.size());
           sink.done();
           return true;
@@ -70,7 +74,14 @@ class TarvelinCli : public ::testing::Test {
     });
     site.Start();
   }
-  void TearDown() override { hurry = true; }
+  void TearDown() override { Hurry(); }
+  void Hurry() {
+    {
+      std::lock_guard lock(hurryMutex);
+      hurry = true;
+    }
+    hurried.notify_all();
+  }
 
   CliRun Run(const std::vector<std::string>& args) {
     std::vector<std::string> all = {"--folder", folder.Path().string()};
@@ -79,7 +90,9 @@ class TarvelinCli : public ::testing::Test {
   }
   fs::path Project() const { return folder.Path() / site.FolderName(); }
 
-  std::atomic<bool> hurry{false};
+  std::mutex hurryMutex;  // guards hurry
+  std::condition_variable hurried;
+  bool hurry = false;
   std::mutex pagesMutex;  // the server's threads read the pages
   std::map<std::string, std::string> pages;
   TestServer site, other;
@@ -136,7 +149,7 @@ TEST_F(TarvelinCli, InterruptedThenContinued) {
   EXPECT_NE(ReadFile(Project() / "project.cfg").find("0 gallery/slow.jpg\r\n"), std::string::npos);
   EXPECT_FALSE(fs::exists(Project() / "slow.jpg"));
 
-  hurry = true;
+  Hurry();
   auto second = Run({"--continue", site.Url("/gallery/index.htm")});
   ASSERT_EQ(second.Wait(), 0) << second.Err();
   EXPECT_EQ(ReadFile(Project() / "project.cfg"), "3\r\n1 gallery/index.htm\r\n1 gallery/slow.jpg\r\n1 gallery/a.jpg\r\n");

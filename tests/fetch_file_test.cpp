@@ -82,18 +82,20 @@ class FetchFileTest : public ::testing::Test {
     });
     http.Get("/slow.jpg", [this](const httplib::Request&, httplib::Response& res) {
       res.set_chunked_content_provider("image/jpeg", [this](size_t, httplib::DataSink& sink) {
+        // A few pieces, then nothing until the test ends: the body stays under
+        // way for as long as the test needs.
         std::string block(1000, 'z');
-        for (int i = 0; i < 200 && !stopServing; ++i) {
-          sink.write(block.data(), block.size());
+        for (int i = 0; i < kSlowPieces; ++i) {
+          if (!sink.write(block.data(), block.size())) return false;
           {
             std::lock_guard g(sentMutex);
             ++sent;
           }
           sentChanged.notify_all();
-          std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
-        sink.done();
-        return true;
+        std::unique_lock lock(sentMutex);
+        sentChanged.wait(lock, [this] { return stopServing; });
+        return false;
       });
     });
     http.Get("/cut.htm", [](const httplib::Request&, httplib::Response& res) {
@@ -119,11 +121,18 @@ class FetchFileTest : public ::testing::Test {
     f.site.port = server.Port();
     f.switches.image = false;
   }
-  void TearDown() override { stopServing = true; }
+  void TearDown() override {
+    {
+      std::lock_guard g(sentMutex);
+      stopServing = true;
+    }
+    sentChanged.notify_all();
+  }
 
   FetchOutcome Fetch(const std::string& link, int index = 3, int worker = 0) { return f.Fetch(link, index, worker); }
   std::string Log() const { return f.logs.RunText(); }
-  // Waits until the slow file has sent `pieces` more pieces.
+  static constexpr int kSlowPieces = 3;  // what the slow file sends of its body
+  // Waits until the slow file has sent `pieces` more pieces (at most kSlowPieces).
   void WaitForSlowPieces(int pieces) {
     std::unique_lock lock(sentMutex);
     const int target = sent + pieces;
@@ -131,8 +140,8 @@ class FetchFileTest : public ::testing::Test {
   }
   engine::WorkerRow Row(int worker) const { return f.rows.Snapshot()[size_t(worker)]; }
 
-  std::atomic<bool> stopServing{false};
-  std::mutex sentMutex;
+  std::mutex sentMutex;  // guards sent and stopServing
+  bool stopServing = false;
   std::condition_variable sentChanged;
   int sent = 0;
   TestServer server;

@@ -25,17 +25,6 @@ int FreePort() {
   return ntohs(a.sin_port);
 }
 
-bool Accepts(int port) {
-  const int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(uint16_t(port));
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  const bool ok = connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-  close(s);
-  return ok;
-}
-
 class BodyRecorder : public engine::PageHandler {
  public:
   void HandlePage(engine::PageContext&, std::string_view body) override { bodies.emplace_back(body); }
@@ -56,11 +45,12 @@ TEST(Https, FetchesOverTlsAndRefusesAnUntrustedCertificate) {
   const fs::path before = fs::current_path();
   fs::current_path(work.Path() / "www");
   CliRun server("/usr/bin/openssl",
-                {"s_server", "-quiet", "-accept", "127.0.0.1:" + std::to_string(port), "-cert", cert.string(),
+                {"s_server", "-accept", "127.0.0.1:" + std::to_string(port), "-cert", cert.string(),
                  "-key", key.string(), "-WWW"},
                 work.Path());
   fs::current_path(before);
-  for (int i = 0; i < 500 && !Accepts(port); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  // It says ACCEPT once it listens.
+  ASSERT_TRUE(server.WaitForOutput("ACCEPT")) << server.Err();
 
   BodyRecorder handler;
   FetchFixture f(Shape::Crawler, &handler);

@@ -2,8 +2,10 @@
 // Runs a console front end as a child process with standard input from
 // /dev/null and its output in files, as a user's shell script would.
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/inotify.h>
 #include <sys/ptrace.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -73,14 +75,26 @@ class CliRun {
   std::string Out() const { return Read(m_out); }
   std::string Err() const { return Read(m_err); }
   // Waits until standard output holds `text` `times` times.
+  // Woken by each write to the file, not by a clock; `limit` only keeps a
+  // child that never writes it from holding the test for ever.
   bool WaitForOutput(const std::string& text, int times = 1,
                      std::chrono::milliseconds limit = std::chrono::seconds(30)) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (Occurrences(Out(), text) < times) {
-      if (std::chrono::steady_clock::now() > end) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const int watch = inotify_init1(IN_CLOEXEC);
+    if (watch < 0 || inotify_add_watch(watch, m_out.c_str(), IN_MODIFY | IN_CLOSE_WRITE) < 0) {
+      if (watch >= 0) ::close(watch);
+      return false;
     }
-    return true;
+    const auto end = std::chrono::steady_clock::now() + limit;
+    bool found = false;
+    while (!(found = Occurrences(Out(), text) >= times)) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+      pollfd ready{watch, POLLIN, 0};
+      if (left.count() <= 0 || ::poll(&ready, 1, int(left.count())) <= 0) break;
+      char events[4096];
+      if (::read(watch, events, sizeof events) < 0) break;
+    }
+    ::close(watch);
+    return found;
   }
   static int Occurrences(const std::string& in, const std::string& text) {
     int n = 0;
