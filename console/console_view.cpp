@@ -8,7 +8,7 @@
 #include <iostream>
 
 #include "links/control_bytes.h"
-#include "platform/picture_decoder.h"
+#include "platform/picture_count.h"
 
 namespace console {
 
@@ -69,9 +69,7 @@ void ConsoleView::ClearPictures(engine::RunId) {
 // A stored file always arrived whole, so a header that reads as a picture
 // of some size is enough to count it; nothing is decoded.
 void ConsoleView::AddPicture(const engine::StoredPicture& picture) {
-  const QSize size = picture.headerSize ? QSize(picture.headerSize->first, picture.headerSize->second)
-                                         : platform::ProbePicture(picture.file);
-  if (size.isEmpty() || qint64(size.width()) * size.height() > platform::kMaxPicturePixels) return;
+  if (!platform::CountsAsPicture(picture.file, picture.headerSize)) return;
   std::lock_guard g(m_mutex);
   ++m_pictures;
 }

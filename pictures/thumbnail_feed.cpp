@@ -16,12 +16,12 @@ ThumbnailFeed::~ThumbnailFeed() { SetLeaving(true); }
 void ThumbnailFeed::SetNoScrollReader(std::function<int()> readNoScroll) { m_readNoScroll = std::move(readNoScroll); }
 
 bool ThumbnailFeed::AddPicture(const std::string& path, const fs::path& file, const std::string& host,
-                               std::optional<QSize> declared) {
+                               const std::optional<std::pair<int, int>>& declared) {
   {
     std::lock_guard lock(m_handoffMutex);
     if (m_leaving) return false;
   }
-  if (!(declared ? platform::CountsAsPicture(*declared) : platform::CountsAsPicture(file))) return false;
+  if (!platform::CountsAsPicture(file, declared)) return false;
   bool post = false;
   {
     std::lock_guard lock(m_handoffMutex);

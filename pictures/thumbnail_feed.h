@@ -6,12 +6,12 @@
 // its thumbnail is made when its row comes into view. Lives on the model's
 // thread; AddPicture and SetLeaving may come from any thread.
 #include <QObject>
-#include <QSize>
 #include <filesystem>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "pictures/thumbnail_model.h"
@@ -37,7 +37,7 @@ class ThumbnailFeed : public QObject {
   // false for any other file and while leaving. `declared`: the size the
   // header declares, when it was read already.
   bool AddPicture(const std::string& path, const std::filesystem::path& file, const std::string& host = {},
-                  std::optional<QSize> declared = {});
+                  const std::optional<std::pair<int, int>>& declared = {});
   // While leaving, AddPicture puts nothing in, and what is on its way is
   // dropped. The destructor sets it too.
   void SetLeaving(bool leaving = true);

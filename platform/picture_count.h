@@ -4,6 +4,8 @@
 // always arrived whole, so nothing more is read; a body that then does not
 // decode still counts.
 #include <filesystem>
+#include <optional>
+#include <utility>
 
 #include "platform/picture_decoder.h"
 
@@ -13,6 +15,11 @@ inline bool CountsAsPicture(QSize declared) {
   return !declared.isEmpty() && qint64(declared.width()) * declared.height() <= kMaxPicturePixels;
 }
 
-inline bool CountsAsPicture(const std::filesystem::path& file) { return CountsAsPicture(ProbePicture(file)); }
+// `declared`: the width and height the header declares, when it was read
+// already; the file is read only without it.
+inline bool CountsAsPicture(const std::filesystem::path& file,
+                            const std::optional<std::pair<int, int>>& declared = {}) {
+  return CountsAsPicture(declared ? QSize(declared->first, declared->second) : ProbePicture(file));
+}
 
 }  // namespace platform

@@ -83,9 +83,7 @@ void WindowView::AddPicture(const engine::StoredPicture& picture) {
   const auto bytes = std::filesystem::file_size(picture.file, error);
   if (!error) m_storedBytes += int64_t(bytes);
   // The engine read the header already when it could; it is not read again.
-  std::optional<QSize> declared;
-  if (picture.headerSize) declared = QSize(picture.headerSize->first, picture.headerSize->second);
-  m_list.Feed().AddPicture(picture.path, picture.file, picture.host, declared);
+  m_list.Feed().AddPicture(picture.path, picture.file, picture.host, picture.headerSize);
 }
 
 bool WindowView::Ask(engine::Question question, const std::string& text) {

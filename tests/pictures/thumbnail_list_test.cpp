@@ -259,9 +259,9 @@ class ThumbnailListTest : public QObject {
   // not read again to count it.
   void aSizeReadAlreadyDecidesWhatCounts() {
     ThumbnailFeed feed;
-    QVERIFY(feed.AddPicture("gone.png", m_dir.filePath("gone.png").toStdString(), {}, QSize(30, 20)));
-    QVERIFY(!feed.AddPicture("red.png", m_red, {}, QSize(-1, -1)));
-    QVERIFY(!feed.AddPicture("huge.png", m_red, {}, QSize(30000, 30000)));
+    QVERIFY(feed.AddPicture("gone.png", m_dir.filePath("gone.png").toStdString(), {}, std::pair(30, 20)));
+    QVERIFY(!feed.AddPicture("red.png", m_red, {}, std::pair(-1, -1)));
+    QVERIFY(!feed.AddPicture("huge.png", m_red, {}, std::pair(30000, 30000)));
     QVERIFY(feed.AddPicture("red.png", m_red));
     QTRY_COMPARE(feed.Count(), 2);
   }
