@@ -20,6 +20,7 @@
 #include "platform/folders.h"
 #include "platform/http_client.h"
 #include "platform/picture_decoder.h"
+#include "platform/process_setup.h"
 #include "console/console_options.h"
 #include "console/console_view.h"
 
@@ -152,8 +153,10 @@ int RunConsole(const engine::Program& program, const ConsoleText& text, int argc
     return kExitOk;
   }
 
-  // Eight threads would each keep a heap of their own; two serve as well.
+  // Before any thread starts. Eight threads would each keep a heap of their
+  // own; two serve the console as well.
   mallopt(M_ARENA_MAX, 2);
+  platform::SetUpProcess();
   const sigset_t stopSignals = StopOnSignals::BlockSignals();
   // Output into a closed pipe (`| head`) must not end the run unsaved.
   signal(SIGPIPE, SIG_IGN);

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QIcon>
 
+#include "platform/process_setup.h"
 #include "window/dialog_units.h"
 #include "window/sponsor_panel.h"
 #include "window/start_up.h"
@@ -15,6 +16,8 @@ QString ProgramNameOf(const QString& executablePath) { return QFileInfo(executab
 
 int RunWindowProgram(int argc, char** argv, const WindowProgram& program,
                      const std::function<void(MainDialog&)>& beforeRun) {
+  // Before Qt starts threads of its own.
+  platform::SetUpProcess();
   QApplication app(argc, argv);
   QApplication::setFont(DialogFont(QApplication::font()));
   QCoreApplication::setOrganizationName(QString::fromLatin1(kOrganisation));
