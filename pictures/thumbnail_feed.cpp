@@ -9,7 +9,14 @@ namespace pictures {
 
 namespace fs = std::filesystem;
 
-ThumbnailFeed::ThumbnailFeed(QObject* parent) : QObject(parent), m_model(new ThumbnailModel(this)) {}
+namespace {
+constexpr qint64 kInsertGapMs = 16;  // one frame
+}  // namespace
+
+ThumbnailFeed::ThumbnailFeed(QObject* parent) : QObject(parent), m_model(new ThumbnailModel(this)) {
+  m_insertTimer.setSingleShot(true);
+  connect(&m_insertTimer, &QTimer::timeout, this, &ThumbnailFeed::InsertPending);
+}
 
 ThumbnailFeed::~ThumbnailFeed() { SetLeaving(true); }
 
@@ -48,7 +55,24 @@ void ThumbnailFeed::Hand(bool post) {
   if (QThread::currentThread() == thread())
     InsertPending();
   else if (post)
-    QMetaObject::invokeMethod(this, platform::Handed([this] { InsertPending(); }), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, platform::Handed([this] { InsertSoon(); }), Qt::QueuedConnection);
+}
+
+void ThumbnailFeed::InsertSoon() {
+  const qint64 since = m_sinceInsert.isValid() ? m_sinceInsert.elapsed() : kInsertGapMs;
+  if (since >= kInsertGapMs)
+    InsertPending();
+  else if (!m_insertTimer.isActive())
+    m_insertTimer.start(int(kInsertGapMs - since));
+}
+
+void ThumbnailFeed::InsertArrived() {
+  bool posted = false;
+  {
+    std::lock_guard lock(m_handoffMutex);
+    posted = m_posted;
+  }
+  if (posted) InsertPending();
 }
 
 void ThumbnailFeed::ClearWhenUnderWay() {
@@ -79,6 +103,8 @@ void ThumbnailFeed::SetLeaving(bool leaving) {
 }
 
 void ThumbnailFeed::InsertPending() {
+  m_insertTimer.stop();
+  m_sinceInsert.restart();
   std::vector<ThumbnailItem> arrived;
   bool clear = false;
   {

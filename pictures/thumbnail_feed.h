@@ -5,7 +5,9 @@
 // picture's header, as the console's count does, hands it over and goes on;
 // its thumbnail is made when its row comes into view. Lives on the model's
 // thread; AddPicture and SetLeaving may come from any thread.
+#include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -50,7 +52,10 @@ class ThumbnailFeed : public QObject {
   // The run never got under way: the list stays as it is.
   void KeepPictures();
 
-  // The feed's thread only, from here on. Drops what is on its way too.
+  // The feed's thread only, from here on. Puts in at once what the workers
+  // handed over and waits for the next batch.
+  void InsertArrived();
+  // Drops what is on its way too.
   void ClearPictures();
   int Count() const;
   QString CounterText() const;
@@ -63,6 +68,7 @@ class ThumbnailFeed : public QObject {
 
  private:
   void InsertPending();
+  void InsertSoon();
   // Under m_handoffMutex: a wanted clearing joins the queue.
   bool QueueClearLocked();
   void Hand(bool post);
@@ -71,6 +77,10 @@ class ThumbnailFeed : public QObject {
   ThumbnailModel* m_model;
   std::function<int()> m_readNoScroll;
   bool m_scrollPending = false;
+  // Pictures handed over from other threads go in at most once a frame:
+  // each batch costs a layout of the whole list and a paint.
+  QElapsedTimer m_sinceInsert;
+  QTimer m_insertTimer;
 
   // Hands items from the workers to the feed's thread. m_handoffMutex guards
   // everything below.

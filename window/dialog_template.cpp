@@ -50,6 +50,8 @@ QWidget* MakeControl(const ControlTemplate& control, QWidget* parent) {
     case ControlKind::ReadOnlyLog: {
       auto* log = new QPlainTextEdit(text, parent);
       log->setReadOnly(true);
+      // Nothing to undo in a log: undo records would copy every line again.
+      log->setUndoRedoEnabled(false);
       log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
       return log;
     }

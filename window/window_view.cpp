@@ -93,6 +93,7 @@ bool WindowView::Ask(engine::Question question, const std::string& text) {
   request.yesNo = true;
   engine::Answer answer = engine::Answer::No;
   OnWindowThread([&] {
+    m_list.Feed().InsertArrived();
     // The run's end, while the user looks at another program.
     if (question == engine::Question::ViewFiles && !m_leaving && !QApplication::activeWindow() && m_notifier) {
       const int count = m_list.Count();
@@ -146,7 +147,10 @@ void WindowView::RunEnded(engine::RunId run, const engine::RunSummary& summary) 
     m_list.Feed().KeepPictures();
   else
     m_list.Feed().ClearIfPending();
-  Post([this, run] { Q_EMIT runEnded(run); });
+  Post([this, run] {
+    m_list.Feed().InsertArrived();
+    Q_EMIT runEnded(run);
+  });
 }
 
 }  // namespace window
