@@ -173,6 +173,12 @@ class ThumbnailListTest : public QObject {
       QVERIFY(std::abs(shown.hue() - expected.hue()) < 10 && std::abs(shown.value() - expected.value()) < 12);
     }
     QCOMPARE(labels.size(), 100);
+    // As at the end of a run: what was handed over is in before anyone is told.
+    std::thread([&] {
+      for (int j = 0; j < 5; ++j) feed.AddPicture("0-late" + std::to_string(j), m_red);
+    }).join();
+    feed.InsertArrived();
+    QCOMPARE(list.Count(), 105);
   }
 
   // A worker never waits for the list's thread; what is on its way when the
