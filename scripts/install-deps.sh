@@ -8,7 +8,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  libcurl4-openssl-dev zlib1g-dev libxml2-dev
+  libcurl4-openssl-dev zlib1g-dev libpng-dev libxml2-dev
   qt6-base-dev qt6-image-formats-plugins
   qt6-webengine-dev
   googletest libgtest-dev libgmock-dev
