@@ -9,6 +9,7 @@
 
 #include "pictures/thumbnail.h"
 #include "platform/picture_decoder.h"
+#include "platform/png_writer.h"
 
 class PictureDecoderTest : public QObject {
   Q_OBJECT
@@ -89,6 +90,28 @@ class PictureDecoderTest : public QObject {
       return declared / 2;
     };
     QVERIFY(platform::DecodePicture(Path("photo.jpg"), cancelling, &cancel).isNull());
+  }
+
+  // Pixels, transparency and texts come back as written; a key Qt would cut
+  // at its ':' stays whole, and a device that refuses the bytes is a failure.
+  void pngKeepsPixelsAlphaAndTexts() {
+    for (const bool alpha : {false, true}) {
+      QImage image(3, 2, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+      image.fill(alpha ? QColor(10, 20, 30, 40) : QColor(200, 100, 50));
+      image.setPixel(2, 1, qRgba(1, 2, 3, 255));
+      QBuffer out;
+      out.open(QIODevice::WriteOnly);
+      QVERIFY(platform::WritePng(out, image, {{"Thumb::URI", "file:///a%20b.png"}, {"Software", "x"}}));
+      QImage back = QImage::fromData(out.data(), "png");
+      QCOMPARE(back.hasAlphaChannel(), alpha);
+      QCOMPARE(back.convertToFormat(QImage::Format_ARGB32), image.convertToFormat(QImage::Format_ARGB32));
+      QVERIFY(out.data().contains(QByteArray("Thumb::URI\0file:///a%20b.png", 28)));
+    }
+    QBuffer closed;
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QVERIFY(!platform::WritePng(closed, image, {}));
+    QVERIFY(!platform::WritePng(closed, QImage(), {}));
   }
 };
 
