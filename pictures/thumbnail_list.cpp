@@ -9,6 +9,11 @@
 
 namespace pictures {
 
+namespace {
+constexpr qint64 kFollowingMs = 100;      // a scroll to the newest row this recent: following
+constexpr qint64 kFollowingWantMs = 250;  // the least time between two asks while following
+}  // namespace
+
 ThumbnailList::ThumbnailList(ThumbnailFeed& feed, PictureCommands* commands, engine::ViewerAction viewerAction,
                              QWidget* parent)
     : QListView(parent), m_feed(feed) {
@@ -32,7 +37,14 @@ ThumbnailList::ThumbnailList(ThumbnailFeed& feed, PictureCommands* commands, eng
 
   m_cursor = std::make_unique<PictureCursor>(feed.Model(), *selectionModel());
   m_viewer = new PictureViewer(feed.Model(), *selectionModel(), commands, viewerAction, this);
-  connect(&feed, &ThumbnailFeed::newestRowWanted, this, &QListView::scrollToBottom);
+  connect(&feed, &ThumbnailFeed::newestRowWanted, this, &ThumbnailList::ScrollToNewest);
+  m_wantLater.setSingleShot(true);
+  connect(&m_wantLater, &QTimer::timeout, this, &ThumbnailList::WantShownRows);
+}
+
+void ThumbnailList::ScrollToNewest() {
+  m_sinceFollowed.start();
+  scrollToBottom();
 }
 
 ThumbnailList::~ThumbnailList() = default;
@@ -73,6 +85,13 @@ std::pair<int, int> ThumbnailList::WantedRows() const { return RowsWithin(2 * gr
 
 // The rows on screen first, then those below them, then those above.
 void ThumbnailList::WantShownRows() {
+  const bool following = m_sinceFollowed.isValid() && m_sinceFollowed.elapsed() < kFollowingMs;
+  if (following && m_sinceWanted.isValid() && m_sinceWanted.elapsed() < kFollowingWantMs) {
+    if (!m_wantLater.isActive()) m_wantLater.start(int(kFollowingWantMs - m_sinceWanted.elapsed()));
+    return;
+  }
+  m_wantLater.stop();
+  m_sinceWanted.start();
   const auto [first, last] = VisibleRows();
   const auto [before, after] = WantedRows();
   std::vector<int> rows;

@@ -2,8 +2,11 @@
 // The thumbnail list: an icon view of 200 × 200 thumbnails labelled with the
 // stored paths, showing what a ThumbnailFeed puts in its model. Each paint
 // asks the model for the thumbnails of the rows on screen, and two rows
-// either side. A double click opens the picture viewer on the selected item.
+// either side; while the list follows the newest rows of a fast download,
+// four times a second at most. A double click opens the picture viewer on the selected item.
+#include <QElapsedTimer>
 #include <QListView>
+#include <QTimer>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -53,10 +56,16 @@ class ThumbnailList : public QListView {
  private:
   std::pair<int, int> RowsWithin(int margin) const;
   void WantShownRows();
+  void ScrollToNewest();
 
   ThumbnailFeed& m_feed;
   std::unique_ptr<PictureCursor> m_cursor;
   PictureViewer* m_viewer;
+  // Rows that scroll past while the list follows a download are not worth a
+  // decode each: those on screen are asked for at most once a period.
+  QElapsedTimer m_sinceFollowed;
+  QElapsedTimer m_sinceWanted;
+  QTimer m_wantLater;
 };
 
 }  // namespace pictures

@@ -226,6 +226,21 @@ class ThumbnailListTest : public QObject {
     QVERIFY(!std::filesystem::exists(platform::CachedThumbnailPath(files[30])));
   }
 
+  // Following a download's newest rows, asks are spaced out; whatever is on
+  // screen when the rows stop coming still gets its thumbnails.
+  void followingTheNewestRowsEndsWithThemShown() {
+    ThumbnailFeed feed;
+    ThumbnailList list(feed, nullptr);
+    list.resize(480, 300);
+    list.show();
+    for (int round = 0; round < 12; ++round) {
+      for (int i = 0; i < 5; ++i) QVERIFY(feed.AddPicture(std::to_string(round * 5 + i), m_red));
+      QCoreApplication::processEvents();  // the scroll to the newest row and a paint
+    }
+    QTRY_VERIFY(list.VisibleRows().second == 59);
+    QTRY_VERIFY(RowsShown(list));
+  }
+
   // The entry names the file and its time; a second opening reads it, and a
   // changed file is decoded again.
   void freedesktopCacheEntry() {
