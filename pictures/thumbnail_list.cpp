@@ -1,6 +1,7 @@
 #include "pictures/thumbnail_list.h"
 
 #include <QMouseEvent>
+#include <QScrollBar>
 
 #include "pictures/picture_viewer.h"
 #include "pictures/thumbnail.h"
@@ -85,7 +86,10 @@ std::pair<int, int> ThumbnailList::WantedRows() const { return RowsWithin(2 * gr
 
 // The rows on screen first, then those below them, then those above.
 void ThumbnailList::WantShownRows() {
-  const bool following = m_sinceFollowed.isValid() && m_sinceFollowed.elapsed() < kFollowingMs;
+  // A user who scrolled away from the newest rows is answered at once.
+  const QScrollBar* bar = verticalScrollBar();
+  const bool following = m_sinceFollowed.isValid() && m_sinceFollowed.elapsed() < kFollowingMs &&
+                         bar->value() == bar->maximum();
   if (following && m_sinceWanted.isValid() && m_sinceWanted.elapsed() < kFollowingWantMs) {
     if (!m_wantLater.isActive()) m_wantLater.start(int(kFollowingWantMs - m_sinceWanted.elapsed()));
     return;
