@@ -40,8 +40,8 @@ double StatusMb(const char* field) {
 
 // The event loop's stalls, seen from a timer that should tick every 5 ms.
 // Beside each stall, the window thread's own CPU time meanwhile tells work
-// done on that thread from waiting for a core. STALLS=1 prints every stall
-// over 30 ms.
+// done on that thread from waiting for a core. STALLS=N prints every stall
+// over N ms.
 class StallMeter : public QObject {
  public:
   StallMeter() {
@@ -82,10 +82,10 @@ class StallMeter : public QObject {
     m_busiest = std::max(m_busiest, used);
     m_over16 += late > 16;
     m_over50 += late > 50;
-    if (late > 30 && m_print) std::fprintf(stderr, "stall %.0f ms at %.0f ms, %.1f ms of it working\n", late, now, used);
+    if (m_print > 0 && late > m_print) std::fprintf(stderr, "stall %.0f ms at %.0f ms, %.1f ms of it working\n", late, now, used);
   }
 
-  const bool m_print = qEnvironmentVariableIsSet("STALLS");
+  const int m_print = qEnvironmentVariableIntValue("STALLS");
   QElapsedTimer m_clock;
   QTimer m_timer;
   double m_last = 0, m_cpu = 0, m_worst = 0, m_worstCpu = 0, m_busiest = 0;

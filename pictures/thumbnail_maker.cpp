@@ -59,13 +59,15 @@ void ThumbnailMaker::Work() {
     if (m_stopping || m_cancel) return;
     const bool first = m_made.empty();
     m_made[job.id] = std::move(made.thumbnail);
-    // One notice for all that is made before the maker's thread takes it.
+    lock.unlock();
+    // One notice for all that is made before the maker's thread takes it,
+    // sent without the lock: the notice wakes the window's thread, which may
+    // take this core at once and would then wait for the lock behind a
+    // thread of far lower priority.
     if (first)
       QMetaObject::invokeMethod(this, platform::Handed([this] { Q_EMIT madeSome(); }), Qt::QueuedConnection);
-    if (made.large.isNull()) continue;
     // Kept for the next time once the list has it: the row waits for no file.
-    lock.unlock();
-    platform::WriteCachedThumbnail(job.file, made.large, made.original);
+    if (!made.large.isNull()) platform::WriteCachedThumbnail(job.file, made.large, made.original);
     lock.lock();
   }
 }
