@@ -211,6 +211,19 @@ class MainDialogTest : public QObject {
     dialog.AppendRunLog("-------------0:(10 bytes, 0 seconds)----------\r\n");
     QCOMPARE(FindControl<QPlainTextEdit>(&dialog, kRunLog)->toPlainText(),
              QString("-------------0:index.htm...\n-------------0:(10 bytes, 0 seconds)----------\n"));
+    // A long piece arrives over several passes of the event loop, in order;
+    // a new log drops what still waited.
+    QString many;
+    for (int i = 0; i < 1000; ++i) many += QString("line %1\r\n").arg(i);
+    auto* runLog = FindControl<QPlainTextEdit>(&dialog, kRunLog);
+    dialog.AppendRunLog(many);
+    QVERIFY(!runLog->toPlainText().contains("line 999"));
+    QTRY_VERIFY(runLog->toPlainText().endsWith("line 998\nline 999\n"));
+    QCOMPARE(runLog->blockCount(), 1003);
+    dialog.AppendRunLog(many);
+    dialog.SetRunLog("afresh\r\n");
+    dialog.AppendRunLog("end\r\n");
+    QTRY_COMPARE(runLog->toPlainText(), QString("afresh\nend\n"));
   }
 
   void exitAsksAndWaitsForTheRun() {

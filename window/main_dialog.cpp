@@ -13,11 +13,13 @@
 #include <QVBoxLayout>
 #include <limits>
 
+#include "engine/run_logs.h"
 #include "engine/settings_table.h"
 #include "window/about_dialog.h"
 #include "window/control_ids.h"
 #include "window/dialog_template.h"
 #include "window/help.h"
+#include "window/log_appender.h"
 #include "window/main_menu.h"
 #include "window/settings_sheet.h"
 
@@ -42,12 +44,6 @@ QString ForControl(const QString& text) {
   QString shown = text;
   shown.remove(QLatin1Char('\r'));
   return shown;
-}
-
-void AppendTo(QPlainTextEdit* log, const QString& text) {
-  QTextCursor cursor(log->document());
-  cursor.movePosition(QTextCursor::End);
-  cursor.insertText(ForControl(text));
 }
 
 template <typename T>
@@ -111,6 +107,9 @@ void MainDialog::BindControls() {
   c.download = Bound<QPushButton>(m_client, kDownloadButton);
   c.runLog = Bound<QPlainTextEdit>(m_client, kRunLog);
   c.titleLog = Bound<QPlainTextEdit>(m_client, kTitleLog);
+  // As many lines as the engine keeps of each log.
+  m_runLog = new LogAppender(*c.runLog, int(engine::kKeptLogLines));
+  m_titleLog = new LogAppender(*c.titleLog, int(engine::kKeptLogLines));
   for (int k = 0; k < kWorkerCount; ++k) {
     c.fileLabels[k] = Bound<QLabel>(m_client, kFirstFileLabel + k);
     c.bars[k] = Bound<QProgressBar>(m_client, kFirstProgressBar + k);
@@ -219,13 +218,13 @@ void MainDialog::ShowWorkerRow(int worker, const QString& label, qint64 high, qi
   bar->setValue(static_cast<int>(pos / scale));
 }
 
-void MainDialog::SetRunLog(const QString& text) { m_controls.runLog->setPlainText(ForControl(text)); }
+void MainDialog::SetRunLog(const QString& text) { m_runLog->Set(ForControl(text)); }
 
-void MainDialog::AppendRunLog(const QString& text) { AppendTo(m_controls.runLog, text); }
+void MainDialog::AppendRunLog(const QString& text) { m_runLog->Append(ForControl(text)); }
 
-void MainDialog::SetTitleLog(const QString& text) { m_controls.titleLog->setPlainText(ForControl(text)); }
+void MainDialog::SetTitleLog(const QString& text) { m_titleLog->Set(ForControl(text)); }
 
-void MainDialog::AppendTitleLog(const QString& text) { AppendTo(m_controls.titleLog, text); }
+void MainDialog::AppendTitleLog(const QString& text) { m_titleLog->Append(ForControl(text)); }
 
 void MainDialog::reject() {
   if (m_closing) return;

@@ -35,6 +35,8 @@ class QPushButton;
 
 namespace window {
 
+class LogAppender;
+
 class MainDialog : public QDialog {
   Q_OBJECT
 
@@ -122,6 +124,8 @@ class MainDialog : public QDialog {
     QPushButton* exit = nullptr;
   };
 
+  LogAppender* m_runLog = nullptr;  // children of their controls
+  LogAppender* m_titleLog = nullptr;
   const WindowProgram& m_program;
   platform::SettingsStore m_store;
   StartUp m_startUp;
