@@ -1,10 +1,12 @@
 #include "tarvelin/picture_reader.h"
 
 #include <libxml/HTMLparser.h>
+#include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <mutex>
 #include <unordered_set>
 
 #include "links/ascii.h"
@@ -211,6 +213,11 @@ PictureAddresses ReadPictureAddresses(std::string_view text, const std::function
     reader.out.stopped = true;
     return reader.out;
   }
+  // libxml2 sets up its tables (the encoding handlers among them) on first
+  // use, without a lock: two workers reading their first pages at once
+  // raced there. Set up once, before any worker parses.
+  static std::once_flag setUp;
+  std::call_once(setUp, xmlInitParser);
   htmlSAXHandler sax{};
   sax.startElement = OnStart;
   sax.endElement = OnEnd;
