@@ -177,11 +177,7 @@ RunSummary StartProject(const Program& program, RunParts& run, const RunHandOff&
     return summary;
   }
   if (!resumed) {
-    // Qt dates each file it trashes and sets the time zone up again for it,
-    // as the settings file's writing does: glibc's lock for that is not one
-    // the thread sanitizer sees, so the two do not overlap.
-    const platform::Trashed trashed =
-        platform::ClearFolderToTrash(*folder, kProjectLockName, [&history] { history.join(); });
+    const platform::Trashed trashed = platform::ClearFolderToTrash(*folder, kProjectLockName);
     summary.filesTrashed = trashed.moved;
     summary.trashFolder = trashed.trash;
     std::string link0 = address->object;

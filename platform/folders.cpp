@@ -95,7 +95,7 @@ fs::path ProgramFolder(const std::string& programName, const fs::path& chosen) {
   return PicturesFolder() / programName;
 }
 
-Trashed ClearFolderToTrash(const fs::path& folder, const std::string& keep, const std::function<void()>& beforeMoving) {
+Trashed ClearFolderToTrash(const fs::path& folder, const std::string& keep) {
   const fs::path trash = EnsureHomeTrash();
   Trashed out{0, 0, trash};
   int& left = out.left;
@@ -103,7 +103,6 @@ Trashed ClearFolderToTrash(const fs::path& folder, const std::string& keep, cons
   std::vector<fs::path> entries;
   for (const auto& entry : fs::directory_iterator(folder, ec))
     if (keep.empty() || entry.path().filename() != keep) entries.push_back(entry.path());
-  if (!entries.empty() && beforeMoving) beforeMoving();
   for (const auto& path : entries) {
     const bool link = fs::is_symlink(fs::symlink_status(path, ec));
     const bool trashed = link ? !trash.empty() && TrashSymlink(trash, path) : QFile::moveToTrash(Native(path));

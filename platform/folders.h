@@ -1,7 +1,6 @@
 #pragma once
 // Folders: where project folders go, and clearing one into the trash.
 #include <filesystem>
-#include <functional>
 #include <string>
 
 namespace platform {
@@ -22,9 +21,7 @@ struct Trashed {
 
 // Moves every entry of `folder` (not the folder itself) but `keep` to the
 // user's trash. What cannot be trashed stays; nothing is deleted for good.
-// `beforeMoving` runs once before the first entry moves, if any does.
-Trashed ClearFolderToTrash(const std::filesystem::path& folder, const std::string& keep = {},
-                           const std::function<void()>& beforeMoving = {});
+Trashed ClearFolderToTrash(const std::filesystem::path& folder, const std::string& keep = {});
 
 // Asks the desktop to show `folder` in its file manager.
 bool OpenInFileManager(const std::filesystem::path& folder);
