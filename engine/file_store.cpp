@@ -178,6 +178,13 @@ bool FileStore::SameBytesAsEarlier(int dirFd, const std::string& leaf, const std
 
 StoreResult FileStore::Commit(PendingFile& file, const std::string& localPath) {
   StoreResult result;
+  const auto storedAs = [&result, &file](const std::string& name) {
+    result.stored = true;
+    result.name = name;
+    result.head = std::move(file.m_head);
+    result.size = file.Size();
+    return std::move(result);
+  };
   file.m_partUrl.clear();  // whole: nothing is left to continue
   if (!file.Flush() || file.m_error) {
     result.error = ErrorText(file.m_error);
@@ -235,19 +242,11 @@ StoreResult FileStore::Commit(PendingFile& file, const std::string& localPath) {
       closeFolder();
       std::lock_guard guard(m_mutex);
       m_created.insert(name);
-      result.stored = true;
-      result.name = name;
-      result.head = std::move(file.m_head);
-      result.size = file.Size();
-      return result;
+      return storedAs(name);
     }
     if (given == FinalNamer::Result::Taken && SameBytesAsEarlier(dirFd, leaf, name, file)) {
       closeFolder();
-      result.stored = true;
-      result.name = name;
-      result.head = std::move(file.m_head);
-      result.size = file.Size();
-      return result;
+      return storedAs(name);
     }
     closeFolder();
     if (given == FinalNamer::Result::Refused && !portable) {
