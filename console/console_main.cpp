@@ -19,7 +19,6 @@
 #include "links/control_bytes.h"
 #include "platform/folders.h"
 #include "platform/http_client.h"
-#include "platform/picture_decoder.h"
 #include "platform/process_setup.h"
 #include "console/console_options.h"
 #include "console/console_view.h"
@@ -162,9 +161,6 @@ int RunConsole(const engine::Program& program, const ConsoleText& text, int argc
   signal(SIGPIPE, SIG_IGN);
   QCoreApplication app(argc, argv);
   platform::HttpGlobalInit();
-  // Plugins load once, beside the start of the run, rather than lazily in
-  // several workers at once; a worker that needs them first waits for them.
-  std::jthread decoders(platform::LoadPictureDecoders);
 
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> logFile(nullptr, std::fclose);
   if (!options.logFile.empty()) {

@@ -126,7 +126,8 @@ FetchOutcome Finish(const Fetching& run, const WorkerLane& lane, const FileJob& 
     else if (got.headSeen && IsErrorStatus(got.head.status))
       run.tallies.StartFailed(StartAddressFailure::ErrorAnswer, "HTTP " + std::to_string(got.head.status));
   }
-  if (verdict.scan && run.pageHandler) {
+  const bool readBefore = got.fromMemory && run.pages && run.pages->ReadBefore(job.requestUrl, job.pageDir);
+  if (verdict.scan && run.pageHandler && !readBefore) {
     PageContext page(run.links, run.switches, run.site, job.pageDir, &run.receiving.logs,
                      [&run](Question q, const std::string& text) { return run.view.Ask(q, text); });
     // A Cancel counts from here: one given while the file arrived has cut it already.
@@ -135,7 +136,10 @@ FetchOutcome Finish(const Fetching& run, const WorkerLane& lane, const FileJob& 
         [&lane, cancels] { return lane.signals.StopSet() || lane.signals.Cancels(lane.worker) != cancels; });
     run.pageHandler->HandlePage(page, std::string_view(got.body.c_str()));
     // A page read only in part is read again by a later run.
-    if (page.Cut()) outcome = lane.signals.StopSet() ? FetchOutcome::Stopped : FetchOutcome::Cancelled;
+    if (page.Cut())
+      outcome = lane.signals.StopSet() ? FetchOutcome::Stopped : FetchOutcome::Cancelled;
+    else if (run.pages)
+      run.pages->NoteRead(job.requestUrl, job.pageDir);
   }
   std::string().swap(got.body);
   if (verdict.handOver && stored.stored) {

@@ -56,6 +56,7 @@ std::unique_ptr<PendingFile> FileFetcher::BeginFile(const platform::HttpHead& he
 Received FileFetcher::Replay(const CachedAnswer& answer) {
   m_got.startTick = TickMs();
   m_got.http = platform::HttpOutcome::Completed;
+  m_got.fromMemory = true;
   if (!OnHead(answer.head)) {
     m_got.http = platform::HttpOutcome::Refused;
     return std::move(m_got);

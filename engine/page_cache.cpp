@@ -103,6 +103,17 @@ std::vector<WaitingLink> PageCache::Finish(const std::string& url, bool page, co
   return waiting;
 }
 
+bool PageCache::ReadBefore(const std::string& url, const std::string& pageDir) const {
+  std::lock_guard guard(m_mutex);
+  const auto it = m_readFrom.find(url);
+  return it != m_readFrom.end() && it->second.count(pageDir);
+}
+
+void PageCache::NoteRead(const std::string& url, const std::string& pageDir) {
+  std::lock_guard guard(m_mutex);
+  if (m_answers.count(url)) m_readFrom[url].insert(pageDir);
+}
+
 void PageCache::StoreLocked(const std::string& url, std::shared_ptr<const KeptAnswer> answer) {
   if (m_answers.count(url)) return;
   const size_t size = answer->packed.size() + url.size() + sizeof(KeptAnswer);
@@ -110,6 +121,7 @@ void PageCache::StoreLocked(const std::string& url, std::shared_ptr<const KeptAn
     auto old = m_answers.find(m_order.front());
     m_bytes -= old->second->packed.size() + old->first.size() + sizeof(KeptAnswer);
     m_answers.erase(old);
+    m_readFrom.erase(m_order.front());
     m_order.pop_front();
   }
   m_answers.emplace(url, std::move(answer));

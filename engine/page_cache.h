@@ -60,6 +60,12 @@ class PageCache {
   // or an error status. Returns the links other workers left for `url`.
   std::vector<WaitingLink> Finish(const std::string& url, bool page, const platform::HttpHead& head,
                                   const std::string& body);
+  // A page handler's links follow from the page and its folder alone, and
+  // are all listed once it was read whole: another spelling of the kept
+  // page's address in the same folder ("#part") needs no second reading.
+  bool ReadBefore(const std::string& url, const std::string& pageDir) const;
+  // Notes a whole reading of the page kept for `url`; nothing when it is not kept.
+  void NoteRead(const std::string& url, const std::string& pageDir);
 
  private:
   void StoreLocked(const std::string& url, std::shared_ptr<const KeptAnswer> answer);
@@ -70,6 +76,7 @@ class PageCache {
   std::unordered_map<std::string, std::vector<WaitingLink>> m_inFlight;
   std::unordered_map<std::string, std::shared_ptr<const KeptAnswer>> m_answers;
   std::deque<std::string> m_order;  // oldest first
+  std::unordered_map<std::string, std::unordered_set<std::string>> m_readFrom;  // folders, by kept address
   size_t m_bytes = 0;
 };
 

@@ -3,6 +3,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/picture_decoder.h"
 #include "platform/thread_priority.h"
 
 namespace engine {
@@ -62,6 +63,11 @@ void RunWorkers(Fetching fetching, const Crew& crew, const std::function<void()>
   workers.reserve(kWorkerCount);
   for (int k = 0; k < kWorkerCount; ++k)
     workers.emplace_back(WorkerThreadProc, std::cref(fetching), std::cref(crew), k);
+  // The picture decoders that read stored headers load beside the first
+  // fetches, once the workers exist: while a module loads, no thread can be
+  // created. A worker that needs them first waits for them.
+  std::jthread decoders;
+  if (fetching.switches.modernPages) decoders = std::jthread(platform::LoadPictureDecoders);
   while (!crew.signals.WaitAllIdleFor(kWatchPoll)) {
     if (whileRunning) whileRunning();
   }

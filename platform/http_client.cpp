@@ -22,6 +22,40 @@ std::optional<std::time_t> ParseHttpDate(const std::string& text) {
   return t;
 }
 
+namespace {
+
+// A name whose last label begins with a letter, or four decimal numbers
+// written as libcurl writes them: it rewrites other numeric hosts ("127.1").
+bool PlainHost(std::string_view host) {
+  if (host.empty()) return false;
+  for (const char c : host)
+    if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '-')) return false;
+  const size_t last = host.rfind('.') + 1;  // 0 without a dot
+  if (last < host.size() && host[last] >= 'a' && host[last] <= 'z') return true;
+  int parts = 0;
+  for (size_t at = 0; at <= host.size(); ++parts) {
+    size_t end = std::min(host.find('.', at), host.size());
+    const std::string_view part = host.substr(at, end - at);
+    if (part.empty() || part.size() > 3 || (part.size() > 1 && part[0] == '0') ||
+        part.find_first_not_of("0123456789") != std::string_view::npos || std::stoi(std::string(part)) > 255)
+      return false;
+    at = end + 1;
+  }
+  return parts == 4;
+}
+
+bool LeftAsItIs(std::string_view host, std::string_view object) {
+  if (!PlainHost(host)) return false;
+  // "/." may begin a dot segment; "%2e" spells a dot too.
+  for (size_t at = object.find('.'); at != std::string_view::npos; at = object.find('.', at + 1))
+    if (at > 0 && object[at - 1] == '/') return false;
+  for (size_t at = object.find('%'); at != std::string_view::npos; at = object.find('%', at + 1))
+    if (at + 2 < object.size() && object[at + 1] == '2' && (object[at + 2] | 0x20) == 'e') return false;
+  return true;
+}
+
+}  // namespace
+
 std::string RequestUrl(const HttpTarget& target) {
   // A worker names each target twice, for its part and for its request: the
   // second time it is this thread's last one, and libcurl's parser is spared.
@@ -35,12 +69,14 @@ std::string RequestUrl(const HttpTarget& target) {
   if (object.empty() || object.front() != '/') object.insert(0, "/");
   const bool ipv6 = target.host.find(':') != std::string::npos;
   const bool defaultPort = target.port == (target.secure ? 443 : 80);
+  CURLU* u = nullptr;
   std::string url = std::string(target.secure ? "https://" : "http://") +
                     (ipv6 ? "[" + target.host + "]" : target.host) +
                     (defaultPort ? std::string() : ":" + std::to_string(target.port)) +
                     EncodeRequestTarget(object);
-  // Let libcurl's own parser say what it will send.
-  if (CURLU* u = curl_url()) {
+  // Let libcurl's own parser say what it will send, unless the address is
+  // one it leaves as it is: a plain lower-case host and no dot segment.
+  if (!LeftAsItIs(target.host, object) && (u = curl_url())) {
     char* normal = nullptr;
     if (curl_url_set(u, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK &&
         curl_url_get(u, CURLUPART_URL, &normal, 0) == CURLUE_OK) {
@@ -224,10 +260,10 @@ HttpOutcome HttpSession::Get(const HttpTarget& target, HttpReceiver& receiver, c
   m_transient = false;
 
   std::string url = RequestUrl(target);
-  const std::string firstHost = HostOf(url);
   // libcurl would send our own headers to whatever host a redirect names:
   // with any, redirects are followed here.
   const bool ownRedirects = !m_identity.headers.empty();
+  const std::string firstHost = ownRedirects ? HostOf(url) : std::string();
   for (int hop = 0;; ++hop) {
     Transfer transfer{curl, receiver};
     transfer.ownRedirects = ownRedirects;

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <curl/curl.h>
+
 #include <string>
 
 #include "links/address.h"
+#include "platform/http_client.h"
+#include "platform/request_target.h"
 
 namespace {
 
@@ -92,4 +96,31 @@ TEST(SplitAddress, Refused) {
     EXPECT_FALSE(SplitAddress(text).has_value()) << text;
 }
 
+// The request address is what libcurl's parser makes of the address,
+// whether or not the parser was asked: it is the key of kept pages and parts.
+TEST(RequestUrl, AsLibcurlWritesIt) {
+  const char* hosts[] = {"127.0.0.1", "example.com", "a-b.example", "localhost", "127.1",
+                         "0x7f.0.0.1", "Example.COM", "10.0.0.010", "2130706433", "x.0x1"};
+  const char* objects[] = {"/", "/a/b.htm", "/a/./b.htm", "/a/../b.htm", "/.hidden/x.png", "/a/%2E%2e/b",
+                           "/a b/\\c\"d", "/q?x=1&y=../z", "/%zz/100%", "/dir/..", "/x.htm#frag/../y"};
+  for (const char* host : hosts) {
+    for (const char* object : objects) {
+      const platform::HttpTarget target{false, host, 8080, object};
+      std::string plain = object;
+      plain = "http://" + std::string(host) + ":8080" + platform::EncodeRequestTarget(plain.substr(0, plain.find('#')));
+      std::string expected = plain;
+      CURLU* u = curl_url();
+      char* normal = nullptr;
+      if (curl_url_set(u, CURLUPART_URL, plain.c_str(), 0) == CURLUE_OK &&
+          curl_url_get(u, CURLUPART_URL, &normal, 0) == CURLUE_OK) {
+        expected = normal;
+        curl_free(normal);
+      }
+      curl_url_cleanup(u);
+      EXPECT_EQ(platform::RequestUrl(target), expected) << host << " " << object;
+    }
+  }
+}
+
 }  // namespace
+

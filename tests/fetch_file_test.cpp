@@ -266,6 +266,18 @@ TEST_F(FetchFileTest, AFailingAddressIsAskedOnceAndKeepsTheConnection) {
   EXPECT_EQ(server.Connections(), 2);
 }
 
+TEST_F(FetchFileTest, AKeptPageIsReadOncePerFolder) {
+  engine::PageCache pages;
+  f.pages = &pages;
+  // Its links are listed once it was read: other fragments give nothing new.
+  for (const std::string link : {"page.htm", "page.htm#a", "page.htm#b"}) EXPECT_EQ(Fetch(link, 1), FetchOutcome::Page);
+  EXPECT_EQ(handler.Bodies().size(), 1u);
+  // From another folder its relative links are other links.
+  EXPECT_EQ(Fetch("x/../page.htm#c", 2), FetchOutcome::Page);
+  EXPECT_EQ(handler.Bodies().size(), 2u);
+  EXPECT_EQ(server.Hits("/page.htm"), 1);
+}
+
 TEST_F(FetchFileTest, TextPagesAreScannedNotStoredAndTitlesAreCaptured) {
   EXPECT_EQ(Fetch("page.htm", 0), FetchOutcome::Page);
   EXPECT_TRUE(f.view.Pictures().empty());
