@@ -15,6 +15,7 @@
 #include "links/address.h"
 #include "links/ascii.h"
 #include "platform/folders.h"
+#include "platform/thread_priority.h"
 
 namespace engine {
 
@@ -124,7 +125,10 @@ RunSummary StartProject(const Program& program, RunParts& run, const RunHandOff&
   const Site site{address->host, address->secure, address->port};
   // Beside the run: the settings file's flushes to disk must not hold back
   // the first request. Written before this returns, whatever the outcome.
-  std::jthread history([&settings, address = start.address] { Write(settings, keys::kHistory, address); });
+  std::jthread history([&settings, address = start.address] {
+    platform::NormalThreadPriority();
+    Write(settings, keys::kHistory, address);
+  });
   summary.error = MakeProjectFolder(*folder);
   if (!summary.error.empty()) return summary;
   std::string error;

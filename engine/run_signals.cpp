@@ -11,10 +11,7 @@ void RunSignals::SetStop() {
   m_changed.notify_all();
 }
 
-bool RunSignals::StopSet() const {
-  std::lock_guard guard(m_mutex);
-  return m_stop;
-}
+bool RunSignals::StopSet() const { return m_stop; }
 
 void RunSignals::ResetWorkers() {
   std::lock_guard guard(m_mutex);
@@ -58,10 +55,7 @@ bool RunSignals::WaitUntil(int worker, uint64_t cancelsSeen, std::chrono::steady
   return !m_changed.wait_until(lock, until, [&] { return m_stop || m_cancels[size_t(worker)] != cancelsSeen; });
 }
 
-uint64_t RunSignals::Cancels(int worker) const {
-  std::lock_guard guard(m_mutex);
-  return m_cancels[size_t(worker)];
-}
+uint64_t RunSignals::Cancels(int worker) const { return m_cancels[size_t(worker)]; }
 
 void RunSignals::NotifyProgress() {
   std::lock_guard guard(m_mutex);

@@ -2,8 +2,11 @@
 // The stop signal, the idle signals of the five workers (manual-reset), and
 // how often each worker's Cancel was pressed: a file is cancelled by a press
 // after it began. One mutex guards them; a condition variable wakes an idle
-// worker when another one has finished a file or gone idle.
+// worker when another one has finished a file or gone idle. Stop and the
+// Cancel counts change under the mutex too, but read without it: a worker
+// asks for them at every piece of every body.
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -47,9 +50,9 @@ class RunSignals {
   mutable std::mutex m_mutex;
   std::condition_variable m_changed;      // for workers: new links, a worker idle, Stop
   std::condition_variable m_idleChanged;  // for the download thread: a worker idle
-  bool m_stop = false;
+  std::atomic<bool> m_stop{false};
   std::array<bool, kWorkerCount> m_idle{};
-  std::array<uint64_t, kWorkerCount> m_cancels{};
+  std::array<std::atomic<uint64_t>, kWorkerCount> m_cancels{};
   uint64_t m_generation = 0;
 };
 

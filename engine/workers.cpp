@@ -21,7 +21,12 @@ Crew CrewFor(const Program& program, const RunSwitches& switches, WorkerRows& ro
 }
 
 void WorkerThreadProc(const Fetching& fetching, const Crew& crew, int k) {
-  if (crew.yield) platform::LowerThreadPriority(platform::kWorkerNice);
+  // Started by the raised download thread, workers run at normal priority:
+  // above it they would take the cores from a server on the same machine.
+  if (crew.yield)
+    platform::LowerThreadPriority(platform::kWorkerNice);
+  else
+    platform::NormalThreadPriority();
   RunSignals& signals = crew.signals;
   links::LinkList& list = fetching.links;
   RunCounters& counters = fetching.tallies.counters;
@@ -67,7 +72,11 @@ void RunWorkers(Fetching fetching, const Crew& crew, const std::function<void()>
   // fetches, once the workers exist: while a module loads, no thread can be
   // created. A worker that needs them first waits for them.
   std::jthread decoders;
-  if (fetching.switches.modernPages) decoders = std::jthread(platform::LoadPictureDecoders);
+  if (fetching.switches.modernPages)
+    decoders = std::jthread([] {
+      platform::NormalThreadPriority();
+      platform::LoadPictureDecoders();
+    });
   while (!crew.signals.WaitAllIdleFor(kWatchPoll)) {
     if (whileRunning) whileRunning();
   }

@@ -1,4 +1,6 @@
 // Whole runs: the workers' choice and limits, Stop, Cancel, resuming.
+#include <sys/resource.h>
+
 #include <chrono>
 #include <thread>
 
@@ -211,6 +213,16 @@ TEST_F(EngineRunTest, APageAskedForAgainComesFromTheRunsCache) {
   const std::string log = engine->RunLogText();
   for (int i = 1; i <= 3; ++i)
     EXPECT_NE(log.find("-------------" + std::to_string(i) + ":(11 bytes, 0 seconds)"), std::string::npos) << i;
+}
+
+// The download thread is raised where the system allows it (as root);
+// the workers it starts run at the priority the process started with.
+TEST_F(EngineRunTest, WorkersRunAtTheProcessPriority) {
+  site.Page("/start.txt", "P img1.jpg\nP img2.jpg\n");
+  RunAt("/start.txt");
+  const std::vector<int> nices = view.PictureThreadNices();
+  ASSERT_EQ(nices.size(), 2u);
+  for (const int nice : nices) EXPECT_EQ(nice, ::getpriority(PRIO_PROCESS, 0));
 }
 
 TEST_F(EngineRunTest, LeavingDuringARunStopsItAndWritesTheProjectFile) {

@@ -28,6 +28,8 @@ class RecordingView : public engine::EngineView {
   void Answer(engine::Question question, bool yes);
 
   std::vector<engine::StoredPicture> Pictures() const;
+  // The nice values of the threads that handed pictures over.
+  std::vector<int> PictureThreadNices() const;
   std::vector<Asked> Questions() const;
   std::vector<std::string> Errors() const;
   std::vector<std::filesystem::path> OpenedFolders() const;
@@ -41,6 +43,7 @@ class RecordingView : public engine::EngineView {
   mutable std::mutex m_mutex;
   std::condition_variable m_changed;
   std::vector<engine::StoredPicture> m_pictures;
+  std::vector<int> m_pictureNices;
   std::vector<Asked> m_questions;
   std::vector<std::string> m_errors;
   std::vector<std::filesystem::path> m_opened, m_projectFolders;
