@@ -246,7 +246,27 @@ std::string HostOf(const std::string& url) {
 
 HttpSession::HttpSession(HttpIdentity identity) : m_identity(std::move(identity)) {
   HttpGlobalInit();
-  m_curl = curl_easy_init();
+  CURL* curl = curl_easy_init();
+  m_curl = curl;
+  if (!curl) return;
+  // What every request of this session asks for. No curl_easy_reset: libcurl
+  // 7.88 drops the cookie file list there without freeing it. So these stay,
+  // and each request sets what is its own.
+  curl_easy_setopt(curl, CURLOPT_USERAGENT, m_identity.userAgent.c_str());
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
+  /* only allow redirects to HTTP and HTTPS URLs */
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  /* large reads from the socket; the body is still handed on 1024 bytes at a time */
+  curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 64L * 1024);
+  /* a receive time-out of 5 s: less than one byte in five seconds ends it */
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 5L);
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 30L);
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Transfer::OnWrite);
+  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Transfer::OnProgress);
 }
 
 HttpSession::~HttpSession() {
@@ -273,38 +293,21 @@ HttpOutcome HttpSession::Get(const HttpTarget& target, HttpReceiver& receiver, c
       for (const std::string& line : m_identity.headers) headers = curl_slist_append(headers, line.c_str());
     const std::string ifRange = "If-Range: " + resume.validator;
     const std::string range = std::to_string(resume.from) + "-";
-    // No curl_easy_reset: libcurl 7.88 drops the cookie file list there
-    // without freeing it. Every option below is set on every request instead.
     curl_easy_setopt(curl, CURLOPT_RANGE, resume.from > 0 ? range.c_str() : nullptr);
     if (resume.from > 0 && !resume.validator.empty()) headers = curl_slist_append(headers, ifRange.c_str());
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, m_identity.userAgent.c_str());
     if (!m_identity.cookieFile.empty() && !m_cookiesRead) {
       /* the file is read once; its cookies stay in the handle, each sent to its own host */
       curl_easy_setopt(curl, CURLOPT_COOKIEFILE, m_identity.cookieFile.c_str());
       m_cookiesRead = true;
     }
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, ownRedirects ? 0L : 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
-    /* only allow redirects to HTTP and HTTPS URLs */
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    /* large reads from the socket; the body is still handed on 1024 bytes at a time */
-    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 64L * 1024);
-    /* a receive time-out of 5 s: less than one byte in five seconds ends it */
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 5L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 30L);
     // Certificates are always checked; SSL_CERT_FILE names another trust store.
     if (const char* trust = std::getenv("SSL_CERT_FILE"); trust && *trust)
       curl_easy_setopt(curl, CURLOPT_CAINFO, trust);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Transfer::OnWrite);
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, ownRedirects ? 0L : 1L);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Transfer::OnProgress);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
 
     const CURLcode code = curl_easy_perform(curl);
