@@ -85,6 +85,17 @@ class MappedPicture {
   QImageReader m_reader;
 };
 
+// The format the first bytes announce. Only an order for the search: the
+// decoders that know it are asked first, and the others still after them.
+QByteArray FormatHint(const QByteArray& head) {
+  if (head.startsWith("\x89PNG")) return "png";
+  if (head.startsWith("\xFF\xD8\xFF")) return "jpeg";
+  if (head.startsWith("GIF8")) return "gif";
+  if (head.startsWith("RIFF") && head.mid(8, 4) == "WEBP") return "webp";
+  if (head.startsWith("BM")) return "bmp";
+  return {};
+}
+
 bool WithinCap(QSize size) {
   return size.width() > 0 && size.height() > 0 && qint64(size.width()) * size.height() <= kMaxPicturePixels;
 }
@@ -124,7 +135,7 @@ QSize ProbePicture(const std::filesystem::path& file, std::string_view firstByte
   if (head.isEmpty()) return {};
   QBuffer buffer(&head);
   buffer.open(QIODevice::ReadOnly);
-  QImageReader reader(&buffer);
+  QImageReader reader(&buffer, FormatHint(head));
   const QSize size = reader.size();
   if (size.isValid() || (fileSize >= 0 && fileSize <= head.size())) return size;
   MappedPicture picture(file);
