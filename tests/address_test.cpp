@@ -102,7 +102,8 @@ TEST(RequestUrl, AsLibcurlWritesIt) {
   const char* hosts[] = {"127.0.0.1", "example.com", "a-b.example", "localhost", "127.1",
                          "0x7f.0.0.1", "Example.COM", "10.0.0.010", "2130706433", "x.0x1"};
   const char* objects[] = {"/", "/a/b.htm", "/a/./b.htm", "/a/../b.htm", "/.hidden/x.png", "/a/%2E%2e/b",
-                           "/a b/\\c\"d", "/q?x=1&y=../z", "/%zz/100%", "/dir/..", "/x.htm#frag/../y"};
+                           "/a b/\\c\"d", "/q?x=1&y=../z", "/%zz/100%", "/dir/..", "/x.htm#frag/../y",
+                           "/a%2fb%c3%a9?q=%7e"};
   for (const char* host : hosts) {
     for (const char* object : objects) {
       const platform::HttpTarget target{false, host, 8080, object};
