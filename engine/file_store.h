@@ -108,6 +108,8 @@ class FileStore {
   FileStore(int dirFd, std::filesystem::path folder) : m_dirFd(dirFd), m_folder(std::move(folder)), m_namer(dirFd) {}
   bool Reserved(const std::string& name) const;
   bool SameBytesAsEarlier(int dirFd, const std::string& leaf, const std::string& name, PendingFile& file);
+  // Gives a nameless file `leaf` in `dirFd`; false with errno set.
+  bool LinkNameless(int fd, int dirFd, const std::string& leaf);
   // A new file under a temporary name; -1 with errno set.
   int CreateTemporary(std::string& name);
 
@@ -116,6 +118,9 @@ class FileStore {
   FinalNamer m_namer;
   std::atomic<int> m_diskError{0};
   std::atomic<bool> m_mayHoldParts{true};
+  // A nameless file is linked through its descriptor until the system says
+  // no; the way through /proc/self/fd costs a lookup in /proc for each.
+  std::atomic<bool> m_linksByDescriptor{true};
   std::mutex m_mutex;  // guards m_created
   std::unordered_set<std::string> m_created;  // names this run gave
 };
