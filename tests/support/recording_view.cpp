@@ -1,13 +1,10 @@
 #include "tests/support/recording_view.h"
 
 #include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 void RecordingView::AddPicture(const engine::StoredPicture& picture) {
-  const int nice = ::getpriority(PRIO_PROCESS, id_t(::syscall(SYS_gettid)));
   std::lock_guard g(m_mutex);
-  m_pictureNices.push_back(nice);
+  m_pictureNices.push_back(::getpriority(PRIO_PROCESS, 0));  // this thread's
   m_pictures.push_back(picture);
   m_changed.notify_all();
 }
@@ -69,9 +66,4 @@ std::vector<std::filesystem::path> RecordingView::ProjectFolders() const {
 int RecordingView::RunsEnded() const {
   std::lock_guard g(m_mutex);
   return m_runsEnded;
-}
-
-std::vector<int> RecordingView::PictureThreadNices() const {
-  std::lock_guard g(m_mutex);
-  return m_pictureNices;
 }

@@ -29,7 +29,10 @@ class RecordingView : public engine::EngineView {
 
   std::vector<engine::StoredPicture> Pictures() const;
   // The nice values of the threads that handed pictures over.
-  std::vector<int> PictureThreadNices() const;
+  std::vector<int> PictureThreadNices() const {
+    std::lock_guard g(m_mutex);
+    return m_pictureNices;
+  }
   std::vector<Asked> Questions() const;
   std::vector<std::string> Errors() const;
   std::vector<std::filesystem::path> OpenedFolders() const;
