@@ -126,8 +126,7 @@ FetchOutcome Finish(const Fetching& run, const WorkerLane& lane, const FileJob& 
     else if (got.headSeen && IsErrorStatus(got.head.status))
       run.tallies.StartFailed(StartAddressFailure::ErrorAnswer, "HTTP " + std::to_string(got.head.status));
   }
-  const bool readBefore = got.fromMemory && run.pages && run.pages->ReadBefore(job.requestUrl, job.pageDir);
-  if (verdict.scan && run.pageHandler && !readBefore) {
+  if (verdict.scan && run.pageHandler && !got.readBefore) {
     PageContext page(run.links, run.switches, run.site, job.pageDir, &run.receiving.logs,
                      [&run](Question q, const std::string& text) { return run.view.Ask(q, text); });
     // A Cancel counts from here: one given while the file arrived has cut it already.
@@ -203,7 +202,11 @@ FetchOutcome Receive(const Fetching& run, const WorkerLane& lane, platform::Http
   FileFetcher fetcher(run.receiving, lane, cancels);
   Received got;
   if (run.pages) {
-    const PageCache::Lookup found = run.pages->Find(job.requestUrl, WaitingLink{job.index, job.link});
+    // A page read before from this folder is not read again: its first bytes
+    // (the title) and its length do, unless pages are stored.
+    const bool readBefore = run.pages->ReadBefore(job.requestUrl, job.pageDir);
+    const PageCache::Lookup found = run.pages->Find(job.requestUrl, WaitingLink{job.index, job.link},
+                                                    !readBefore || run.receiving.rules.storesPages);
     if (found.found == PageCache::Found::Deferred) {
       run.tallies.counters.leftToOthers.fetch_add(1);
       return FetchOutcome::Deferred;
@@ -211,6 +214,7 @@ FetchOutcome Receive(const Fetching& run, const WorkerLane& lane, platform::Http
     if (found.found == PageCache::Found::Answer) {
       run.tallies.counters.fromMemory.fetch_add(1);
       got = fetcher.Replay(*found.answer);
+      got.readBefore = readBefore;
     } else {
       got = FetchWithTries(run, lane, session, job, cancels);
       const bool page = got.http == platform::HttpOutcome::Completed && got.isText && got.ending == Ending::None;

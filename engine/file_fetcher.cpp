@@ -56,14 +56,15 @@ std::unique_ptr<PendingFile> FileFetcher::BeginFile(const platform::HttpHead& he
 Received FileFetcher::Replay(const CachedAnswer& answer) {
   m_got.startTick = TickMs();
   m_got.http = platform::HttpOutcome::Completed;
-  m_got.fromMemory = true;
   if (!OnHead(answer.head)) {
     m_got.http = platform::HttpOutcome::Refused;
     return std::move(m_got);
   }
   const std::string& body = answer.body;
-  for (size_t at = 0; at < body.size(); at += 1024) {
-    if (!OnChunk(body.data() + at, std::min<size_t>(1024, body.size() - at))) {
+  const size_t size = body.size() + (m_got.file ? 0 : answer.skipped);
+  for (size_t at = 0; at < size; at += 1024) {
+    const size_t piece = std::min<size_t>(1024, size - at);
+    if (!OnChunk(at + piece <= body.size() ? body.data() + at : nullptr, piece)) {
       m_got.http = platform::HttpOutcome::Abandoned;
       break;
     }
@@ -135,7 +136,8 @@ bool FileFetcher::OnHead(const platform::HttpHead& head) {
 }
 
 bool FileFetcher::OnChunk(const char* data, size_t size) {
-  if (m_got.bytes == 0) CaptureTitle(std::string_view(data, size));
+  // No data: bytes of a kept page that is not read again, only counted.
+  if (m_got.bytes == 0 && data) CaptureTitle(std::string_view(data, size));
   m_got.bytes += int64_t(size);
   if (m_announced != 0)
     m_lane.rows.SetPos(m_lane.worker, m_got.bytes);
@@ -148,14 +150,14 @@ bool FileFetcher::OnChunk(const char* data, size_t size) {
     m_got.ending = Ending::Dropped;
     return false;
   }
-  if (m_got.isText) {
+  if (m_got.isText && data) {
     if (int64_t(m_got.body.size() + size) > kMaxPageBytes) {
       m_got.ending = Ending::PageTooLong;
       return false;
     }
     m_got.body.append(data, size);
   }
-  if (m_got.file && !m_got.file->Write(data, size)) {
+  if (m_got.file && data && !m_got.file->Write(data, size)) {
     m_got.writeError = std::strerror(m_got.file->Error());
     m_got.ending = Ending::NotWritable;
     return false;

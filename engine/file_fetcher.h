@@ -76,7 +76,7 @@ struct Received {
   bool transientError = false;  // the network error may pass: a reset, a time-out, a body cut short
   int64_t resumedFrom = 0;      // where a continued part began; 0 for a whole body
   bool partDropped = false;     // the server had nothing after the part kept: ask again for all
-  bool fromMemory = false;      // a kept answer, not the network's
+  bool readBefore = false;      // a kept page already read from this folder: not read again
 
   bool IsPage() const { return headSeen && isText; }
 };

@@ -16,6 +16,7 @@ std::shared_ptr<const KeptAnswer> Pack(const platform::HttpHead& head, const std
     kept->packed = body;
   } else if (!body.empty()) {
     kept->compressed = true;
+    kept->lead = body.substr(0, PageCache::kLeadBytes);
     uLongf packedSize = compressBound(uLong(body.size()));
     kept->packed.resize(packedSize);
     if (compress2(reinterpret_cast<Bytef*>(kept->packed.data()), &packedSize,
@@ -27,10 +28,13 @@ std::shared_ptr<const KeptAnswer> Pack(const platform::HttpHead& head, const std
   return kept;
 }
 
-std::shared_ptr<const CachedAnswer> Unpack(const KeptAnswer& kept) {
+std::shared_ptr<const CachedAnswer> Unpack(const KeptAnswer& kept, bool whole) {
   auto answer = std::make_shared<CachedAnswer>();
   answer->head = kept.head;
-  if (!kept.compressed) {
+  if (!whole && kept.size > PageCache::kLeadBytes) {
+    answer->body = kept.compressed ? kept.lead : kept.packed.substr(0, PageCache::kLeadBytes);
+    answer->skipped = kept.size - answer->body.size();
+  } else if (!kept.compressed) {
     answer->body = kept.packed;
   } else if (kept.size > 0) {
     answer->body.resize(kept.size);
@@ -45,7 +49,7 @@ std::shared_ptr<const CachedAnswer> Unpack(const KeptAnswer& kept) {
 
 }  // namespace
 
-PageCache::Lookup PageCache::Find(const std::string& url, std::optional<WaitingLink> later) {
+PageCache::Lookup PageCache::Find(const std::string& url, std::optional<WaitingLink> later, bool whole) {
   std::unique_lock lock(m_mutex);
   if (later) {
     if (auto it = m_inFlight.find(url); it != m_inFlight.end()) {
@@ -59,7 +63,7 @@ PageCache::Lookup PageCache::Find(const std::string& url, std::optional<WaitingL
     const std::shared_ptr<const KeptAnswer> kept = it->second;
     lock.unlock();
     try {
-      if (auto answer = Unpack(*kept)) return {Found::Answer, std::move(answer)};
+      if (auto answer = Unpack(*kept, whole)) return {Found::Answer, std::move(answer)};
     } catch (const std::bad_alloc&) {
     }
     lock.lock();

@@ -20,7 +20,8 @@ namespace engine {
 
 struct CachedAnswer {
   platform::HttpHead head;
-  std::string body;  // empty for an error answer
+  std::string body;     // empty for an error answer
+  size_t skipped = 0;   // bytes after `body` that were not asked for: counted, not read
 };
 
 // A kept answer. Past the first two megabytes pages are kept compressed, a
@@ -29,6 +30,7 @@ struct CachedAnswer {
 struct KeptAnswer {
   platform::HttpHead head;
   std::string packed;
+  std::string lead;  // the first bytes, plain, of a compressed page
   size_t size = 0;
   bool compressed = false;
 };
@@ -55,7 +57,9 @@ class PageCache {
   // must call Finish. While another worker fetches the same address, `later`
   // is left to that worker (Found::Deferred) so the caller is free at once;
   // without `later` the caller waits for that fetch instead.
-  Lookup Find(const std::string& url, std::optional<WaitingLink> later = {});
+  Lookup Find(const std::string& url, std::optional<WaitingLink> later = {}, bool whole = true);
+  // Without `whole`, a kept page comes back with its first kLeadBytes only.
+  static constexpr size_t kLeadBytes = 1024;
   // Ends a fetch. The answer is kept when it is a whole text page (`page`)
   // or an error status. Returns the links other workers left for `url`.
   std::vector<WaitingLink> Finish(const std::string& url, bool page, const platform::HttpHead& head,

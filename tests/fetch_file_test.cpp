@@ -274,6 +274,12 @@ TEST_F(FetchFileTest, AKeptPageIsReadOncePerFolder) {
     EXPECT_EQ(Fetch(link, 1), FetchOutcome::Page);
   EXPECT_EQ(handler.Bodies().size(), 2u);
   EXPECT_EQ(server.Hits("/page.htm"), 1);
+  // What is not read again is still counted and its title logged, also from a compressed page.
+  engine::PageCache packed(64u << 20, 4u << 20, 0);
+  f.pages = &packed;
+  for (const std::string link : {"late-title.htm", "late-title.htm#a"}) Fetch(link, 2);
+  EXPECT_NE(Log().find("(4009 bytes", Log().find("(4009 bytes") + 1), std::string::npos);
+  EXPECT_TRUE(f.logs.TitleText().ends_with("late\nlate\n"));
 }
 
 TEST_F(FetchFileTest, TextPagesAreScannedNotStoredAndTitlesAreCaptured) {
