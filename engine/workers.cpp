@@ -68,15 +68,13 @@ void RunWorkers(Fetching fetching, const Crew& crew, const std::function<void()>
   workers.reserve(kWorkerCount);
   for (int k = 0; k < kWorkerCount; ++k)
     workers.emplace_back(WorkerThreadProc, std::cref(fetching), std::cref(crew), k);
-  // The picture decoders that read stored headers load beside the first
-  // fetches, once the workers exist: while a module loads, no thread can be
-  // created. A worker that needs them first waits for them.
-  std::jthread decoders;
-  if (fetching.switches.modernPages)
-    decoders = std::jthread([] {
-      platform::NormalThreadPriority();
-      platform::LoadPictureDecoders();
-    });
+  // The picture decoders that read stored headers (here or in a view) load
+  // beside the first fetches, once the workers exist: while a module loads,
+  // no thread can be created. A worker that needs them first waits for them.
+  std::jthread decoders([] {
+    platform::NormalThreadPriority();
+    platform::LoadPictureDecoders();
+  });
   while (!crew.signals.WaitAllIdleFor(kWatchPoll)) {
     if (whileRunning) whileRunning();
   }
