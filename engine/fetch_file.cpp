@@ -203,7 +203,7 @@ FetchOutcome Receive(const Fetching& run, const WorkerLane& lane, platform::Http
   Received got;
   if (run.pages) {
     // A page read before from this folder is not read again: its first bytes
-    // (the title) and its length do, unless pages are stored.
+    // (the title) and its length are all it takes, unless pages are stored.
     const bool readBefore = run.pages->ReadBefore(job.requestUrl, job.pageDir);
     const PageCache::Lookup found = run.pages->Find(job.requestUrl, WaitingLink{job.index, job.link},
                                                     !readBefore || run.receiving.rules.storesPages);
