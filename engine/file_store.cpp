@@ -180,15 +180,13 @@ bool FileStore::LinkNameless(int fd, int dirFd, const std::string& leaf) {
   if (m_linksByDescriptor.load(std::memory_order_relaxed)) {
     if (::linkat(fd, "", dirFd, leaf.c_str(), AT_EMPTY_PATH) == 0) return true;
     // Refused for want of the right, or because the folder takes no links:
-    // the other way tells which.
+    // the way through /proc tells which.
     if (errno != EPERM && errno != ENOENT) return false;
-    const std::string proc = "/proc/self/fd/" + std::to_string(fd);
-    if (::linkat(AT_FDCWD, proc.c_str(), dirFd, leaf.c_str(), AT_SYMLINK_FOLLOW) != 0) return false;
-    m_linksByDescriptor = false;
-    return true;
   }
   const std::string proc = "/proc/self/fd/" + std::to_string(fd);
-  return ::linkat(AT_FDCWD, proc.c_str(), dirFd, leaf.c_str(), AT_SYMLINK_FOLLOW) == 0;
+  if (::linkat(AT_FDCWD, proc.c_str(), dirFd, leaf.c_str(), AT_SYMLINK_FOLLOW) != 0) return false;
+  m_linksByDescriptor = false;
+  return true;
 }
 
 StoreResult FileStore::Commit(PendingFile& file, const std::string& localPath) {

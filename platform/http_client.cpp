@@ -69,14 +69,14 @@ std::string RequestUrl(const HttpTarget& target) {
   if (object.empty() || object.front() != '/') object.insert(0, "/");
   const bool ipv6 = target.host.find(':') != std::string::npos;
   const bool defaultPort = target.port == (target.secure ? 443 : 80);
-  CURLU* u = nullptr;
   std::string url = std::string(target.secure ? "https://" : "http://") +
                     (ipv6 ? "[" + target.host + "]" : target.host) +
                     (defaultPort ? std::string() : ":" + std::to_string(target.port)) +
                     EncodeRequestTarget(object);
   // Let libcurl's own parser say what it will send, unless the address is
   // one it leaves as it is: a plain lower-case host and no dot segment.
-  if (!LeftAsItIs(target.host, object) && (u = curl_url())) {
+  CURLU* u = LeftAsItIs(target.host, object) ? nullptr : curl_url();
+  if (u) {
     char* normal = nullptr;
     if (curl_url_set(u, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK &&
         curl_url_get(u, CURLUPART_URL, &normal, 0) == CURLUE_OK) {
